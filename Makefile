@@ -1,0 +1,27 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD ?= build
+PROGRAM := $(BUILD)/program
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j2
+	@scripts/make-content $(PROGRAM)
+
+run: build
+	cd $(PROGRAM) && ./tavolin $(ARGS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+	  ctest --output-on-failure -j2 --timeout 600
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,33 @@
+#include "app/CommandLine.h"
+
+#include "content/OurUtils.h"
+#include "content/Text1252.h"
+
+namespace tav {
+
+static int StrToIntChecked(const std::string& text) {
+    int v;
+    if (!TryStrToInt(text, v)) throw EProgramError("'" + text + "' is not a valid integer value");
+    return v;
+}
+
+void ParseCommandLine(const std::vector<std::string>& args, TCommandLine& options) {
+    for (const auto& arg : args) {
+        if (SameText(arg, "800") || SameText(arg, "force")) {
+            options.Force800 = true;
+            continue;
+        }
+        size_t eq = arg.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string name = Trim(arg.substr(0, eq));
+        const std::string value = Trim(arg.substr(eq + 1));
+        if (SameText(name, "remote")) {
+            StrToIntChecked(value);
+            options.Remote = true;
+        } else if (SameText(name, "timeout")) {
+            options.TimeoutMinutes = StrToIntChecked(value);
+        }
+    }
+}
+
+} // namespace tav

@@ -1,0 +1,17 @@
+#pragma once
+// Where the content is: a folder qualifies when it holds both target.txt and
+// Spelinfo.txt. When the folder beside the program does not, the disc search
+// is asked (it may show the "Insert disk" dialog).
+#include <functional>
+#include <string>
+
+namespace tav {
+
+bool HasContentFiles(const std::string& folder);
+
+// Returns the content root found, or empty when the learner gave up.
+using TContentAsker = std::function<std::string()>;
+void SetContentAsker(TContentAsker asker);
+std::string AskForContent();
+
+} // namespace tav

@@ -1,0 +1,609 @@
+#include "app/Main.h"
+
+#include "app/ActivityCodes.h"
+#include "app/ContentLocation.h"
+#include "app/WebAddress.h"
+#include "content/DebugLog.h"
+#include "content/OurUtils.h"
+#include "content/Text1252.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "platform/UserInfo.h"
+#include "toolkit/AppEvents.h"
+#include "toolkit/ErrorHandler.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Screen.h"
+#include "toolkit/ScreenContainer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QStyleFactory>
+
+namespace tav {
+
+TForm_Main* Form_Main = nullptr;
+
+std::function<int()> TForm_Main::LanguageFromSystem = [] { return 2; };
+
+namespace {
+
+const char* kDefaultWeb = "www.zandrel.example/tavolin/info.html?[[rng]]&[[trg]]&[[src]]&[[os]]";
+
+// The program's own style: 16-pixel scroll bars for this program only.
+class TProgramStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_ScrollBarExtent) return 16;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// Shows the hourglass for its lifetime and puts the old pointer back.
+struct TBusyPointer {
+    TBusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyPointer() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+// ---- creation ------------------------------------------------------------------
+
+TForm_Main::TForm_Main(const std::vector<std::string>& args, const std::string& programFolder) {
+    Form_Main = this;
+    setWindowTitle(QStringLiteral("Tavolin"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::black);
+    setPalette(p);
+    setFocusPolicy(Qt::StrongFocus);
+
+    ProgramFolder = programFolder.empty() ? QCoreApplication::applicationDirPath().toStdString() : programFolder;
+    while (ProgramFolder.size() > 1 && (ProgramFolder.back() == '/' || ProgramFolder.back() == '\\'))
+        ProgramFolder.pop_back();
+    ContentRoot = ProgramFolder;
+
+    FormContainer_Main = new TScreenContainer(this);
+    FormContainer_Main->move(0, 0);
+
+    Timer_Inactivity.setSingleShot(false);
+    connect(&Timer_Inactivity, &QTimer::timeout, this, Guarded([this] {
+                Timer_Inactivity.stop();
+                ClosedByTimeout = true;
+                CloseProgram();
+            }));
+
+    SetExceptionHandler([this](std::exception_ptr error) { ShowSystemError(ExceptionText(error)); });
+
+    FormCreate(args);
+}
+
+void TForm_Main::FormCreate(const std::vector<std::string>& args) {
+    TCommandLine options;
+    try {
+        ParseCommandLine(args, options);
+    } catch (...) {
+        // What came before the bad number stays; the rest of creation is skipped.
+        Force800 = options.Force800;
+        Remote = options.Remote;
+        TimeoutMinutes = options.TimeoutMinutes;
+        resize(800, 600);
+        HandleException(std::current_exception());
+        return;
+    }
+    Force800 = options.Force800;
+    Remote = options.Remote;
+    TimeoutMinutes = options.TimeoutMinutes;
+    NtMode = false; // no old NT kernel here
+
+    resize(800, 600);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(800, 600);
+    if (Force800) {
+        // The display itself is not switched: the window covers the screen and
+        // the program is scaled to fit it (set up by the program entry).
+        SavedScreenWidth = screenSize.width();
+        SavedScreenHeight = screenSize.height();
+        setWindowFlag(Qt::FramelessWindowHint, true);
+    } else if (screenSize.width() <= 800) {
+        setWindowFlag(Qt::FramelessWindowHint, true);
+        setGeometry(0, 0, 800, 600);
+    }
+}
+
+void TForm_Main::ShowInitialWindow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->size().width() : 800;
+    if (Force800) showFullScreen();
+    else if (screenWidth <= 800) show();
+    else showMaximized();
+}
+
+TForm_Main::~TForm_Main() {
+    Timer_Inactivity.stop();
+    RestoreSystemSettings();
+    if (FormContainer_Main) FormContainer_Main->ClearScreen();
+    ClearIndexes();
+    MovieNames.clear();
+    StartLinePool.clear();
+    TargetLines.clear();
+    SettingsLines.clear();
+    SourceHelpLangs.clear();
+    AttenuationCache.clear();
+    AttenuationValues.clear();
+    ConfigFile.reset();
+    if (TAppEvents::Instance().Hook()) TAppEvents::Instance().SetHook(nullptr);
+    SetExceptionHandler(nullptr);
+    hide();
+    if (Form_Main == this) Form_Main = nullptr;
+}
+
+// ---- configuration ---------------------------------------------------------------
+
+std::string TForm_Main::ReadConfigString(const std::string& section, const std::string& key,
+                                         const std::string& defaultValue) const {
+    if (!ConfigFile) throw EProgramError("ConfigFile not resident");
+    return ConfigFile->ReadString(section, key, defaultValue);
+}
+
+int TForm_Main::ReadConfigInt(const std::string& section, const std::string& key, int defaultValue) const {
+    if (!ConfigFile) throw EProgramError("ConfigFile not resident");
+    return ConfigFile->ReadInteger(section, key, defaultValue);
+}
+
+bool TForm_Main::ReadConfigBool(const std::string& section, const std::string& key, bool defaultValue) const {
+    // Read as a whole number; only the low byte counts.
+    return (ReadConfigInt(section, key, defaultValue ? 1 : 0) & 0xFF) != 0;
+}
+
+int TForm_Main::GetAttenuation(const std::string& extension) {
+    const std::string key = TargetFolderName + LowerCase1252(extension);
+    auto it = AttenuationValues.find(LowerCase1252(key));
+    if (it != AttenuationValues.end()) return it->second;
+    int value = ReadConfigInt("Attenuation", key, -1);
+    AttenuationCache.push_back(key + "=" + IntToStr(value));
+    AttenuationValues[LowerCase1252(key)] = value;
+    return value;
+}
+
+void TForm_Main::ReadDefaults() {
+    DebugEnabled = ReadConfigBool("Defaults", "Debug", false);
+    Fast = ReadConfigBool("Defaults", "Fast", false);
+    NetDebug = ReadConfigBool("Defaults", "NetDebug", false);
+    Cheat = ReadConfigBool("Defaults", "Cheat", false);
+    MovieVisible = ReadConfigBool("Defaults", "MovieVisible", false);
+    MovieSingle = ReadConfigBool("Defaults", "MovieSingle", true);
+    SyncRec = ReadConfigBool("Defaults", "SyncRec", true);
+    if (ReadConfigBool("Defaults", "NT", false)) NtMode = true;
+    if (ReadConfigBool("Defaults", "NoNT", false)) NtMode = false;
+    ExtraStart = ReadConfigInt("Defaults", "ExtraStart", 25);
+    ExtraEnd = ReadConfigInt("Defaults", "ExtraEnd", 5);
+    Web = ReadConfigString("Defaults", "Web", kDefaultWeb);
+    Filter1 = ReadConfigBool("Defaults", "Filter1", false);
+    Records = ReadConfigInt("Defaults", "Records", 1);
+    LocalPath = ReadConfigString("Defaults", "LocalPath", "Scores");
+}
+
+void TForm_Main::ComputeDataFolder(const std::string& appData) {
+    switch (Records) {
+    case 0: DataFolder.clear(); break;
+    case 1: DataFolder = appData.empty() ? ProgramFolder : appData + "\\Zandrel\\Tavolin"; break;
+    case 2: DataFolder = ProgramFolder + "\\" + LocalPath; break;
+    default: break; // left as it was
+    }
+    if (!DataFolder.empty() && !ForceDirectories(DataFolder))
+        DebugLog("Couldn't create the data folder " + DataFolder);
+}
+
+// ---- start-up --------------------------------------------------------------------------
+
+void TForm_Main::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    CenterContainer();
+    // Start-up shows message boxes; run it once the window is on screen.
+    QTimer::singleShot(0, this, Guarded([this] { FormShow(); }));
+}
+
+void TForm_Main::FormShow() {
+    bool ok = false;
+    try {
+        ok = StartUp();
+    } catch (...) {
+        MessageDlg(std::string("Error reading system files: ") + ExceptionText(std::current_exception()),
+                   TMsgIcon::Error);
+        if (Remote && Link) Link->Disconnect(false);
+        ok = false;
+    }
+    if (!ok) {
+        CloseProgram();
+        return;
+    }
+    TScreen* first = CreateScreen(FirstState(), *this, FormContainer_Main);
+    FormContainer_Main->ShowScreen(first, trNone, nullptr);
+    emit ScreenChanged(FirstState());
+    if (Remote && Link) Link->HideHubrell();
+}
+
+int TForm_Main::FirstState() const {
+    if (FileExists(ContentRoot + "\\CustomStart\\CustomStart.txt")) return -1; // the custom start screen
+    if (!MultiMenuPicture.empty()) return stMultiMenu;
+    return stStartMenu;
+}
+
+bool TForm_Main::StartUp() {
+    // 1. The program-side media.
+    if (!DirectoryExists(ProgramFolder + "\\PC")) {
+        MessageDlg("Can't find PC directory.", TMsgIcon::Error);
+        return false;
+    }
+    // 2. There is no DirectX to check on this system.
+
+    TStudentInfo info;
+    std::string appData;
+    if (!Remote) {
+        // 3. Stand-alone: the content beside the program, else on a disc.
+        ContentRoot = ProgramFolder;
+        if (!HasContentFiles(ContentRoot)) {
+            std::string found = AskForContent();
+            if (found.empty()) return false;
+            ContentRoot = found;
+        }
+        LogonName = tav::LogonName();
+        appData = AppDataFolder();
+    } else {
+        // 4. Remote: the classroom manager names learner and content.
+        Link = CreateClassroomLink();
+        if (!Link) {
+            MessageDlg("Couldn't connect: the classroom link is not available", TMsgIcon::Error);
+            return false;
+        }
+        if (!Link->Connect()) return false;
+        info = Link->GetStudentInfo();
+        if (info.ContentRoot.empty() || info.ContentRoot == "%s") {
+            std::string found = AskForContent();
+            if (found.empty()) {
+                Link->Disconnect(false);
+                return false;
+            }
+            ContentRoot = found;
+        } else if (!HasContentFiles(info.ContentRoot)) {
+            MessageDlg("Can't find system files!", TMsgIcon::Error);
+            Link->Disconnect(false);
+            return false;
+        } else {
+            ContentRoot = info.ContentRoot;
+        }
+        while (ContentRoot.size() > 1 && (ContentRoot.back() == '\\' || ContentRoot.back() == '/'))
+            ContentRoot.pop_back();
+    }
+
+    // 5. Configuration and the data folder.
+    std::string configName;
+    if (FileExists(ProgramFolder + "\\sconfig.txt")) configName = ProgramFolder + "\\sconfig.txt";
+    else if (FileExists(ContentRoot + "\\sconfig.txt")) configName = ContentRoot + "\\sconfig.txt";
+    else configName = ContentRoot + "\\config.txt";
+    ConfigFile = std::make_unique<TIniFile>();
+    ConfigFile->LoadFromFile(configName);
+    ReadDefaults();
+    ComputeDataFolder(appData);
+
+    // 6. The target's key files and indexes.
+    try {
+        TargetLines = ReadTextLines(ContentRoot + "\\Target.txt");
+        SourceHelpLangs = SplitKeyList(TargetLines, "SourceHelpLangs", ',');
+        AttenuationCache.clear();
+        AttenuationValues.clear();
+        MovieNames.clear();
+        StartLinePool.clear();
+        if (Remote) {
+            std::string name = info.TargetFolderName, path;
+            if (name.empty()) {
+                name = LookupKey(TargetLines, "TargetFolderName", "");
+                path = LookupKey(TargetLines, "TargetPathForPC", "");
+            }
+            LoadTarget(name, path);
+            LoadStudent(info.LearnerName);
+        } else {
+            StudentName = "You";
+            MultiMenuPicture = LookupKey(TargetLines, "MultiMenu", "");
+            if (!MultiMenuPicture.empty())
+                LoadMultiEntries();
+            else
+                LoadTarget(LookupKey(TargetLines, "TargetFolderName", ""),
+                           LookupKey(TargetLines, "TargetPathForPC", ""));
+        }
+    } catch (...) {
+        MessageDlg(std::string("Error reading system files: ") + ExceptionText(std::current_exception()),
+                   TMsgIcon::Error);
+        if (Remote && Link) Link->Disconnect(false);
+        return false;
+    }
+
+    // 7. Learner names start in the default font.
+    NameFont = "Arial";
+    NameCharset = 1;
+
+    // 8. System settings, the application hook, the inactivity timer.
+    ApplySystemSettings();
+    TAppEvents::Instance().SetHook([this](QObject* r, QEvent* e) { return AppMessageHook(r, e); });
+    if (TimeoutMinutes > 0) RestartInactivityTimer();
+    Started = true;
+    return true;
+}
+
+void TForm_Main::LoadTarget(const std::string& folderName, const std::string& path) {
+    TargetFolderName = folderName;
+    TargetFolder = !path.empty() ? path : ContentRoot + "\\" + folderName;
+    SettingsLines = ReadTextLines(TargetFolder + "\\settings.txt");
+    setWindowTitle(ToQString(MacToAnsi(LookupKey(SettingsLines, "PCCaption", "Tavolin"))));
+    TargetLanguage = StrToIntDef(LookupKey(SettingsLines, "TargetLang", "0"), 0);
+    ProfileFile = DataFolder.empty() ? std::string() : DataFolder + "\\" + TargetFolderName + ".ini";
+
+    int code = ReadProfileInt("Defaults", "Language", LanguageFromSystem ? LanguageFromSystem() : 2);
+    bool offered = false;
+    for (const auto& s : SourceHelpLangs)
+        if (StrToIntDef(s, -1) == code) offered = true;
+    if (!offered || !DirectoryExists(ContentRoot + "\\shared\\source\\bubb" + IntToStr(code))) code = 2;
+    SetHelpLanguage(code);
+
+    MovieNames = SplitKeyList(SettingsLines, "MovieNames", '|');
+    StartLinePool = SplitKeyList(SettingsLines, "NextGameStartLines", '|');
+    // The filter list comes first: the movie index applies it.
+    LoadFilter(TargetFolder + "\\filter1.txt");
+    LoadMovieIndex(TargetFolder + "\\movieinf.txt");
+    LoadRecordIndex(TargetFolder + "\\record.txt");
+}
+
+void TForm_Main::SetHelpLanguage(int code) {
+    if (code == HelpLanguage) return;
+    HelpLanguage = code;
+    HelpFolder = ContentRoot + "\\shared\\source\\bubb" + IntToStr(code);
+    WriteProfileInt("Defaults", "Language", code);
+    LoadNameFont(code);
+}
+
+void TForm_Main::LoadNameFont(int code) {
+    NameFont = ReadConfigString("Name", "Font" + IntToStr(code), "Arial");
+    NameCharset = ReadConfigInt("Name", "Charset" + IntToStr(code), 1) & 0xFF;
+}
+
+std::string TForm_Main::BuildWebAddress() const {
+    TWebParams params;
+    params.TargetLanguage = TargetLanguage;
+    params.HelpLanguage = HelpLanguage;
+    params.OsName = PlatformName();
+    params.OsMajor = PlatformMajorVersion();
+    params.OsMinor = PlatformMinorVersion();
+    return tav::BuildWebAddress(Web, params);
+}
+
+// ---- learner profile ---------------------------------------------------------------
+
+std::string TForm_Main::ReadProfileString(const std::string& section, const std::string& key,
+                                          const std::string& defaultValue) {
+    if (Remote) {
+        if (!Link) throw EProgramError("The classroom link is not connected");
+        return Link->GetRemoteProfileString(section, key, defaultValue);
+    }
+    if (!ProfileFile.empty()) return GetProfile(section, key, defaultValue, ProfileFile);
+    return defaultValue;
+}
+
+int TForm_Main::ReadProfileInt(const std::string& section, const std::string& key, int defaultValue) {
+    return StrToIntDef(ReadProfileString(section, key, IntToStr(defaultValue)), defaultValue);
+}
+
+void TForm_Main::WriteProfileString(const std::string& section, const std::string& key,
+                                    const std::string& value) {
+    if (Remote) {
+        if (!Link) throw EProgramError("The classroom link is not connected");
+        Link->WriteRemoteProfileString(section, key, value);
+        return;
+    }
+    if (!ProfileFile.empty()) WriteProfileChecked(section, key, value, ProfileFile);
+}
+
+void TForm_Main::WriteProfileInt(const std::string& section, const std::string& key, int value) {
+    WriteProfileString(section, key, IntToStr(value));
+}
+
+// ---- scores ------------------------------------------------------------------------
+
+void TForm_Main::LoadStudent(const std::string& name) {
+    StudentName = name;
+    Percents = ParseResults(ReadProfileString("Student " + name, "Percents", ""));
+    Scores = ParseResults(ReadProfileString("Student " + name, "Scores", ""));
+}
+
+void TForm_Main::RecordPracticePercent(int slot, int percent) {
+    if (slot < 1 || slot > 4) return;
+    LastScore = percent;
+    Percents[slot] = percent;
+    WriteProfileString("Student " + StudentName, "Percents", FormatResults(Percents));
+}
+
+void TForm_Main::RecordTestScore(int slot, int score) {
+    if (slot < 1 || slot > 4) return;
+    LastScore = score;
+    Scores[slot] = score;
+    WriteProfileString("Student " + StudentName, "Scores", FormatResults(Scores));
+}
+
+// ---- navigation --------------------------------------------------------------------
+
+void TForm_Main::PostStateChange(int state, int transition) {
+    PostMessage(this, WM_USER, state & 0xFF, transition & 0xFF);
+}
+
+TScreen* TForm_Main::CurrentScreen() const { return FormContainer_Main ? FormContainer_Main->Current() : nullptr; }
+
+bool TForm_Main::event(QEvent* e) {
+    if (const TMessageEvent* m = AsMessage(e, WM_USER)) {
+        const int wParam = static_cast<int>(m->WParam());
+        const int lParam = static_cast<int>(m->LParam());
+        RunGuarded([&] { StateChange(wParam, lParam); });
+        return true;
+    }
+    bool handled = false;
+    RunGuarded([&] { handled = QWidget::event(e); });
+    return handled;
+}
+
+void TForm_Main::StateChange(int wParam, int lParam) {
+    const int state = wParam & 0xFF;
+    const int transition = Fast ? 0 : (lParam & 0xFF) & 0x7F;
+    if (state == stQuit) {
+        CloseProgram();
+        return;
+    }
+    const TTransition effect = TransitionForCode(transition);
+    TBusyPointer busy;
+    KeyScreen = nullptr;
+    ReadyScreen = nullptr;
+    if (state > kLastState) {
+        MessageDlg("Unknown state change " + IntToStr(wParam), TMsgIcon::Error);
+        return;
+    }
+    const int code = ActivityCodeForState(state, RecordNumber);
+    if (code >= 0) ReportActivity(code);
+    TScreen* screen = CreateScreen(state, *this, FormContainer_Main);
+    if (StateGetsReady(state)) ReadyScreen = screen;
+    if (StateGetsKeys(state)) KeyScreen = screen;
+    FormContainer_Main->ShowScreen(screen, effect, [this] { TransitionDone(); });
+    emit ScreenChanged(state);
+}
+
+void TForm_Main::TransitionDone() {
+    FlushInput();
+    if (ReadyScreen) PostMessage(ReadyScreen, WM_USER, 0, 0);
+}
+
+void TForm_Main::ReportActivity(int code) {
+    if (!Remote || !Link) return;
+    if (code != 0) {
+        CurrentActivity = code;
+        LastScore = -1;
+        Link->SendStartActivity(code);
+    } else if (CurrentActivity != 0) {
+        Link->SendEndActivity(CurrentActivity, LastScore);
+        CurrentActivity = 0;
+        Link->SendScore(TotalScore(), AwardLevel(TotalScore()));
+    }
+}
+
+void TForm_Main::FlushInput() { TAppEvents::Instance().FlushInput(); }
+
+void TForm_Main::keyPressEvent(QKeyEvent* e) {
+    if (!KeyScreen) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    const std::string text = FromQString(e->text());
+    for (char c : text) KeyScreen->KeyPressed(c);
+}
+
+// ---- inactivity ---------------------------------------------------------------------
+
+void TForm_Main::RestartInactivityTimer() {
+    Timer_Inactivity.stop();
+    Timer_Inactivity.setInterval(TimeoutMinutes * 60000);
+    // An interval of 0 means no timeout: such a timer never fires.
+    if (Timer_Inactivity.interval() > 0) Timer_Inactivity.start();
+}
+
+void TForm_Main::PauseInactivityTimer(bool paused) {
+    if (paused == InactivityPaused) return;
+    if (paused) Timer_Inactivity.stop();
+    else RestartInactivityTimer();
+    InactivityPaused = paused;
+}
+
+bool TForm_Main::AppMessageHook(QObject* receiver, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && TimeoutMinutes > 0 &&
+        !InactivityPaused)
+        RestartInactivityTimer();
+    return false;
+}
+
+// ---- errors and closing ------------------------------------------------------------
+
+std::function<void()> TForm_Main::Terminate = [] { QCoreApplication::exit(1); };
+
+void TForm_Main::ShowSystemError(const std::string& text) {
+    while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+    if (MessageDlg("System error: " + text, TMsgIcon::Error, TMsgButtons::AbortIgnore) == TModalResult::Abort) {
+        if (Started && Remote && Link) Link->Disconnect(false);
+        if (Terminate) Terminate();
+    }
+}
+
+void TForm_Main::CloseProgram() { close(); }
+
+void TForm_Main::closeEvent(QCloseEvent* e) {
+    if (!closing_) {
+        closing_ = true;
+        RunGuarded([this] {
+            if (Started && Remote && Link && Link->IsConnected()) {
+                Link->SendScore(TotalScore(), AwardLevel(TotalScore()));
+                Link->Disconnect(ClosedByTimeout);
+            }
+        });
+    }
+    e->accept(); // closing is never refused
+}
+
+// ---- system settings and window size --------------------------------------------------
+
+void TForm_Main::ApplySystemSettings() {
+    if (systemSettingsSaved_ || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    savedStyleName_ = QApplication::style() ? QApplication::style()->name() : QString();
+    QApplication::setStyle(new TProgramStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    savedFont_ = QApplication::font();
+    QFont f = savedFont_;
+    f.setStyleStrategy(QFont::PreferAntialias);
+    QApplication::setFont(f);
+    systemSettingsSaved_ = true;
+}
+
+void TForm_Main::RestoreSystemSettings() {
+    if (!systemSettingsSaved_) return;
+    systemSettingsSaved_ = false;
+    if (QStyle* s = QStyleFactory::create(savedStyleName_)) QApplication::setStyle(s);
+    QApplication::setFont(savedFont_);
+}
+
+void TForm_Main::CenterContainer() {
+    if (!FormContainer_Main) return;
+    const int w = width(), h = height();
+    if (w <= 800 && h <= 600) { FormContainer_Main->move(0, 0); return; }
+    FormContainer_Main->move(std::max(0, (w - 800) / 2), std::max(0, (h - 600) / 2));
+}
+
+void TForm_Main::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (!FormContainer_Main) return;
+    if (Force800) { CenterContainer(); return; }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || screen->size().width() <= 800) return;
+    if (windowState() & Qt::WindowMaximized) {
+        CenterContainer();
+    } else {
+        FormContainer_Main->move(0, 0);
+        if (firstRestore_ && isVisible()) {
+            firstRestore_ = false;
+            resize(800, 600);
+            const QSize s = screen->size();
+            move((s.width() - frameGeometry().width()) / 2, (s.height() - frameGeometry().height()) / 2);
+        }
+    }
+}
+
+} // namespace tav

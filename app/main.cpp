@@ -1,0 +1,67 @@
+// Program entry: the title, the single-instance check, the display mode, the
+// main window, then the message loop.
+#include "app/CommandLine.h"
+#include "app/Main.h"
+#include "app/RegisterScreens.h"
+#include "platform/SingleInstance.h"
+#include "toolkit/Application.h"
+#include "toolkit/MessageBox.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace tav;
+
+namespace {
+
+// "800"/"force": the window fills the screen and the 800 x 600 program is
+// scaled to fit with its aspect kept. Qt scales everything it draws when told
+// the factor before the application object exists, so the screen is measured
+// with a short-lived probe first.
+void PrepareScaledFullScreen(int argc, char** argv) {
+    double factor = 1.0;
+    {
+        QGuiApplication probe(argc, argv);
+        if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            const QSize size = s->size();
+            factor = std::min(size.width() / 800.0, size.height() / 600.0);
+        }
+    }
+    if (factor > 0.0 && factor != 1.0) {
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'f', 4));
+        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    TCommandLine preview;
+    try {
+        ParseCommandLine(args, preview);
+    } catch (...) {
+        // The main window reports the bad value; what came before it counts.
+    }
+    if (preview.Force800 && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) PrepareScaledFullScreen(argc, argv);
+
+    TApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavolin"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavolin"));
+
+    // One copy at a time; a copy that crashed leaves no lock behind.
+    SingleInstance instance("TRELLIN-MAGIC-TAVOLIN-SEMAPHORE.lock");
+    if (!instance.Acquire()) {
+        MessageDlg("Tavolin is already running", TMsgIcon::Information);
+        return 0;
+    }
+
+    RegisterScreens();
+    TForm_Main mainWindow(args);
+    mainWindow.ShowInitialWindow();
+    return app.exec();
+}

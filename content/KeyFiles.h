@@ -1,0 +1,23 @@
+#pragma once
+// Reading content text files and looking up the "key|value" lines of the key
+// files (Target.txt, settings.txt).
+#include <string>
+#include <vector>
+
+namespace tav {
+
+using TStringList = std::vector<std::string>;
+
+// All lines of a text file (program path). Lines end with CR LF, LF or a lone
+// CR. A file that cannot be opened raises an error naming it.
+TStringList ReadTextLines(const std::string& file);
+
+// The rest of the first line whose key (text before "|") equals key without
+// regard to case; default when no line matches.
+std::string LookupKey(const TStringList& lines, const std::string& key, const std::string& defaultValue);
+
+// The value of the first matching line cut at separator, stopping at the first
+// empty piece; empty when no line matches.
+TStringList SplitKeyList(const TStringList& lines, const std::string& key, char separator);
+
+} // namespace tav

@@ -1,0 +1,74 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <fstream>
+#include <sstream>
+
+namespace tavtest {
+
+TempFolder::TempFolder() { dir_.setAutoRemove(true); }
+std::string TempFolder::Path() const { return dir_.path().toStdString(); }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    QDir().mkpath(QString::fromStdString(path.substr(0, path.find_last_of('/'))));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+MessageCapture::MessageCapture(tav::TModalResult answer) : Answer(answer) {
+    tav::SetMessagePresenter([this](const tav::TMessage& m) {
+        Messages.push_back(m);
+        return Answer;
+    });
+}
+
+MessageCapture::~MessageCapture() { tav::SetMessagePresenter(nullptr); }
+
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred() && t.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return pred();
+}
+
+void Pump(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+void MakeFixtureDisc(const std::string& root, const std::string& targetFolder) {
+    WriteFile(root + "/Target.txt",
+              "TargetFolderName|" + targetFolder + "\r\nTargetPathForPC|\r\nSourceHelpLangs|2,5\r\n");
+    WriteFile(root + "/Spelinfo.txt", "spelling\r\n");
+    WriteFile(root + "/" + targetFolder + "/settings.txt",
+              "PCCaption|Tavolin - Fixture\r\nTargetLang|3\r\nMovieNames|part1.mpg|part2.mpg\r\n"
+              "NextGameStartLines|1|3\r\n");
+    WriteFile(root + "/" + targetFolder + "/movieinf.txt",
+              "1|00:00:01:00|00:00:03:00|Bonjour !|MARIE|0|1|0|0\r\n"
+              "2|00:00:03:15|00:00:05:00|Salut, Marie.|PAUL|0|1|0|0\r\n"
+              "3|00:00:05:00|00:00:07:00|On y va ?|MARIE|0|1|0|0\r\n");
+    WriteFile(root + "/" + targetFolder + "/record.txt", "Marie\r\n1|3\r\n");
+    QDir().mkpath(QString::fromStdString(root + "/shared/source/bubb2"));
+    QDir().mkpath(QString::fromStdString(root + "/shared/source/bubb5"));
+    QDir().mkpath(QString::fromStdString(root + "/PC"));
+}
+
+} // namespace tavtest

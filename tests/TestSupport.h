@@ -1,0 +1,47 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, files, message capture and
+// waiting on the event loop.
+#include <QTemporaryDir>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/MessageBox.h"
+
+namespace tavtest {
+
+// A temporary folder removed at the end of the test.
+class TempFolder {
+public:
+    TempFolder();
+    std::string Path() const; // no trailing slash
+    std::string File(const std::string& name) const { return Path() + "/" + name; }
+
+private:
+    QTemporaryDir dir_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+// Records every message box and answers with a chosen result.
+class MessageCapture {
+public:
+    explicit MessageCapture(tav::TModalResult answer = tav::TModalResult::OK);
+    ~MessageCapture();
+    std::vector<tav::TMessage> Messages;
+    tav::TModalResult Answer;
+    std::string Last() const { return Messages.empty() ? std::string() : Messages.back().Text; }
+};
+
+// Runs the event loop until pred is true or the time is up; returns pred().
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+// Runs the event loop for about ms milliseconds.
+void Pump(int ms);
+
+// A minimal content disc: target.txt, Spelinfo.txt, a target folder with
+// settings.txt, movieinf.txt, record.txt, the help folders 2 and 5, and PC.
+void MakeFixtureDisc(const std::string& root, const std::string& targetFolder = "French");
+
+} // namespace tavtest
