@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -33,7 +34,15 @@ MessageCapture::MessageCapture(tav::TModalResult answer) : Answer(answer) {
     });
 }
 
-MessageCapture::~MessageCapture() { tav::SetMessagePresenter(nullptr); }
+MessageCapture::~MessageCapture() { InstallUnexpectedMessageReporter(); }
+
+void InstallUnexpectedMessageReporter() {
+    // A real modal box would wait forever for a click no test makes.
+    tav::SetMessagePresenter([](const tav::TMessage& m) {
+        std::fprintf(stderr, "unexpected message box: %s\n", m.Text.c_str());
+        return m.Buttons == tav::TMsgButtons::AbortIgnore ? tav::TModalResult::Ignore : tav::TModalResult::OK;
+    });
+}
 
 bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
     QElapsedTimer t;

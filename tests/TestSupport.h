@@ -35,6 +35,10 @@ public:
     std::string Last() const { return Messages.empty() ? std::string() : Messages.back().Text; }
 };
 
+// Installed for every test: message boxes nobody expected are printed and
+// answered (OK, or Ignore for Abort/Ignore) instead of waiting for a click.
+void InstallUnexpectedMessageReporter();
+
 // Runs the event loop until pred is true or the time is up; returns pred().
 bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 // Runs the event loop for about ms milliseconds.

@@ -2,7 +2,10 @@
 
 #include "toolkit/ErrorHandler.h"
 
-#include <QAbstractEventDispatcher>
+#include <QGuiApplication>
+#include <QInputEvent>
+
+#include <chrono>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
@@ -17,10 +20,10 @@ TAppEvents& TAppEvents::Instance() {
 void TAppEvents::Install() {
     if (installed_ || !QCoreApplication::instance()) return;
     QCoreApplication::instance()->installEventFilter(this);
-    // Input still waiting in the window system's queue when FlushInput ran is
-    // delivered before the event loop next goes idle; it is dropped until then.
-    if (auto* d = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
-        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, [this] { flushing_ = false; });
+    // X11 and Wayland stamp input with the monotonic clock in milliseconds,
+    // which lets FlushInput tell input made before it from input made after.
+    const QString platform = QGuiApplication::platformName();
+    stampedInput_ = platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
     installed_ = true;
 }
 
@@ -48,14 +51,21 @@ void TAppEvents::FlushInput() {
         QEvent::MouseMove,        QEvent::Wheel,              QEvent::KeyPress,
         QEvent::KeyRelease};
     for (QEvent::Type t : inputTypes) QCoreApplication::removePostedEvents(nullptr, t);
-    flushing_ = true;
+    flushTime_ = static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+    flushed_ = true;
 }
 
 bool TAppEvents::eventFilter(QObject* watched, QEvent* event) {
     const bool input = IsMouseEvent(event) || IsKeyEvent(event);
+    if (input && blocked_) return true;
     // Posted input was removed by FlushInput itself; what remains to drop is
-    // input from the window system (spontaneous) that was already waiting.
-    if (input && (blocked_ || (flushing_ && event->spontaneous()))) return true;
+    // window-system input that was already waiting, told by its time stamp.
+    if (input && flushed_ && stampedInput_ && event->spontaneous()) {
+        const auto age = static_cast<int32_t>(flushTime_ - static_cast<uint32_t>(static_cast<QInputEvent*>(event)->timestamp()));
+        if (age >= 0 && age < 60000) return true;
+    }
     if (hook_) {
         bool consumed = false;
         RunGuarded([&] { consumed = hook_(watched, event); });

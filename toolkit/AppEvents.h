@@ -2,6 +2,7 @@
 // The application-wide event filter: the replaceable application message hook,
 // input blocking during transitions, and FlushInput.
 #include <QObject>
+#include <cstdint>
 #include <functional>
 
 class QEvent;
@@ -40,7 +41,9 @@ private:
     TAppMessageHook hook_;
     bool installed_ = false;
     bool blocked_ = false;
-    bool flushing_ = false; // dropping window-system input until the loop is idle
+    bool stampedInput_ = false; // window-system input carries monotonic time stamps
+    bool flushed_ = false;
+    uint32_t flushTime_ = 0;    // monotonic milliseconds of the last FlushInput
 };
 
 } // namespace tav

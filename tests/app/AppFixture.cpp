@@ -1,0 +1,77 @@
+#include "AppFixture.h"
+
+#include <QDir>
+
+#include "app/ScreenRegistry.h"
+#include "content/OurUtils.h"
+
+using namespace tav;
+
+namespace tavtest {
+
+std::vector<std::string> ScreenLog;
+
+ProbeScreen::ProbeScreen(int state, QWidget* parent) : TScreen(parent), State(state) {
+    ScreenLog.push_back("create " + std::to_string(state));
+}
+ProbeScreen::~ProbeScreen() { ScreenLog.push_back("destroy " + std::to_string(State)); }
+void ProbeScreen::ScreenReady() { ScreenLog.push_back("ready " + std::to_string(State)); }
+void ProbeScreen::KeyPressed(char key) { ScreenLog.push_back("key " + std::to_string(State) + " " + key); }
+void ProbeScreen::mousePressEvent(QMouseEvent* e) {
+    ++Clicks;
+    ScreenLog.push_back("click " + std::to_string(State));
+    e->accept();
+}
+
+void RegisterProbeScreens(int failing) {
+    for (int s = -1; s <= kLastState; ++s) {
+        if (s == 0) continue;
+        if (s == failing)
+            RegisterScreen(s, [](TForm_Main&, QWidget*) -> TScreen* { throw EProgramError("broken screen"); });
+        else
+            RegisterScreen(s, [s](TForm_Main&, QWidget* parent) { return new ProbeScreen(s, parent); });
+    }
+}
+
+void UnregisterScreens() {
+    for (int s = -1; s <= kLastState; ++s) RegisterScreen(s, nullptr);
+}
+
+bool LogHas(const std::string& entry) {
+    for (const auto& e : ScreenLog)
+        if (e == entry) return true;
+    return false;
+}
+
+void MakeProgramFolder(const std::string& dir, const ProgramFolderOptions& options) {
+    MakeFixtureDisc(dir);
+    if (!options.withPC) QDir(QString::fromStdString(dir + "/PC")).removeRecursively();
+    if (options.multiMenu)
+        WriteFile(dir + "/Target.txt",
+                  "MultiMenu|back.jpg\r\nTarget1|fr.jpg|100,200|French|\r\nSourceHelpLangs|2,5\r\n");
+    if (!options.config.empty()) WriteFile(dir + "/sconfig.txt", options.config);
+}
+
+bool FakeLink::Connect() { Calls->push_back("Connect"); return ConnectResult; }
+void FakeLink::Disconnect(bool t) { Calls->push_back(std::string("Disconnect ") + (t ? "1" : "0")); }
+bool FakeLink::IsConnected() { return ConnectedResult; }
+void FakeLink::HideHubrell() { Calls->push_back("HideHubrell"); }
+TStudentInfo FakeLink::GetStudentInfo() { Calls->push_back("GetStudentInfo"); return Info; }
+std::string FakeLink::GetRemoteProfileString(const std::string& s, const std::string& k, const std::string& d) {
+    Calls->push_back("Get " + s + "/" + k);
+    auto it = Store.find(s + "/" + k);
+    return it == Store.end() ? d : it->second;
+}
+void FakeLink::WriteRemoteProfileString(const std::string& s, const std::string& k, const std::string& v) {
+    Calls->push_back("Write " + s + "/" + k + "=" + v);
+    Store[s + "/" + k] = v;
+}
+void FakeLink::SendStartActivity(int code) { Calls->push_back("Start " + std::to_string(code)); }
+void FakeLink::SendEndActivity(int code, int score) {
+    Calls->push_back("End " + std::to_string(code) + " " + std::to_string(score));
+}
+void FakeLink::SendScore(int total, int level) {
+    Calls->push_back("Score " + std::to_string(total) + " " + std::to_string(level));
+}
+
+} // namespace tavtest

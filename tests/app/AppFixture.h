@@ -1,0 +1,72 @@
+#pragma once
+// A program folder with content for main-window tests, probe screens that
+// record what happens to them, and a fake classroom link.
+#include <QMouseEvent>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../TestSupport.h"
+#include "app/ClassroomLink.h"
+#include "app/Main.h"
+#include "toolkit/Screen.h"
+
+namespace tavtest {
+
+// Everything that happened to probe screens, in order ("create 5", "ready 5",
+// "key 10 a", "click 5", "destroy 5").
+extern std::vector<std::string> ScreenLog;
+
+class ProbeScreen : public tav::TScreen {
+public:
+    ProbeScreen(int state, QWidget* parent);
+    ~ProbeScreen() override;
+    void ScreenReady() override;
+    void KeyPressed(char key) override;
+    int State;
+    int Clicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+};
+
+// Registers probe screens for states 1..20 (and the custom start screen, -1);
+// the state `failing` gets a factory that throws "broken screen".
+void RegisterProbeScreens(int failing = -100);
+void UnregisterScreens();
+
+bool LogHas(const std::string& entry);
+
+struct ProgramFolderOptions {
+    bool multiMenu = false;   // Target.txt names a multi menu (no target is loaded at start)
+    std::string config;       // sconfig.txt beside the program ("" = none)
+    bool withPC = true;
+};
+
+// A program folder that is also the content root.
+void MakeProgramFolder(const std::string& dir, const ProgramFolderOptions& options);
+
+class FakeLink : public tav::IClassroomLink {
+public:
+    std::vector<std::string>* Calls; // shared with the test after the main window takes ownership
+    tav::TStudentInfo Info;
+    bool ConnectResult = true;
+    bool ConnectedResult = true;
+    std::map<std::string, std::string> Store;
+
+    explicit FakeLink(std::vector<std::string>* calls) : Calls(calls) {}
+    bool Connect() override;
+    void Disconnect(bool closedByTimeout) override;
+    bool IsConnected() override;
+    void HideHubrell() override;
+    tav::TStudentInfo GetStudentInfo() override;
+    std::string GetRemoteProfileString(const std::string& s, const std::string& k, const std::string& d) override;
+    void WriteRemoteProfileString(const std::string& s, const std::string& k, const std::string& v) override;
+    void SendStartActivity(int code) override;
+    void SendEndActivity(int code, int lastScore) override;
+    void SendScore(int total, int awardLevel) override;
+};
+
+} // namespace tavtest
