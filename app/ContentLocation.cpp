@@ -1,7 +1,7 @@
 #include "app/ContentLocation.h"
 
 #include "platform/Paths.h"
-#include "toolkit/MessageBox.h"
+#include "app/InsertDVD.h"
 
 namespace tav {
 
@@ -18,12 +18,9 @@ TContentAsker& Asker() {
 
 void SetContentAsker(TContentAsker asker) { Asker() = std::move(asker); }
 
-std::string AskForContent() {
+std::string AskForContent(bool standAlone) {
     if (auto& a = Asker()) return a();
-    // Without the disc search the learner at least learns why nothing starts.
-    MessageDlg("Can't find the Tavolin content: put target.txt and Spelinfo.txt beside the program.",
-               TMsgIcon::Error);
-    return {};
+    return AskForContentWithDialog(standAlone);
 }
 
 } // namespace tav

@@ -9,9 +9,11 @@ namespace tav {
 
 bool HasContentFiles(const std::string& folder);
 
-// Returns the content root found, or empty when the learner gave up.
+// Returns the content root found, or empty when the learner gave up. Without
+// an installed asker this is the disc scan and the "Insert disk" dialog
+// (Browse is offered in stand-alone mode only).
 using TContentAsker = std::function<std::string()>;
 void SetContentAsker(TContentAsker asker);
-std::string AskForContent();
+std::string AskForContent(bool standAlone);
 
 } // namespace tav

@@ -251,7 +251,7 @@ bool TForm_Main::StartUp() {
         // 3. Stand-alone: the content beside the program, else on a disc.
         ContentRoot = ProgramFolder;
         if (!HasContentFiles(ContentRoot)) {
-            std::string found = AskForContent();
+            std::string found = AskForContent(true);
             if (found.empty()) return false;
             ContentRoot = found;
         }
@@ -267,7 +267,7 @@ bool TForm_Main::StartUp() {
         if (!Link->Connect()) return false;
         info = Link->GetStudentInfo();
         if (info.ContentRoot.empty() || info.ContentRoot == "%s") {
-            std::string found = AskForContent();
+            std::string found = AskForContent(false);
             if (found.empty()) {
                 Link->Disconnect(false);
                 return false;

@@ -15,7 +15,7 @@ TStringList ReadTextLines(const std::string& file) {
     std::ifstream in(NativePath(file), std::ios::binary);
     if (!in) {
         SetLastSystemError(errno ? errno : ENOENT);
-        throw EProgramError(Format("Cannot open file \"%s\". %s", file.c_str(), SystemErrorText().c_str()));
+        throw EProgramError(Format("Cannot open file \"%s\". %s", NativePath(file).c_str(), SystemErrorText().c_str()));
     }
     std::ostringstream ss;
     ss << in.rdbuf();

@@ -1,6 +1,7 @@
 #include "content/OurUtils.h"
 
 #include "content/IniFile.h"
+#include "platform/Paths.h"
 #include "Version.h"
 
 #include <cerrno>
@@ -72,7 +73,8 @@ bool WriteProfile(const std::string& section, const std::string& key,
 void WriteProfileChecked(const std::string& section, const std::string& key,
                          const std::string& value, const std::string& file) {
     if (!WriteProfile(section, key, value, file))
-        throw EProgramError(Format("Write to %s failed - %s", file.c_str(), SystemErrorText().c_str()));
+        throw EProgramError(
+            Format("Write to %s failed - %s", NativePath(file).c_str(), SystemErrorText().c_str()));
 }
 
 TVersionNumbers GetVersionNumbers() {
