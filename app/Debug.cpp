@@ -49,6 +49,8 @@ TForm_Debug::TForm_Debug(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Windo
     connect(Button_Clear, &QPushButton::clicked, this, [this] { Button_ClearClick(); });
     connect(Button_Save, &QPushButton::clicked, this, [this] { Button_SaveClick(); });
 
+    LayoutControls();
+
     // At the right edge of the screen, and wholly on it.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -65,6 +67,11 @@ TForm_Debug::~TForm_Debug() { SetDebugSink(nullptr); }
 
 void TForm_Debug::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
+    LayoutControls();
+}
+
+// The list fills the window above the button panel at the bottom.
+void TForm_Debug::LayoutControls() {
     Panel1->setGeometry(0, height() - kPanelHeight, width(), kPanelHeight);
     ListBox1->setGeometry(0, 0, width(), std::max(0, height() - kPanelHeight));
 }

@@ -47,6 +47,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void LayoutControls();
 };
 
 } // namespace tav

@@ -223,7 +223,7 @@ const char* const kUsage =
     "Exit status: 0 the disc loads, 1 it would fail to start, 2 usage error.\n";
 
 void PrintProblem(std::ostream& out, const TIndexProblem& p) {
-    out << "  " << p.File;
+    out << "  " << NativePath(p.File); // the loaders name files as the program does
     if (p.Line > 0) out << ':' << p.Line;
     out << ": " << Utf8(p.Text) << '\n';
 }
