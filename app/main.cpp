@@ -1,6 +1,7 @@
 // Program entry: the title, the single-instance check, the display mode, the
-// main window, then the message loop.
+// main window, the hidden debug log window, then the message loop.
 #include "app/CommandLine.h"
+#include "app/Debug.h"
 #include "app/Main.h"
 #include "app/RegisterScreens.h"
 #include "platform/SingleInstance.h"
@@ -62,6 +63,9 @@ int main(int argc, char** argv) {
 
     RegisterScreens();
     TForm_Main mainWindow(args);
+    // Hidden until a diagnostic line arrives with Debug set; it exists before
+    // the main window is shown, so start-up can already log.
+    TForm_Debug debugWindow;
     mainWindow.ShowInitialWindow();
     return app.exec();
 }

@@ -36,26 +36,37 @@ TStringList ReadTextLines(const std::string& file) {
     return lines;
 }
 
-std::string LookupKey(const TStringList& lines, const std::string& key, const std::string& defaultValue) {
-    for (const auto& l : lines) {
-        std::string rest = l;
-        std::string k = NextToken(rest, '|');
-        if (SameText(k, key)) return rest;
+int FindKeyLine(const TStringList& lines, const std::string& key) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string rest = lines[i];
+        if (SameText(NextToken(rest, '|'), key)) return static_cast<int>(i);
     }
-    return defaultValue;
+    return -1;
+}
+
+namespace {
+// The text after the first "|" of a line (empty for a line without one).
+std::string ValueOf(const std::string& line) {
+    std::string rest = line;
+    NextToken(rest, '|');
+    return rest;
+}
+} // namespace
+
+std::string LookupKey(const TStringList& lines, const std::string& key, const std::string& defaultValue) {
+    const int at = FindKeyLine(lines, key);
+    return at < 0 ? defaultValue : ValueOf(lines[static_cast<size_t>(at)]);
 }
 
 TStringList SplitKeyList(const TStringList& lines, const std::string& key, char separator) {
     TStringList out;
-    for (const auto& l : lines) {
-        std::string rest = l;
-        if (!SameText(NextToken(rest, '|'), key)) continue;
-        while (true) {
-            std::string piece = NextToken(rest, separator);
-            if (piece.empty()) break;
-            out.push_back(piece);
-        }
-        break;
+    const int at = FindKeyLine(lines, key);
+    if (at < 0) return out;
+    std::string rest = ValueOf(lines[static_cast<size_t>(at)]);
+    while (true) {
+        std::string piece = NextToken(rest, separator);
+        if (piece.empty()) break;
+        out.push_back(piece);
     }
     return out;
 }

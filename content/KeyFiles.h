@@ -14,6 +14,10 @@ TStringList ReadTextLines(const std::string& file);
 
 // The rest of the first line whose key (text before "|") equals key without
 // regard to case; default when no line matches.
+// Index of the first line whose key equals key without regard to case; -1
+// when none does. LookupKey and SplitKeyList read that line.
+int FindKeyLine(const TStringList& lines, const std::string& key);
+
 std::string LookupKey(const TStringList& lines, const std::string& key, const std::string& defaultValue);
 
 // The value of the first matching line cut at separator, stopping at the first

@@ -1,0 +1,203 @@
+// tavolin-disc on good and broken discs: what it counts, the faults it
+// names with file and line, and its exit statuses.
+#include <gtest/gtest.h>
+
+#include "tests/TestSupport.h"
+#include "tools/disc/DiscCheck.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <sstream>
+
+using namespace tav;
+using tavtest::TempFolder;
+using tavtest::WriteFile;
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Out, Err;
+    bool Has(const std::string& text) const { return Out.find(text) != std::string::npos; }
+};
+
+TRun RunTool(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    TRun r;
+    r.Status = RunDiscTool(args, out, err);
+    r.Out = out.str();
+    r.Err = err.str();
+    return r;
+}
+
+class DiscCheckTest : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::string root;
+    std::string target;
+    void SetUp() override {
+        root = dir.Path();
+        target = root + "/French";
+        tavtest::MakeFixtureDisc(root, "French");
+        // The film parts, one written in other case: the look-up ignores case.
+        WriteFile(target + "/part1.mpg", "x");
+        WriteFile(target + "/PART2.MPG", "x");
+        WriteFile(target + "/record.txt", "Marie\r\n2|3|3\r\n");
+    }
+};
+
+} // namespace
+
+TEST_F(DiscCheckTest, AGoodDiscLoadsAndIsCounted) {
+    const TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    EXPECT_TRUE(r.Has("Target French")) << r.Out;
+    EXPECT_TRUE(r.Has("  movie entries: 3\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  script rows: 9\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  activity lines: 3\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  actors: 1\n    Marie: 1 scene: 2|3|3\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  multi-menu entries: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  filter words: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  problems: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("Result: the disc loads (0 problems)")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, PlantedFaultsAreNamedWithFileAndLine) {
+    WriteFile(target + "/movieinf.txt",
+              "1|00:00:01:00|00:00:03:00|Bonjour !|MARIE|0|1|0|0\r\n"
+              "0|00:00:03:00|00:00:04:00|Zero|PAUL|0|1|0|0\r\n"          // line 2: sequence 0
+              "3|00:00:05:00|00:00:06:xx|Timecode|PAUL|0|1|0|0\r\n"      // line 3: end does not parse
+              "4|00:00:07:00|00:00:08:00|Fine|MARIE|0|1|0|0\r\n");
+    WriteFile(target + "/record.txt", "Marie\r\n1|2|3 2|3|9\r\n");
+    WriteFile(target + "/settings.txt",
+              "PCCaption|Test\r\nMovieNames|part1.mpg|part3.mpg\r\nNextGameStartLines|1|2|x\r\n");
+    WriteFile(target + "/filter1.txt", "Dam\r\n");
+    const TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out; // faulty, but the program starts
+    const std::string movie = target + "/movieinf.txt", record = target + "/record.txt",
+                      settings = target + "/settings.txt";
+    EXPECT_TRUE(r.Has(movie + ":2: line skipped: sequence number is 0")) << r.Out;
+    EXPECT_TRUE(r.Has(movie + ":3: end timecode \"00:00:06:xx\" does not parse")) << r.Out;
+    EXPECT_TRUE(r.Has(record + ":2: scene 1 starts with entry 1")) << r.Out;
+    EXPECT_TRUE(r.Has(record + ":2: scene 2 line 3: 9 points at no entry")) << r.Out;
+    // Entry 2 is line 3 of movieinf.txt: the skipped line shifted the numbering.
+    EXPECT_TRUE(r.Has(record + ":2: scene 1 line 2: 2 is line 3 of movieinf.txt")) << r.Out;
+    EXPECT_TRUE(r.Has(settings + ":3: NextGameStartLines: 2 matches no entry")) << r.Out;
+    EXPECT_TRUE(r.Has(settings + ":3: NextGameStartLines: \"x\" is not a whole number")) << r.Out;
+    EXPECT_FALSE(r.Has("NextGameStartLines: 1 ")) << r.Out;
+    EXPECT_TRUE(r.Has(settings + ":2: film part \"part3.mpg\" not found")) << r.Out;
+    EXPECT_FALSE(r.Has("\"part1.mpg\" not found")) << r.Out;
+    EXPECT_TRUE(r.Has(target + "/filter1.txt:1: filter word \"Dam\" is not in lower case")) << r.Out;
+    EXPECT_TRUE(r.Has("  movie entries: 3\n")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {
+    WriteFile(target + "/movieinf.txt",
+              "5|00:00:05:00|00:00:06:00|a|A|0|1|0|0\r\n"
+              "4|00:00:01:00|00:00:02:00|b|A|0|1|0|0\r\n"
+              "6|00:00:09:00|00:00:08:00|c|A|0|0|0|0\r\n");
+    const TRun r = RunTool({"check", root});
+    const std::string movie = target + "/movieinf.txt";
+    EXPECT_TRUE(r.Has(movie + ":2: sequence number 4 does not rise after 5 (line 1)")) << r.Out;
+    EXPECT_TRUE(r.Has(movie + ":2: starts before the line before it (line 1)")) << r.Out;
+    EXPECT_TRUE(r.Has(movie + ":3: ends before it starts")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, FilesTheProgramNeedsFailTheStart) {
+    struct TCase {
+        const char* remove;
+        const char* named;
+    } cases[] = {{"French/movieinf.txt", "movieinf.txt"},
+                 {"French/record.txt", "record.txt"},
+                 {"French/settings.txt", "settings.txt"},
+                 {"Target.txt", "Target.txt"}};
+    for (const auto& c : cases) {
+        TempFolder other;
+        tavtest::MakeFixtureDisc(other.Path(), "French");
+        ASSERT_TRUE(QFile::remove(QString::fromStdString(other.Path() + "/" + c.remove)));
+        const TRun r = RunTool({"check", other.Path()});
+        EXPECT_EQ(r.Status, 1) << c.remove << "\n" << r.Out;
+        EXPECT_TRUE(r.Has("error: ")) << r.Out;
+        EXPECT_TRUE(r.Has(c.named)) << r.Out;
+        EXPECT_TRUE(r.Has("would fail to start")) << r.Out;
+    }
+}
+
+TEST_F(DiscCheckTest, RecordEndingOnANameFailsTheStart) {
+    WriteFile(target + "/record.txt", "Marie\r\n2|3|3\r\nPaul\r\n");
+    const TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 1) << r.Out;
+    EXPECT_TRUE(r.Has("record.txt")) << r.Out;
+    EXPECT_TRUE(r.Has("Paul")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, MultiMenuTargetsAreEachLoaded) {
+    WriteFile(root + "/Target.txt",
+              "MultiMenu|back.jpg\r\nTarget1|fr.jpg|10,20|French|\r\nTarget3|de.jpg|1,1|German|\r\n");
+    WriteFile(root + "/multi/back.jpg", "x");
+    const TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    EXPECT_TRUE(r.Has("  multi-menu entries: 1\n")) << r.Out; // no Target2: Target3 is not read
+    EXPECT_TRUE(r.Has("Target French")) << r.Out;
+    EXPECT_FALSE(r.Has("German")) << r.Out;
+    EXPECT_TRUE(r.Has("Target.txt:2: button picture \"fr.jpg\" not found in multi")) << r.Out;
+
+    // A multi-menu target that cannot be loaded fails the check.
+    WriteFile(root + "/Target.txt", "MultiMenu|back.jpg\r\nTarget1|fr.jpg|10,20|French|\r\n"
+                                    "Target2|de.jpg|1,1|German|\r\n");
+    const TRun bad = RunTool({"check", root});
+    EXPECT_EQ(bad.Status, 1) << bad.Out;
+    EXPECT_TRUE(bad.Has("Target German")) << bad.Out;
+}
+
+TEST_F(DiscCheckTest, IndexAndScriptPrintTabSeparatedUtf8) {
+    WriteFile(target + "/movieinf.txt", "1|00:00:01:00|00:00:03:00|Caf\x8E\tnoir|REN\x83|0|1|0|0\r\n"
+                                        "2|00:00:03:00|00:00:04:00||REN\x83|1|0|0|0\r\n");
+    const TRun index = RunTool({"index", root});
+    EXPECT_EQ(index.Status, 0) << index.Err;
+    EXPECT_EQ(index.Out, "line\tsequence\tstart\tend\tspeaker\tsame_speaker\tfor_activities\ttext\n"
+                         "1\t1\t25\t75\tREN\xC3\x89\t0\t1\tCaf\xC3\xA9 noir\n"
+                         "2\t2\t75\t100\tREN\xC3\x89\t1\t0\t\n");
+    const TRun script = RunTool({"script", root, "french"});
+    EXPECT_EQ(script.Status, 0) << script.Err;
+    EXPECT_EQ(script.Out, "row\tkind\tline\ttext\n"
+                          "0\tblank\t\t\n"
+                          "1\theading\t\tREN\xC3\x89\n"
+                          "2\tline\t1\tCaf\xC3\xA9 noir\n"
+                          "3\tline\t2\t.....\n");
+    const TRun missing = RunTool({"index", root, "German"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("settings.txt"), std::string::npos) << missing.Err;
+}
+
+TEST(DiscTool, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(RunTool({}).Status, 2);
+    EXPECT_EQ(RunTool({"check"}).Status, 2);
+    EXPECT_EQ(RunTool({"check", "a", "b"}).Status, 2);
+    EXPECT_EQ(RunTool({"frobnicate", "/"}).Status, 2);
+    EXPECT_NE(RunTool({"bogus"}).Err.find("usage: tavolin-disc check ROOT"), std::string::npos);
+    EXPECT_EQ(RunTool({"--help"}).Status, 0);
+}
+
+TEST(DiscTool, NotAFolderFailsTheStart) {
+    const TRun r = RunTool({"check", "/nonexistent/disc"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_TRUE(r.Has("is not a folder")) << r.Out;
+}
+
+// The installed executable gives the same statuses to the shell.
+TEST_F(DiscCheckTest, TheExecutableReportsThroughItsExitStatus) {
+    QProcess p;
+    p.start(QStringLiteral(TAVOLIN_DISC_TOOL), {"check", QString::fromStdString(root)});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardOutput().toStdString();
+    EXPECT_TRUE(p.readAllStandardOutput().contains("movie entries: 3"));
+    QFile::remove(QString::fromStdString(target + "/movieinf.txt"));
+    p.start(QStringLiteral(TAVOLIN_DISC_TOOL), {"check", QString::fromStdString(root)});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 1);
+    p.start(QStringLiteral(TAVOLIN_DISC_TOOL), QStringList{});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 2);
+}

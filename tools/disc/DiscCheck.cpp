@@ -1,0 +1,367 @@
+#include "tools/disc/DiscCheck.h"
+
+#include "content/IniFile.h"
+#include "content/KeyFiles.h"
+#include "content/OurUtils.h"
+#include "content/Text1252.h"
+#include "platform/Paths.h"
+
+#include <exception>
+#include <set>
+
+namespace tav {
+
+namespace {
+
+std::string ErrorText(const std::exception_ptr& e) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+        return x.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+// 8-bit content text as UTF-8 for the terminal and for TSV output.
+std::string Utf8(const std::string& text1252) { return ToQString(text1252).toUtf8().toStdString(); }
+
+// A TSV field: tabs and line breaks would split the row.
+std::string Field(const std::string& text1252) {
+    std::string s = text1252;
+    for (char& c : s)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return Utf8(s);
+}
+
+void Add(TIndexProblems& problems, const std::string& file, int line, const std::string& text) {
+    problems.push_back({file, line, text});
+}
+
+// The 1-based line of a settings key, 0 when the key is missing.
+int KeyLineNumber(const TStringList& lines, const std::string& key) { return FindKeyLine(lines, key) + 1; }
+
+std::string StripTrailingSeparators(std::string root) {
+    while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) root.pop_back();
+    return root;
+}
+
+} // namespace
+
+bool OpenDisc(TDisc& disc, const std::string& root) {
+    disc = TDisc{};
+    disc.Root = StripTrailingSeparators(root);
+    if (!DirectoryExists(disc.Root)) {
+        disc.Error = "\"" + root + "\" is not a folder";
+        return false;
+    }
+    // The program takes a folder for a content disc only when both are there.
+    if (!FileExists(disc.Root + "\\Spelinfo.txt"))
+        Add(disc.Problems, NativePath(disc.Root + "\\Spelinfo.txt"), 0,
+            "missing: the program does not take this folder for a content disc");
+    try {
+        disc.TargetLines = ReadTextLines(disc.Root + "\\Target.txt");
+    } catch (...) {
+        disc.Error = ErrorText(std::current_exception());
+        return false;
+    }
+
+    // The configuration beside the program; for a disc laid out as the program
+    // folder that is the root.
+    std::string config = disc.Root + "\\sconfig.txt";
+    if (!FileExists(config)) config = disc.Root + "\\config.txt";
+    TIniFile ini;
+    ini.LoadFromFile(config);
+    disc.Filter1 = (ini.ReadInteger("Defaults", "Filter1", 0) & 0xFF) != 0;
+
+    disc.MultiMenuPicture = LookupKey(disc.TargetLines, "MultiMenu", "");
+    if (!disc.MultiMenuPicture.empty()) {
+        TTargetIndex loader;
+        loader.TargetLines = disc.TargetLines;
+        loader.LoadMultiEntries();
+        disc.MultiEntries = loader.MultiEntries;
+        const std::string targetFile = NativePath(disc.Root + "\\Target.txt");
+        if (!FileExists(disc.Root + "\\multi\\" + disc.MultiMenuPicture))
+            Add(disc.Problems, targetFile, KeyLineNumber(disc.TargetLines, "MultiMenu"),
+                "multi-menu picture \"" + disc.MultiMenuPicture + "\" not found in multi");
+        if (disc.MultiEntries.empty())
+            Add(disc.Problems, targetFile, KeyLineNumber(disc.TargetLines, "MultiMenu"),
+                "multi menu without Target1: it shows no target button");
+        for (size_t i = 0; i < disc.MultiEntries.size(); ++i) {
+            const auto& m = disc.MultiEntries[i];
+            const int line = KeyLineNumber(disc.TargetLines, "Target" + IntToStr(static_cast<long long>(i) + 1));
+            if (!FileExists(disc.Root + "\\multi\\" + m.PictureFile))
+                Add(disc.Problems, targetFile, line, "button picture \"" + m.PictureFile + "\" not found in multi");
+        }
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> DiscTargets(const TDisc& disc) {
+    std::vector<std::pair<std::string, std::string>> out;
+    if (!disc.MultiMenuPicture.empty()) {
+        for (const auto& m : disc.MultiEntries) out.emplace_back(m.FolderName, m.TargetPath);
+    } else {
+        out.emplace_back(LookupKey(disc.TargetLines, "TargetFolderName", ""),
+                         LookupKey(disc.TargetLines, "TargetPathForPC", ""));
+    }
+    return out;
+}
+
+bool LoadDiscTarget(const TDisc& disc, TDiscTarget& t, const std::string& folderName, const std::string& path) {
+    t.FolderName = folderName;
+    t.Folder = !path.empty() ? path : disc.Root + "\\" + folderName;
+    t.Index.Filter1 = disc.Filter1;
+    t.Index.TargetLines = disc.TargetLines;
+    try {
+        t.Index.SettingsLines = ReadTextLines(t.Folder + "\\settings.txt");
+        t.MovieNames = SplitKeyList(t.Index.SettingsLines, "MovieNames", '|');
+        t.Index.StartLinePool = SplitKeyList(t.Index.SettingsLines, "NextGameStartLines", '|');
+        // The filter list comes first: the movie index applies it.
+        t.Index.LoadFilter(t.Folder + "\\filter1.txt", &t.Problems);
+        t.Index.LoadMovieIndex(t.Folder + "\\movieinf.txt", &t.Problems);
+        t.Index.LoadRecordIndex(t.Folder + "\\record.txt", &t.Problems);
+    } catch (...) {
+        t.Error = ErrorText(std::current_exception());
+        return false;
+    }
+    return true;
+}
+
+void CheckDiscTarget(TDiscTarget& t) {
+    const auto& entries = t.Index.MovieEntries;
+    const std::string movieFile = NativePath(t.Folder + "\\movieinf.txt");
+    const std::string recordFile = NativePath(t.Folder + "\\record.txt");
+    const std::string settingsFile = NativePath(t.Folder + "\\settings.txt");
+    const auto& settings = t.Index.SettingsLines;
+
+    // The movie index: the searches step through it assuming rising numbers and times.
+    if (entries.empty()) Add(t.Problems, movieFile, 0, "no line is kept: the movie index is empty");
+    else if (t.Index.ActivityLineCount == 0)
+        Add(t.Problems, movieFile, 0, "no line is flagged for activities: the activities have nothing to draw");
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto& e = entries[i];
+        if (e.EndFrame <= e.StartFrame)
+            Add(t.Problems, movieFile, e.LineNumber, "ends before it starts: the line is never captioned");
+        if (i == 0) continue;
+        const auto& prev = entries[i - 1];
+        if (e.SequenceNumber <= prev.SequenceNumber)
+            Add(t.Problems, movieFile, e.LineNumber,
+                Format("sequence number %d does not rise after %d (line %d)", e.SequenceNumber,
+                       prev.SequenceNumber, prev.LineNumber));
+        if (e.StartFrame < prev.StartFrame)
+            Add(t.Problems, movieFile, e.LineNumber,
+                Format("starts before the line before it (line %d)", prev.LineNumber));
+    }
+
+    // The recording index: numbers are read as line numbers and as positions
+    // in the movie index, and the cue is the line before each scene's first.
+    if (t.Index.RecordEntries.size() > 9)
+        Add(t.Problems, recordFile, static_cast<int>(2 * 9 + 1),
+            Format("%d actors: the recording studio offers only the first 9",
+                   static_cast<int>(t.Index.RecordEntries.size())));
+    for (size_t a = 0; a < t.Index.RecordEntries.size(); ++a) {
+        const auto& r = t.Index.RecordEntries[a];
+        const int dataLine = static_cast<int>(2 * a + 2);
+        for (int p = 0; p < 9; ++p) {
+            if (r.Parts[p][0] == 0) continue; // no such scene
+            if (r.Parts[p][0] == 1)
+                Add(t.Problems, recordFile, dataLine,
+                    Format("scene %d starts with entry 1: there is no line before it to cue from", p + 1));
+            int lines = 0;
+            for (int s = 0; s < 5 && r.Parts[p][s] != 0; ++s) ++lines;
+            if (lines < 3)
+                Add(t.Problems, recordFile, dataLine,
+                    Format("scene %d has %d line%s; a scene needs lines 1 to 3", p + 1, lines, lines == 1 ? "" : "s"));
+            for (int s = 0; s < 5; ++s) {
+                const int n = r.Parts[p][s];
+                if (n == 0) continue;
+                if (n < 1 || static_cast<size_t>(n) > entries.size())
+                    Add(t.Problems, recordFile, dataLine,
+                        Format("scene %d line %d: %d points at no entry of the movie index", p + 1, s + 1, n));
+                else if (entries[static_cast<size_t>(n) - 1].LineNumber != n)
+                    Add(t.Problems, recordFile, dataLine,
+                        Format("scene %d line %d: %d is line %d of movieinf.txt as an index position "
+                               "(a skipped line before it shifts the numbering)",
+                               p + 1, s + 1, n, entries[static_cast<size_t>(n) - 1].LineNumber));
+            }
+        }
+    }
+
+    // Next-line start numbers must name entries exactly.
+    const TStringList starts = SplitKeyList(settings, "NextGameStartLines", '|');
+    const int startsLine = KeyLineNumber(settings, "NextGameStartLines");
+    if (starts.empty()) Add(t.Problems, settingsFile, startsLine, "no NextGameStartLines: the next-line activity has no start");
+    std::set<int> numbers;
+    for (const auto& e : entries) numbers.insert(e.SequenceNumber);
+    for (const auto& item : starts) {
+        int n = 0;
+        if (!TryStrToInt(item, n))
+            Add(t.Problems, settingsFile, startsLine, "NextGameStartLines: \"" + item + "\" is not a whole number");
+        else if (!numbers.count(n))
+            Add(t.Problems, settingsFile, startsLine, Format("NextGameStartLines: %d matches no entry", n));
+    }
+
+    // Film part files, looked up as the clip pool does (case-insensitive).
+    if (t.MovieNames.empty()) Add(t.Problems, settingsFile, KeyLineNumber(settings, "MovieNames"), "no MovieNames: there is no film");
+    for (const auto& name : t.MovieNames)
+        if (!FileExists(t.Folder + "\\" + name))
+            Add(t.Problems, settingsFile, KeyLineNumber(settings, "MovieNames"),
+                "film part \"" + name + "\" not found in the target folder");
+}
+
+// ---- the command line -------------------------------------------------------
+
+namespace {
+
+const char* const kUsage =
+    "usage: tavolin-disc check ROOT\n"
+    "       tavolin-disc index ROOT [TARGET]\n"
+    "       tavolin-disc script ROOT [TARGET]\n"
+    "ROOT is the content disc (the folder with Target.txt); TARGET a target folder name\n"
+    "(default: the disc's start target, or its first multi-menu target).\n"
+    "Exit status: 0 the disc loads, 1 it would fail to start, 2 usage error.\n";
+
+void PrintProblem(std::ostream& out, const TIndexProblem& p) {
+    out << "  " << NativePath(p.File); // the loaders name files as the program does
+    if (p.Line > 0) out << ':' << p.Line;
+    out << ": " << Utf8(p.Text) << '\n';
+}
+
+std::string SceneList(const TRecordEntry& r, int& scenes) {
+    std::string s;
+    scenes = 0;
+    for (int p = 0; p < 9; ++p) {
+        if (r.Parts[p][0] == 0) continue;
+        ++scenes;
+        s += ' ';
+        for (int k = 0; k < 5 && r.Parts[p][k] != 0; ++k) s += (k ? "|" : "") + IntToStr(r.Parts[p][k]);
+    }
+    return s;
+}
+
+int Check(const std::string& root, std::ostream& out) {
+    TDisc disc;
+    out << "Disc " << root << '\n';
+    if (!OpenDisc(disc, root)) {
+        out << "  error: " << Utf8(disc.Error) << "\nResult: the program would fail to start\n";
+        return dsFails;
+    }
+    out << "  filter: " << (disc.Filter1 ? "on" : "off") << '\n';
+    if (!disc.MultiMenuPicture.empty()) out << "  multi menu: " << Utf8(disc.MultiMenuPicture) << '\n';
+    out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n';
+    for (const auto& p : disc.Problems) PrintProblem(out, p);
+
+    int failed = 0;
+    size_t problems = disc.Problems.size();
+    for (const auto& [name, path] : DiscTargets(disc)) {
+        TDiscTarget t;
+        const bool loaded = LoadDiscTarget(disc, t, name, path);
+        out << "Target " << Utf8(name) << " (" << NativePath(t.Folder) << ")\n";
+        if (loaded) {
+            CheckDiscTarget(t);
+            const auto& ix = t.Index;
+            out << "  movie entries: " << ix.MovieEntries.size() << '\n'
+                << "  script rows: " << ix.ScriptLines.size() << '\n'
+                << "  activity lines: " << ix.ActivityLineCount << '\n'
+                << "  actors: " << ix.RecordEntries.size() << '\n';
+            for (const auto& r : ix.RecordEntries) {
+                int scenes = 0;
+                const std::string list = SceneList(r, scenes);
+                out << "    " << Utf8(r.Title) << ": " << scenes << (scenes == 1 ? " scene" : " scenes") << (scenes ? ":" : "") << list << '\n';
+            }
+            out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n'
+                << "  filter words: " << ix.FilterWords.size() << '\n';
+        } else {
+            ++failed;
+            out << "  error: " << Utf8(t.Error) << '\n';
+        }
+        out << "  problems: " << t.Problems.size() << '\n';
+        for (const auto& p : t.Problems) PrintProblem(out, p);
+        problems += t.Problems.size();
+    }
+    if (failed) {
+        out << "Result: the program would fail to start (" << failed << " target" << (failed == 1 ? "" : "s")
+            << " cannot be loaded)\n";
+        return dsFails;
+    }
+    out << "Result: the disc loads (" << problems << (problems == 1 ? " problem" : " problems") << ")\n";
+    return dsLoads;
+}
+
+// Loads the target a listing asks for; prints the error and returns false when it cannot.
+bool LoadListedTarget(const std::string& root, const std::string& wanted, TDiscTarget& t, std::ostream& err) {
+    TDisc disc;
+    if (!OpenDisc(disc, root)) {
+        err << "tavolin-disc: " << Utf8(disc.Error) << '\n';
+        return false;
+    }
+    std::string name = wanted, path;
+    const auto targets = DiscTargets(disc);
+    if (wanted.empty()) {
+        if (targets.empty()) {
+            err << "tavolin-disc: the disc names no target\n";
+            return false;
+        }
+        name = targets.front().first;
+        path = targets.front().second;
+    } else {
+        for (const auto& [n, p] : targets)
+            if (SameText(n, wanted)) {
+                name = n;
+                path = p;
+                break;
+            }
+    }
+    if (!LoadDiscTarget(disc, t, name, path)) {
+        err << "tavolin-disc: " << Utf8(t.Error) << '\n';
+        return false;
+    }
+    return true;
+}
+
+void PrintIndex(const TTargetIndex& ix, std::ostream& out) {
+    // Positions in film units (40 ms): exact, where a timecode would round.
+    out << "line\tsequence\tstart\tend\tspeaker\tsame_speaker\tfor_activities\ttext\n";
+    for (const auto& e : ix.MovieEntries)
+        out << e.LineNumber << '\t' << e.SequenceNumber << '\t' << e.StartFrame << '\t' << e.EndFrame << '\t'
+            << Field(e.Speaker) << '\t' << (e.SameSpeaker ? 1 : 0) << '\t'
+            << (e.ForActivities ? 1 : 0) << '\t' << Field(e.LineText) << '\n';
+}
+
+void PrintScript(const TTargetIndex& ix, std::ostream& out) {
+    out << "row\tkind\tline\ttext\n";
+    for (size_t i = 0; i < ix.ScriptLines.size(); ++i) {
+        const auto& r = ix.ScriptLines[i];
+        const char* kind = r.Kind == TScriptRowKind::Blank ? "blank" : r.Kind == TScriptRowKind::Heading ? "heading" : "line";
+        out << i << '\t' << kind << '\t';
+        if (r.Entry >= 0) out << ix.MovieEntries[static_cast<size_t>(r.Entry)].LineNumber;
+        out << '\t' << Field(r.Text) << '\n';
+    }
+}
+
+} // namespace
+
+int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+        out << kUsage;
+        return dsLoads;
+    }
+    if (args.empty()) {
+        err << kUsage;
+        return dsUsage;
+    }
+    const std::string& command = args[0];
+    if (command == "check" && args.size() == 2) return Check(args[1], out);
+    if ((command == "index" || command == "script") && (args.size() == 2 || args.size() == 3)) {
+        TDiscTarget t;
+        if (!LoadListedTarget(args[1], args.size() == 3 ? args[2] : std::string(), t, err)) return dsFails;
+        if (command == "index") PrintIndex(t.Index, out);
+        else PrintScript(t.Index, out);
+        return dsLoads;
+    }
+    err << kUsage;
+    return dsUsage;
+}
+
+} // namespace tav

@@ -1,0 +1,61 @@
+#pragma once
+// tavolin-disc: a checker for the people who author and install content
+// discs. It loads a disc with the program's own loaders (Target.txt, the
+// target or the multi-menu targets, settings.txt, the indexes) and reports
+// what it holds and every fault it finds; it can also print a target's movie
+// index and script rows as tab-separated UTF-8.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "content/TargetIndex.h"
+
+namespace tav {
+
+// Exit statuses of the tool.
+enum TDiscStatus { dsLoads = 0, dsFails = 1, dsUsage = 2 };
+
+// One target of a disc as the program would load it.
+struct TDiscTarget {
+    std::string FolderName;
+    std::string Folder; // program path of the target folder
+    TTargetIndex Index; // settings, filter, movie, script and record indexes
+    TStringList MovieNames;
+    TIndexProblems Problems; // faults the loaders and the checks found
+    std::string Error;       // why the target could not be loaded; empty when it loaded
+};
+
+// The disc level: Target.txt, the configuration's Filter1 and the multi menu.
+struct TDisc {
+    std::string Root; // program path of the content root, no trailing separator
+    TStringList TargetLines;
+    bool Filter1 = false;
+    std::string MultiMenuPicture;
+    std::vector<TMultiEntry> MultiEntries;
+    TIndexProblems Problems;
+    std::string Error;
+};
+
+// Reads Target.txt, the configuration (sconfig.txt or config.txt in the
+// root) and the multi-menu entries. False with Error set when the root is
+// not a content disc.
+bool OpenDisc(TDisc& disc, const std::string& root);
+
+// The targets the program can load from this disc: the multi-menu targets
+// when there is a multi menu, else the one of TargetFolderName.
+std::vector<std::pair<std::string, std::string>> DiscTargets(const TDisc& disc);
+
+// Loads one target in the program's order: settings.txt, MovieNames and
+// NextGameStartLines, filter1.txt, movieinf.txt, record.txt. False with
+// Error set when the program would fail to load it.
+bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& folderName,
+                    const std::string& path);
+
+// The content checks beyond loading: record numbers, start lines, film part
+// files, ordering of the movie index. Appends to target.Problems.
+void CheckDiscTarget(TDiscTarget& target);
+
+// The whole tool: args without the program name. Returns the exit status.
+int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace tav
