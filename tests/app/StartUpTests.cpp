@@ -355,15 +355,18 @@ TEST_F(StartUp, TimeoutClosesTheProgramAndARemoteCloseDisconnectsWithTheFlag) {
         link->Info.LearnerName = "Ann";
         return link;
     });
+    RegisterProbeScreens();
     TForm_Main main({"remote=1", "timeout=1"}, program.Path());
-    ASSERT_TRUE(main.StartUp());
-    main.show();
+    main.show(); // runs the start-up and shows the first screen
+    ASSERT_TRUE(WaitUntil([&] { return main.Started && main.CurrentScreen() != nullptr; }));
+    EXPECT_EQ(calls.back(), "HideHubrell");
     main.Timer_Inactivity.setInterval(20); // a minute is too long for a test
     main.Timer_Inactivity.start();
     ASSERT_TRUE(WaitUntil([&] { return main.ClosedByTimeout && !main.isVisible(); }));
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls[calls.size() - 2], "Score 0 0");
     EXPECT_EQ(calls.back(), "Disconnect 1");
+    UnregisterScreens();
 }
 
 TEST_F(StartUp, BadCommandLineNumberIsReported) {
