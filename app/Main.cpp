@@ -232,7 +232,7 @@ void TForm_Main::FormShow() {
 }
 
 int TForm_Main::FirstState() const {
-    if (FileExists(ContentRoot + "\\CustomStart\\CustomStart.txt")) return -1; // the custom start screen
+    if (FileExists(ContentRoot + "\\CustomStart\\CustomStart.txt")) return stCustomStart;
     if (!MultiMenuPicture.empty()) return stMultiMenu;
     return stStartMenu;
 }

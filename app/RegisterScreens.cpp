@@ -1,9 +1,12 @@
 #include "app/RegisterScreens.h"
 
+#include "app/CustomStart.h"
+#include "app/ScreenRegistry.h"
+
 namespace tav {
 
 void RegisterScreens() {
-    // Each screen module adds its RegisterScreen call here as it joins the program.
+    RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
 }
 
 } // namespace tav

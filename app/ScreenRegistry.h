@@ -35,6 +35,8 @@ enum TState {
     stRecording = 20,
 };
 constexpr int kLastState = 20;
+// The custom start screen has no state number: nothing leads back to it.
+constexpr int stCustomStart = -1;
 
 // Creates the screen of a state as a child of parent.
 using TScreenFactory = std::function<TScreen*(TForm_Main& main, QWidget* parent)>;

@@ -14,7 +14,7 @@ std::function<bool(const std::string&)>& Opener() {
 
 bool ShellOpen(const std::string& address) {
     if (auto& o = Opener()) return o(address);
-    return QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(address)));
+    return QDesktopServices::openUrl(QUrl(QString::fromUtf8(address.c_str()), QUrl::TolerantMode));
 }
 
 void SetShellOpener(std::function<bool(const std::string&)> opener) { Opener() = std::move(opener); }

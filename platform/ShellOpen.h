@@ -5,7 +5,7 @@
 
 namespace tav {
 
-// Opens the address with the desktop's browser; false when nothing could open it.
+// Opens the address (UTF-8) with the desktop's browser; false when nothing could open it.
 bool ShellOpen(const std::string& address);
 
 // Tests replace the opener to see what would be opened (nullptr restores it).
