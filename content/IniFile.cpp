@@ -1,5 +1,6 @@
 #include "content/IniFile.h"
 
+#include "content/KeyFiles.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
 #include "platform/Paths.h"
@@ -42,21 +43,7 @@ std::string Unquote(const std::string& v) {
 
 } // namespace
 
-void TIniFile::Parse(const std::string& text) {
-    lines_.clear();
-    std::string cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines_.push_back(cur);
-            cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) lines_.push_back(cur);
-}
+void TIniFile::Parse(const std::string& text) { lines_ = SplitTextLines(text); }
 
 bool TIniFile::LoadFromFile(const std::string& file) {
     lines_.clear();

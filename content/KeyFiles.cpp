@@ -11,15 +11,7 @@
 
 namespace tav {
 
-TStringList ReadTextLines(const std::string& file) {
-    std::ifstream in(NativePath(file), std::ios::binary);
-    if (!in) {
-        SetLastSystemError(errno ? errno : ENOENT);
-        throw EProgramError(Format("Cannot open file \"%s\". %s", NativePath(file).c_str(), SystemErrorText().c_str()));
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    const std::string text = ss.str();
+TStringList SplitTextLines(const std::string& text) {
     TStringList lines;
     std::string cur;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -34,6 +26,17 @@ TStringList ReadTextLines(const std::string& file) {
     }
     if (!cur.empty()) lines.push_back(cur);
     return lines;
+}
+
+TStringList ReadTextLines(const std::string& file) {
+    std::ifstream in(NativePath(file), std::ios::binary);
+    if (!in) {
+        SetLastSystemError(errno ? errno : ENOENT);
+        throw EProgramError(Format("Cannot open file \"%s\". %s", NativePath(file).c_str(), SystemErrorText().c_str()));
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return SplitTextLines(ss.str());
 }
 
 int FindKeyLine(const TStringList& lines, const std::string& key) {

@@ -11,6 +11,8 @@ using TStringList = std::vector<std::string>;
 // All lines of a text file (program path). Lines end with CR LF, LF or a lone
 // CR. A file that cannot be opened raises an error naming it.
 TStringList ReadTextLines(const std::string& file);
+// The lines of a text held in memory, with the same line-end rules.
+TStringList SplitTextLines(const std::string& text);
 
 // The rest of the first line whose key (text before "|") equals key without
 // regard to case; default when no line matches.
