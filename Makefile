@@ -2,7 +2,7 @@
 BUILD ?= build
 PROGRAM := $(BUILD)/program
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build content run test clean
 
 all: build
 
@@ -14,14 +14,17 @@ configure: deps
 
 build: configure
 	@cmake --build $(BUILD) -j2
+
+# The content beside the program: the program folder is also the content root.
+content: build
 	@scripts/make-content $(PROGRAM)
 
-run: build
+run: content
 	cd $(PROGRAM) && ./tavolin $(ARGS)
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-	  ctest --output-on-failure -j2 --timeout 600
+	  ctest --output-on-failure -j2 --timeout 900
 
 clean:
 	rm -rf $(BUILD)
