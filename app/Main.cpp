@@ -4,6 +4,7 @@
 #include "app/ContentLocation.h"
 #include "app/WebAddress.h"
 #include "content/DebugLog.h"
+#include "content/LanguageCodes.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
 #include "platform/Messages.h"
@@ -27,7 +28,7 @@ namespace tav {
 
 TForm_Main* Form_Main = nullptr;
 
-std::function<int()> TForm_Main::LanguageFromSystem = [] { return 2; };
+std::function<int()> TForm_Main::LanguageFromSystem = [] { return LanguageFromWindows(); };
 
 namespace {
 

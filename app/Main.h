@@ -143,8 +143,8 @@ public:
     // What Abort in the error box does (tests replace it).
     static std::function<void()> Terminate;
 
-    // The language of the system as a help-language code, used when the
-    // learner never chose one. Replaced by the language-code map.
+    // The language of the user's locale as a help-language code, used when
+    // the learner never chose one (tests replace it).
     static std::function<int()> LanguageFromSystem;
 
 signals:
