@@ -44,11 +44,9 @@ THelpOverlay::THelpOverlay(QWidget* screen, THelpVariant variant, bool withLifeb
     RaiseAll();
 }
 
-THelpOverlay::~THelpOverlay() {
-    for (auto& [control, tag] : hintControls_)
-        if (control) control->removeEventFilter(this);
-    if (background_) background_->removeEventFilter(this);
-}
+// Qt drops the event filters of a destroyed filter object by itself; the
+// wired widgets may already be gone when the screen deletes its children.
+THelpOverlay::~THelpOverlay() = default;
 
 void THelpOverlay::LoadHelp(const std::string& helpFolder, const std::string& pictureName) {
     Image_Help->LoadFromFile(JoinPath(helpFolder, pictureName));

@@ -11,14 +11,14 @@
 // picture comes and goes; the plain variant shows and hides it at once.
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
+#include <QWidget>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "toolkit/Timer.h"
-
-class QWidget;
 
 namespace tav {
 
@@ -94,8 +94,8 @@ private:
 
     QWidget* screen_;
     THelpVariant variant_;
-    QWidget* background_ = nullptr;
-    std::vector<std::pair<QWidget*, int>> hintControls_;
+    QPointer<QWidget> background_;
+    std::vector<std::pair<QPointer<QWidget>, int>> hintControls_;
 };
 
 } // namespace tav
