@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/RegisterScreens.h"
+#include "components/ZrPict.h"
 #include "platform/SingleInstance.h"
 #include "toolkit/Application.h"
 #include "toolkit/MessageBox.h"
@@ -60,8 +61,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    RegisterPictFormat(); // PICT pictures load by file name from here on
     RegisterScreens();
     TForm_Main mainWindow(args);
     mainWindow.ShowInitialWindow();
-    return app.exec();
+    const int result = app.exec();
+    UnregisterPictFormat();
+    return result;
 }

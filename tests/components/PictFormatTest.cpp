@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 
+#include "components/PictureCheck.h"
 #include "components/ZrPict.h"
 #include "content/OurUtils.h"
 #include "tests/TestSupport.h"
@@ -109,4 +111,22 @@ TEST_F(PictFormat, UnregisteredExtensionFallsBackToQt) {
     // through Qt's reader.
     EXPECT_EQ(tav::LoadPicture(folder.File("late.pct")).size(), QSize(12, 3));
     tav::RegisterPictFormat();
+}
+
+TEST_F(PictFormat, PictureCheckWritesPngOrReportsTheLoadersMessage) {
+    tavtest::WriteFile(folder.File("good.pct"), EncodePict(SmallPicture()));
+    const std::string out = folder.File("good.png");
+    EXPECT_EQ(tav::ConvertPictureToPng(folder.File("good.pct"), out), "");
+    const QImage written(QString::fromStdString(out));
+    ASSERT_EQ(written.size(), QSize(12, 3));
+    EXPECT_EQ(written.pixel(0, 0), qRgb(255, 0, 0));
+
+    TTestPict bad = SmallPicture();
+    bad.CmpCount = 4;
+    tavtest::WriteFile(folder.File("bad.pct"), EncodePict(bad));
+    EXPECT_EQ(tav::ConvertPictureToPng(folder.File("bad.pct"), folder.File("bad.png")),
+              "Couldn't load " + folder.File("bad.pct") +
+                  " - Can't decode 32-bit PICT with PackType 4, CmpCount 4, CmpSize 8");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.File("bad.png"))));
+    EXPECT_NE(tav::ConvertPictureToPng(folder.File("none.jpg"), folder.File("none.png")), "");
 }
