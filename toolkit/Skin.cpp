@@ -1046,6 +1046,18 @@ QImage Background(TBackground which, int w, int h) {
     return image;
 }
 
+QString DialogStyleSheet() {
+    return QStringLiteral(
+        "QMessageBox, QDialog { background-color: rgb(18, 28, 58); }"
+        "QMessageBox QLabel, QDialog QLabel { color: rgb(246, 236, 212); font-size: 15px; }"
+        "QPushButton { color: rgb(246, 236, 212); background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 rgb(44, 62, 112), stop:1 rgb(18, 26, 56)); border: 1px solid rgb(196, 152, 70);"
+        " border-radius: 6px; padding: 5px 18px; min-width: 64px; }"
+        "QPushButton:hover { border-color: rgb(246, 212, 130); background-color: rgb(58, 80, 138); }"
+        "QPushButton:pressed { background-color: rgb(14, 20, 44); padding-top: 6px; padding-bottom: 4px; }"
+        "QPushButton:focus { border-width: 2px; }");
+}
+
 // ---- catalogue ------------------------------------------------------------------
 
 std::vector<TSkinPicture> Catalogue() {

@@ -11,6 +11,7 @@
 // rule (bottom-left pixel = transparent colour) give the same result.
 #include <QColor>
 #include <QImage>
+#include <QString>
 
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ enum class TBackground {
 };
 QImage Background(TBackground which, int w = 800, int h = 600);
 QImage TileSlot(int w = 52, int h = 51);
+
+// The style sheet of the program's message boxes and dialogs: night blue,
+// cream text, gold-rimmed rounded buttons.
+QString DialogStyleSheet();
 
 // Every skin picture by name, for the contact sheet and the skin test.
 struct TSkinPicture {
