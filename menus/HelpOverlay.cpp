@@ -20,16 +20,7 @@ THelpOverlay::THelpOverlay(QWidget* screen, THelpVariant variant, bool withLifeb
     : QObject(screen), Timer_Hint(this, kHintDelayMs), screen_(screen), variant_(variant) {
     FlushInput = [] { TAppEvents::Instance().FlushInput(); };
 
-    if (withLifebelt) {
-        Image_Lifebelt = new TImage(screen);
-        Image_Lifebelt->setObjectName(QStringLiteral("Image_Lifebelt"));
-        Image_Lifebelt->SetPicture(skin::Lifebelt());
-        Image_Lifebelt->SetTransparent(true);
-        Image_Lifebelt->setGeometry(741, 547, 59, 53);
-        Image_Lifebelt->OnMouseMove = [this](TImage*, Qt::KeyboardModifiers, int x, int y) {
-            Image_LifebeltMouseMove(x, y);
-        };
-    }
+    if (withLifebelt && variant != THelpVariant::AlwaysShown) Image_Lifebelt = MakeLifebelt({741, 547});
 
     Panel_Help = new QWidget(screen);
     Panel_Help->setObjectName(QStringLiteral("Panel_Help"));
@@ -48,6 +39,28 @@ THelpOverlay::THelpOverlay(QWidget* screen, THelpVariant variant, bool withLifeb
 // wired widgets may already be gone when the screen deletes its children.
 THelpOverlay::~THelpOverlay() = default;
 
+TImage* THelpOverlay::MakeLifebelt(const QPoint& pos) {
+    auto* belt = new TImage(screen_);
+    belt->setObjectName(QStringLiteral("Image_Lifebelt"));
+    belt->SetPicture(skin::Lifebelt());
+    belt->SetTransparent(true);
+    belt->setGeometry(pos.x(), pos.y(), 59, 53);
+    belt->OnMouseMove = [this](TImage* sender, Qt::KeyboardModifiers, int x, int y) {
+        // Only the painted ring reacts, not the transparent area around it.
+        const int64_t pixel = sender->PixelAt(x, y);
+        if (pixel < 0 || QRgb(pixel) == sender->TransparentColor()) return;
+        if (!HelpVisible()) ShowHelp();
+    };
+    lifebelts_.push_back(belt);
+    return belt;
+}
+
+TImage* THelpOverlay::AddLifebelt(const QPoint& pos) {
+    TImage* belt = MakeLifebelt(pos);
+    RaiseAll();
+    return belt;
+}
+
 void THelpOverlay::LoadHelp(const std::string& helpFolder, const std::string& pictureName) {
     Image_Help->LoadFromFile(JoinPath(helpFolder, pictureName));
     const QSize picture = Image_Help->Picture().size();
@@ -56,6 +69,7 @@ void THelpOverlay::LoadHelp(const std::string& helpFolder, const std::string& pi
     const int screenW = screen_->width() > 0 ? screen_->width() : kScreenWidth;
     const int screenH = screen_->height() > 0 ? screen_->height() : kScreenHeight;
     Panel_Help->move(screenW - picture.width() - kHelpMargin, screenH - picture.height() - kHelpMargin);
+    if (variant_ == THelpVariant::AlwaysShown) SetHelpVisible(true);
 }
 
 void THelpOverlay::LoadHints(const std::string& helpFolder, const std::string& baseName,
@@ -79,7 +93,7 @@ void THelpOverlay::LoadHints(const std::string& helpFolder, const std::string& b
 }
 
 void THelpOverlay::RaiseAll() {
-    if (Image_Lifebelt) Image_Lifebelt->raise();
+    for (TImage* belt : lifebelts_) belt->raise();
     for (TImage* hint : HintImages) hint->raise();
     Panel_Help->raise();
 }
@@ -125,12 +139,7 @@ int THelpOverlay::VisibleHint() const {
 bool THelpOverlay::HelpVisible() const { return Panel_Help->isVisibleTo(screen_); }
 
 void THelpOverlay::Image_LifebeltMouseMove(int x, int y) {
-    if (!Image_Lifebelt) return;
-    // Only the painted ring reacts, not the transparent area around it.
-    const int64_t pixel = Image_Lifebelt->PixelAt(x, y);
-    if (pixel < 0 || QRgb(pixel) == Image_Lifebelt->TransparentColor()) return;
-    if (HelpVisible()) return;
-    ShowHelp();
+    if (Image_Lifebelt && Image_Lifebelt->OnMouseMove) Image_Lifebelt->OnMouseMove(Image_Lifebelt, {}, x, y);
 }
 
 void THelpOverlay::BackgroundMouseMove() {
@@ -140,7 +149,7 @@ void THelpOverlay::BackgroundMouseMove() {
         if (TImage* hint = Hint(CurrentHint)) hint->hide();
         CurrentHint = 0;
     }
-    if (HelpVisible()) {
+    if (HelpVisible() && variant_ != THelpVariant::AlwaysShown) {
         HideHelp();
         if (FlushInput) FlushInput();
     }

@@ -24,7 +24,10 @@ namespace tav {
 
 class TImage;
 
-enum class THelpVariant { Blend, Plain };
+// Blend: 250 ms cross-fade when the help comes and goes; Plain: at once;
+// AlwaysShown: no lifebelt, the help picture is up from LoadHelp on and the
+// background does not take it down (the help-language choice).
+enum class THelpVariant { Blend, Plain, AlwaysShown };
 
 class THelpOverlay : public QObject {
     Q_OBJECT
@@ -43,6 +46,9 @@ public:
     // language) nothing is loaded and no hint is ever shown.
     void LoadHints(const std::string& helpFolder, const std::string& baseName, const std::vector<QPoint>& positions,
                    bool hintsEnabled);
+    // A further lifebelt at pos with the same behaviour (the spelling
+    // screens have a second one over their tile area).
+    TImage* AddLifebelt(const QPoint& pos);
     // Puts the lifebelt, the hints and the help panel above the screen's
     // other controls (call after creating them).
     void RaiseAll();
@@ -71,7 +77,7 @@ public:
     std::function<void()> FlushInput;
 
     // ---- elements (owned by the screen through Qt parenthood)
-    TImage* Image_Lifebelt = nullptr;
+    TImage* Image_Lifebelt = nullptr; // the first lifebelt, nullptr without one
     QWidget* Panel_Help = nullptr;
     TImage* Image_Help = nullptr;
     TTimer Timer_Hint;
@@ -92,7 +98,10 @@ private:
     void SetHelpVisible(bool visible);
     TImage* Hint(int n) const;
 
+    TImage* MakeLifebelt(const QPoint& pos);
+
     QWidget* screen_;
+    std::vector<TImage*> lifebelts_;
     THelpVariant variant_;
     QPointer<QWidget> background_;
     std::vector<std::pair<QPointer<QWidget>, int>> hintControls_;

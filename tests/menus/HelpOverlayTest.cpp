@@ -251,3 +251,42 @@ TEST_F(HelpOverlayFixture, ScreensExtraWorkRunsOnBackgroundMoves) {
     MoveOver(help->Image_Help);
     EXPECT_EQ(extra, 2);
 }
+
+TEST_F(HelpOverlayFixture, AlwaysShownHelpHasNoLifebeltAndStaysUp) {
+    help = new THelpOverlay(screen.get(), THelpVariant::AlwaysShown);
+    help->FlushInput = [this] { ++flushes; };
+    help->LoadHelp(folder.Path(), "\\mainhelp.jpg");
+    help->LoadHints(folder.Path(), "\\mmhint", {{120, 150}}, true);
+    help->WireBackground(background);
+    help->WireHintControl(buttonA, 1);
+    EXPECT_EQ(help->Image_Lifebelt, nullptr);
+    EXPECT_TRUE(help->HelpVisible());
+    MoveOver(buttonA);
+    TTimer::AdvanceTimers(1000);
+    EXPECT_EQ(help->VisibleHint(), 1);
+    MoveOver(background); // ends the hint, leaves the help
+    EXPECT_EQ(help->VisibleHint(), 0);
+    EXPECT_TRUE(help->HelpVisible());
+    EXPECT_EQ(flushes, 0);
+}
+
+TEST_F(HelpOverlayFixture, SecondLifebeltBehavesLikeTheFirst) {
+    Build(THelpVariant::Plain);
+    tav::TImage* second = help->AddLifebelt({741, 207});
+    EXPECT_EQ(second->geometry(), QRect(741, 207, 59, 53));
+    MoveOver(second, {0, 0});
+    EXPECT_FALSE(help->HelpVisible());
+    MoveOver(second, RingPoint());
+    EXPECT_TRUE(help->HelpVisible());
+}
+
+TEST_F(HelpOverlayFixture, ScreenWithoutLifebeltShowsAndHidesTheHelpItself) {
+    help = new THelpOverlay(screen.get(), THelpVariant::Plain, false);
+    help->LoadHelp(folder.Path(), "\\mainhelp.jpg");
+    EXPECT_EQ(help->Image_Lifebelt, nullptr);
+    EXPECT_FALSE(help->HelpVisible());
+    help->ShowHelp();
+    EXPECT_TRUE(help->HelpVisible());
+    help->HideHelp();
+    EXPECT_FALSE(help->HelpVisible());
+}
