@@ -275,3 +275,18 @@ TEST_F(ZrButtonFixture, EmptyPictureGivesAnUnclickableButton) {
     EXPECT_FALSE(clicked);
     EXPECT_EQ(parent->childAt(100, 100), nullptr);
 }
+
+TEST_F(ZrButtonFixture, RealPointerMovesDriveTheHotFrame) {
+    parent->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(parent.get()));
+    QTest::mouseMove(parent.get(), QPoint(250, 150));
+    QTest::mouseMove(button, QPoint(10, 10));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button->FrameIndex() == 3; }, 2000));
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(button->FrameIndex(), 2);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(button->FrameIndex(), 3);
+    EXPECT_NE(log.find("click0"), std::string::npos);
+    QTest::mouseMove(parent.get(), QPoint(250, 150));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button->FrameIndex() == 0; }, 2000));
+}
