@@ -5,8 +5,8 @@
 #include <QImageIOPlugin>
 #include <QtPlugin>
 
-#include <cstdio>
 
+#include "content/DebugLog.h"
 #include "content/OurUtils.h"
 #include "toolkit/PictureLoader.h"
 
@@ -97,9 +97,9 @@ public:
             *image = bitmap;
             return !image->isNull();
         } catch (const std::exception& e) {
-            // Qt's readers report failure only as false; the message is kept for
-            // diagnostics. The program's own loader raises it instead.
-            std::fprintf(stderr, "%s\n", e.what());
+            // Qt's readers report failure only as false; the message goes to the
+            // debug log. The program's own loader raises it instead.
+            tav::DebugLog(e.what());
             return false;
         }
     }

@@ -9,6 +9,16 @@
 //   picture; at most one hint is up at a time.
 // The blend variant cross-fades the whole screen for 250 ms when the help
 // picture comes and goes; the plain variant shows and hides it at once.
+//
+// In a screen's FormCreate, after its own controls:
+//   Help = new THelpOverlay(this, THelpVariant::Blend);
+//   Help->LoadHelp(Main->HelpFolder, "\mainhelp.jpg");
+//   Help->LoadHints(Main->HelpFolder, "\mmhint", {{491, 541}, ...},
+//                   Main->HelpLanguage != Main->TargetLanguage);
+//   Help->WireBackground(Image_Background);
+//   Help->WireHintControl(EButton_Activities, 1); ...
+// and, where the screen has more to do: Help->OnHelpShown = ... (pause a
+// clock), Help->OnBackgroundMove = ... (clear a highlight).
 #include <QObject>
 #include <QPoint>
 #include <QPointer>

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "components/SkinButton.h"
 #include "components/ZrButton.h"
 
 using tav::TCustomZrImageStrip;
@@ -289,4 +290,14 @@ TEST_F(ZrButtonFixture, RealPointerMovesDriveTheHotFrame) {
     EXPECT_NE(log.find("click0"), std::string::npos);
     QTest::mouseMove(parent.get(), QPoint(250, 150));
     EXPECT_TRUE(QTest::qWaitFor([&] { return button->FrameIndex() == 0; }, 2000));
+}
+
+TEST(SkinButton, BackButtonHasItsSizeTagAndFourFrames) {
+    QWidget screen;
+    TZrButton* back = tav::CreateSkinButton(&screen, "Back", {0, 557}, {38, 44}, 1);
+    EXPECT_EQ(back->geometry(), QRect(0, 557, 38, 44));
+    EXPECT_EQ(back->Tag, 1);
+    EXPECT_EQ(back->objectName(), QStringLiteral("EButton_Back"));
+    EXPECT_EQ(back->Picture().size(), QSize(152, 44));
+    EXPECT_FALSE(back->Opaque()); // rounded corners show the screen
 }
