@@ -491,8 +491,9 @@ void FilmEdge(QPainter& p, double y, double w, double height) {
 // A gold-rimmed dark frame that marks where the screen shows something.
 void Frame(QPainter& p, const QRectF& r, double radius = 6) {
     QPainterPath outer;
-    outer.addRoundedRect(r.adjusted(-6, -6, 6, 6), radius + 4, radius + 4);
-    p.fillPath(outer.translated(0, 3), QColor(0, 0, 0, 80));
+    // A narrow rim: controls sit close under the film display.
+    outer.addRoundedRect(r.adjusted(-3, -3, 3, 3), radius + 2, radius + 2);
+    p.fillPath(outer.translated(0, 2), QColor(0, 0, 0, 80));
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, QColor(60, 52, 40));
     g.setColorAt(1, QColor(30, 26, 22));
