@@ -17,8 +17,13 @@ TCustomZrImageStrip::TCustomZrImageStrip(QWidget* parent) : QWidget(parent) {
     ApplyAutoSize(); // an empty strip gives a 0 x 0 control
 }
 
+// Sizes are logical: a skin picture drawn at a higher pixel density keeps the
+// size of the control it belongs to.
+QSize TCustomZrImageStrip::PictureSize() const { return picture_.deviceIndependentSize().toSize(); }
+
 QSize TCustomZrImageStrip::FrameSize() const {
-    return {picture_.width() / columns_, picture_.height() / rows_};
+    const QSize size = PictureSize();
+    return {size.width() / columns_, size.height() / rows_};
 }
 
 QRgb TCustomZrImageStrip::TransparentColor() const {
@@ -89,8 +94,8 @@ void TCustomZrImageStrip::PictureChanged() {
             const QColor key = QColor::fromRgb(TransparentColor());
             drawn_.setMask(drawn_.createMaskFromColor(key, Qt::MaskInColor));
         }
-        opaque_ = !transparent_ && !picture_.hasAlphaChannel() && picture_.width() >= width() &&
-                  picture_.height() >= height();
+        opaque_ = !transparent_ && !picture_.hasAlphaChannel() && PictureSize().width() >= width() &&
+                  PictureSize().height() >= height();
     } else {
         drawn_ = QPixmap();
         opaque_ = false;
@@ -107,8 +112,8 @@ void TCustomZrImageStrip::paintEvent(QPaintEvent*) {
         ~TRestore() { flag = false; }
     } restore{drawing_};
     QPainter painter(this);
-    const QPoint origin = vertical_ ? QPoint(0, -frameIndex_ * (picture_.height() / rows_))
-                                    : QPoint(-frameIndex_ * (picture_.width() / columns_), 0);
+    const QPoint origin = vertical_ ? QPoint(0, -frameIndex_ * FrameSize().height())
+                                    : QPoint(-frameIndex_ * FrameSize().width(), 0);
     painter.drawPixmap(origin, drawn_);
 }
 

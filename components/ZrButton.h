@@ -40,8 +40,9 @@ public:
     int Rows() const { return rows_; }
     int Columns() const { return columns_; }
     int FrameIndex() const { return frameIndex_; }
-    // Picture width div Columns, height div Rows.
+    // Picture width div Columns, height div Rows (logical pixels).
     QSize FrameSize() const;
+    QSize PictureSize() const;
     // The strip's transparent colour: its bottom-left pixel (RGB).
     QRgb TransparentColor() const;
     // True while the control is counted as opaque (its parent need not paint behind it).

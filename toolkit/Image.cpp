@@ -38,9 +38,16 @@ void TImage::SetView(const QRect& view) {
     Changed();
 }
 
+// Coordinates are logical pixels; a picture drawn at a higher pixel density
+// (the skin's, on a scaled display) is read through its pixel ratio.
 QRect TImage::SourceRect() const {
-    const QRect whole = picture_.rect();
+    const QRect whole(QPoint(0, 0), picture_.deviceIndependentSize().toSize());
     return view_.isNull() ? whole : view_.intersected(whole);
+}
+
+QPoint TImage::DevicePoint(const QPoint& logical) const {
+    const qreal ratio = picture_.devicePixelRatio();
+    return {std::min(int(logical.x() * ratio), picture_.width() - 1), std::min(int(logical.y() * ratio), picture_.height() - 1)};
 }
 
 QRgb TImage::TransparentColor() const {
@@ -52,11 +59,14 @@ void TImage::Changed() {
     if (picture_.isNull()) {
         drawn_ = QPixmap();
     } else {
-        drawn_ = QPixmap::fromImage(picture_.copy(SourceRect()));
+        const QRect src = SourceRect();
+        const qreal ratio = picture_.devicePixelRatio();
+        drawn_ = QPixmap::fromImage(picture_.copy(QRect(QPoint(int(src.x() * ratio), int(src.y() * ratio)),
+                                                        QSize(int(src.width() * ratio), int(src.height() * ratio)))));
         // Pictures with their own alpha channel are transparent already.
         if (transparent_ && !picture_.hasAlphaChannel())
             drawn_.setMask(drawn_.createMaskFromColor(QColor::fromRgb(TransparentColor()), Qt::MaskInColor));
-        if (autoSize_ && !stretch_) resize(drawn_.size());
+        if (autoSize_ && !stretch_) resize(drawn_.deviceIndependentSize().toSize());
     }
     update();
 }
@@ -72,14 +82,14 @@ int64_t TImage::PixelAt(int x, int y) const {
     if (picture_.isNull() || x < 0 || y < 0 || x >= width() || y >= height()) return -1;
     const QPoint p = PicturePoint(x, y);
     if (!SourceRect().contains(p)) return -1;
-    return int64_t(picture_.pixel(p) & 0xFFFFFF);
+    return int64_t(picture_.pixel(DevicePoint(p)) & 0xFFFFFF);
 }
 
 bool TImage::IsTransparentAt(int x, int y) const {
     const int64_t pixel = PixelAt(x, y);
     if (pixel < 0) return true;
     const QPoint p = PicturePoint(x, y);
-    if (picture_.hasAlphaChannel() && qAlpha(picture_.pixel(p)) == 0) return true;
+    if (picture_.hasAlphaChannel() && qAlpha(picture_.pixel(DevicePoint(p))) == 0) return true;
     return transparent_ && QRgb(pixel) == TransparentColor();
 }
 

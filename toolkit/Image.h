@@ -62,6 +62,7 @@ private:
     void Changed();
     QRect SourceRect() const;
     QPoint PicturePoint(int x, int y) const;
+    QPoint DevicePoint(const QPoint& logical) const;
 
     QImage picture_;
     QPixmap drawn_;

@@ -1,6 +1,7 @@
 #include "toolkit/Skin.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,6 +12,17 @@
 #include <map>
 
 namespace tav::skin {
+
+namespace {
+qreal g_scale = 0; // 0: follow the display
+} // namespace
+
+void SetPictureScale(qreal scale) { g_scale = scale; }
+
+qreal PictureScale() {
+    if (g_scale > 0) return g_scale;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? qApp->devicePixelRatio() : 1.0;
+}
 
 QColor Night() { return QColor(18, 28, 58); }
 QColor NightDeep() { return QColor(9, 13, 30); }
@@ -23,8 +35,18 @@ QColor Go() { return QColor(98, 190, 110); }
 
 namespace {
 
+// A picture of w x h logical pixels, drawn at the display's pixel density so
+// it stays crisp when the program is scaled to fill the screen.
+QImage Make(int w, int h, QImage::Format format) {
+    const qreal scale = PictureScale();
+    QImage image(std::max(1, int(std::ceil(std::max(w, 1) * scale))), std::max(1, int(std::ceil(std::max(h, 1) * scale))),
+                 format);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
 QImage Blank(int w, int h) {
-    QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+    QImage image = Make(w, h, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
@@ -632,7 +654,7 @@ QImage LightBar(bool on, int w, int h) {
 }
 
 QImage LedDigit(int digit, int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = Make(w, h, QImage::Format_RGB32);
     image.fill(QColor(137, 169, 160));
     QPainter p(&image);
     Smooth(p);
@@ -659,13 +681,13 @@ QImage LedDigit(int digit, int w, int h) {
 std::vector<QImage> ScoreDigitImages(int w, int h) {
     std::vector<QImage> images;
     const auto digit = [&](const QString& text) {
-        QImage image(w, h, QImage::Format_RGB32);
+        QImage image = Make(w, h, QImage::Format_RGB32);
         QPainter p(&image);
         Smooth(p);
         QLinearGradient g(0, 0, 0, h);
         g.setColorAt(0, QColor(26, 22, 16));
         g.setColorAt(1, QColor(8, 8, 10));
-        p.fillRect(image.rect(), g);
+        p.fillRect(QRect(0, 0, w, h), g);
         p.setPen(QPen(QColor(150, 118, 60), 1));
         p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
         p.setFont(HeavyFont(h * 0.8));
@@ -773,14 +795,14 @@ QImage VolumeKnob(int w, int h) {
 }
 
 QImage ScrollTrack(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = Make(w, h, QImage::Format_RGB32);
     QPainter p(&image);
     Smooth(p);
     QLinearGradient g(0, 0, w, 0);
     g.setColorAt(0, NightDeep());
     g.setColorAt(0.5, QColor(24, 30, 52));
     g.setColorAt(1, NightDeep());
-    p.fillRect(image.rect(), g);
+    p.fillRect(QRect(0, 0, w, h), g);
     p.setPen(QPen(QColor(196, 152, 70, 120), 1));
     p.drawLine(QPointF(w / 2.0, 4), QPointF(w / 2.0, h - 4));
     return image;
@@ -797,12 +819,12 @@ QImage ScrollKnob(int w, int h) {
 }
 
 QImage ScrollCover(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = Make(w, h, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient g(0, 0, 0, h);
     g.setColorAt(0, QColor(22, 34, 70));
     g.setColorAt(1, NightDeep());
-    p.fillRect(image.rect(), g);
+    p.fillRect(QRect(0, 0, w, h), g);
     return image;
 }
 
@@ -901,7 +923,7 @@ QImage StarStrip(int frames, int w, int h) {
 }
 
 QImage ClapperDigit(int digit, int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = Make(w, h, QImage::Format_RGB32);
     image.fill(QColor(30, 32, 40));
     QPainter p(&image);
     Smooth(p);
@@ -937,7 +959,7 @@ QImage TileSlot(int w, int h) {
 }
 
 QImage Background(TBackground which, int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = Make(w, h, QImage::Format_RGB32);
     QPainter p(&image);
     Smooth(p);
     NightBackdrop(p, w, h);
@@ -1007,7 +1029,7 @@ QImage Background(TBackground which, int w, int h) {
         Band(p, QRectF(290, 60, 220, 270));
         break;
     case TBackground::DropDown:
-        p.fillRect(image.rect(), QColor(6, 8, 16));
+        p.fillRect(QRect(0, 0, w, h), QColor(6, 8, 16));
         FilmEdge(p, h - 12, w, 12);
         p.setPen(QPen(QColor(196, 152, 70, 160), 1));
         p.drawLine(0, 0, w, 0);
@@ -1031,7 +1053,7 @@ QImage Background(TBackground which, int w, int h) {
     case TBackground::TilesTray:
         break; // drawn below on a transparent picture
     case TBackground::TextPanel:
-        p.fillRect(image.rect(), NightDeep());
+        p.fillRect(QRect(0, 0, w, h), NightDeep());
         Band(p, QRectF(6, 6, w - 12.0, h - 12.0));
         break;
     }

@@ -18,6 +18,11 @@
 
 namespace tav::skin {
 
+// Pictures are drawn at this many device pixels per logical pixel (their
+// sizes stay logical). 0, the default, follows the display's pixel ratio.
+void SetPictureScale(qreal scale);
+qreal PictureScale();
+
 // ---- palette
 QColor Night();      // deep night blue
 QColor NightDeep();  // the darkest background blue

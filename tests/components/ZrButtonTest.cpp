@@ -301,3 +301,16 @@ TEST(SkinButton, BackButtonHasItsSizeTagAndFourFrames) {
     EXPECT_EQ(back->Picture().size(), QSize(152, 44));
     EXPECT_FALSE(back->Opaque()); // rounded corners show the screen
 }
+
+TEST(ZrImageStrip, HighDensityStripKeepsTheLogicalFrameSize) {
+    QImage strip = CoordinateStrip(304, 88); // a 152 x 44 strip at ratio 2
+    strip.setDevicePixelRatio(2);
+    TZrButton button;
+    button.SetPicture(strip);
+    EXPECT_EQ(button.size(), QSize(38, 44));
+    button.SelectFrame(2);
+    QImage shown(QSize(76, 88), QImage::Format_RGB32);
+    shown.setDevicePixelRatio(2);
+    button.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(qRed(shown.pixel(0, 0)), 152); // device column 152 = logical column 76
+}

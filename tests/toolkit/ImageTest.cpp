@@ -113,3 +113,21 @@ TEST(Image, LoadFailurePassesTheLoadersError) {
     TImage image;
     EXPECT_THROW(image.LoadFromFile(folder.Path() + "\\none.jpg"), tav::EProgramError);
 }
+
+TEST(Image, HighDensityPicturesUseLogicalCoordinates) {
+    QImage picture(40, 20, QImage::Format_RGB32); // 20 x 10 logical at ratio 2
+    picture.fill(qRgb(255, 0, 0));
+    for (int y = 0; y < 20; ++y)
+        for (int x = 20; x < 40; ++x) picture.setPixel(x, y, qRgb(0, 0, 255));
+    picture.setDevicePixelRatio(2);
+    TImage image;
+    image.SetAutoSize(true);
+    image.SetPicture(picture);
+    EXPECT_EQ(image.size(), QSize(20, 10));
+    EXPECT_EQ(image.PixelAt(9, 5), 0xFF0000);
+    EXPECT_EQ(image.PixelAt(10, 5), 0x0000FF);
+    EXPECT_EQ(image.PixelAt(20, 5), -1);
+    image.SetView(QRect(10, 0, 10, 10));
+    EXPECT_EQ(image.size(), QSize(10, 10));
+    EXPECT_EQ(Render(image).pixel(1, 1), qRgb(0, 0, 255));
+}

@@ -95,3 +95,17 @@ TEST(Skin, CatalogueAndContactSheet) {
     EXPECT_EQ(sheet.width(), 1600);
     EXPECT_GT(sheet.height(), 1000);
 }
+
+TEST(Skin, HighDensityPicturesKeepTheirLogicalSize) {
+    SetPictureScale(2);
+    const QImage strip = ButtonStrip(TIcon::Back, 38, 44);
+    const QImage led = LedDigit(3);
+    const QImage belt = Lifebelt();
+    SetPictureScale(0);
+    EXPECT_EQ(strip.size(), QSize(304, 88));
+    EXPECT_EQ(strip.deviceIndependentSize().toSize(), QSize(152, 44));
+    EXPECT_EQ(led.deviceIndependentSize().toSize(), QSize(23, 36));
+    EXPECT_EQ(qAlpha(belt.pixel(0, belt.height() - 1)), 0);
+    EXPECT_EQ(qAlpha(belt.pixel(94, 52)), 255); // the ring at (47, 26) logical
+    EXPECT_EQ(PictureScale(), 1.0); // the offscreen display
+}
