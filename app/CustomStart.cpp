@@ -4,7 +4,7 @@
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
 #include "platform/ShellOpen.h"
-#include "toolkit/Pictures.h"
+#include "toolkit/PictureLoader.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -2,10 +2,13 @@
 
 #include "app/CustomStart.h"
 #include "app/ScreenRegistry.h"
+#include "components/ZrPict.h"
 
 namespace tav {
 
 void RegisterScreens() {
+    // Pictures in the Mac PICT format load wherever pictures load by file name.
+    RegisterPictFormat();
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
 }
 

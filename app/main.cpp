@@ -4,6 +4,7 @@
 #include "app/Debug.h"
 #include "app/Main.h"
 #include "app/RegisterScreens.h"
+#include "components/ZrPict.h"
 #include "platform/SingleInstance.h"
 #include "toolkit/Application.h"
 #include "toolkit/MessageBox.h"
@@ -61,11 +62,14 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    RegisterPictFormat(); // PICT pictures load by file name from here on
     RegisterScreens();
     TForm_Main mainWindow(args);
     // Hidden until a diagnostic line arrives with Debug set; it exists before
     // the main window is shown, so start-up can already log.
     TForm_Debug debugWindow;
     mainWindow.ShowInitialWindow();
-    return app.exec();
+    const int result = app.exec();
+    UnregisterPictFormat();
+    return result;
 }

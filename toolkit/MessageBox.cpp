@@ -1,6 +1,7 @@
 #include "toolkit/MessageBox.h"
 
 #include "content/Text1252.h"
+#include "toolkit/Skin.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -28,6 +29,7 @@ TModalResult MessageDlg(const std::string& text, TMsgIcon icon, TMsgButtons butt
                 : icon == TMsgIcon::Warning   ? QMessageBox::Warning
                                               : QMessageBox::Critical);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setStyleSheet(skin::DialogStyleSheet());
     switch (buttons) {
     case TMsgButtons::OK:
         box.setStandardButtons(QMessageBox::Ok);

@@ -1,0 +1,17 @@
+#pragma once
+// Screens' built-in buttons in one call: a TZrButton with the skin's
+// four-frame strip for its role, placed and tagged.
+#include <QPoint>
+#include <QSize>
+
+#include <string>
+
+#include "components/ZrButton.h"
+
+namespace tav {
+
+// role is the button's name after "EButton_" ("Back", "Play", "VocabTest" ...,
+// see skin::NamedButtonStrip); size is the button's own size (one frame).
+TZrButton* CreateSkinButton(QWidget* parent, const std::string& role, QPoint pos, QSize size, int tag = 0);
+
+} // namespace tav

@@ -1,0 +1,68 @@
+#pragma once
+// The text label (fcLabel_* on the screens): Windows-1252 text drawn with a
+// pixel-sized font, transparent by default, aligned both ways, optionally
+// word-wrapped, with an optional drop shadow and outline so text stays
+// readable on pictures.
+#include <QColor>
+#include <QFont>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+namespace tav {
+
+// A font by family and pixel size; "Arial Black" becomes a heavy Arial.
+QFont PixelFont(const std::string& family, int pixelSize, bool bold = false);
+
+struct TTextEffects {
+    int ShadowOffset = 0; // pixels down and right; 0: no shadow
+    QColor ShadowColor = Qt::black;
+    int OutlineWidth = 0; // 0: no outline
+    QColor OutlineColor = Qt::black;
+};
+
+// Draws text in rect with the effects; shared by the label and the skin.
+void DrawTextWithEffects(class QPainter& painter, const QRect& rect, int flags, const QString& text,
+                         const QColor& color, const TTextEffects& effects);
+
+class TfcLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfcLabel(QWidget* parent = nullptr);
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& text1252);
+    void SetLabelFont(const QFont& font);
+    QColor FontColor() const { return color_; }
+    void SetFontColor(const QColor& color);
+    // Horizontal and vertical alignment (Qt::AlignLeft | Qt::AlignTop ...).
+    void SetAlignment(Qt::Alignment alignment);
+    Qt::Alignment Alignment() const { return alignment_; }
+    void SetWordWrap(bool wrap);
+    // Opaque labels fill their rectangle with the background colour first.
+    void SetTransparent(bool transparent);
+    void SetBackgroundColor(const QColor& color);
+    void SetEffects(const TTextEffects& effects);
+    const TTextEffects& Effects() const { return effects_; }
+
+    int Tag = 0;
+    std::function<void(TfcLabel*)> OnClick;
+    std::function<void(TfcLabel*, int x, int y)> OnMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    std::string caption_;
+    QColor color_ = Qt::black;
+    QColor background_ = Qt::white;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
+    bool wordWrap_ = false;
+    bool transparent_ = true;
+    TTextEffects effects_;
+};
+
+} // namespace tav

@@ -1,0 +1,48 @@
+#include "toolkit/Panel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tav {
+
+TPanel::TPanel(QWidget* parent, const QColor& colour) : QWidget(parent), colour_(colour) {}
+
+void TPanel::SetColor(const QColor& colour) {
+    colour_ = colour;
+    update();
+}
+
+void TPanel::paintEvent(QPaintEvent*) {
+    if (!colour_.isValid()) return;
+    QPainter painter(this);
+    painter.fillRect(rect(), colour_);
+}
+
+void TPanel::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && OnClick) OnClick(this);
+}
+
+void TPanel::mouseMoveEvent(QMouseEvent* e) {
+    if (OnMouseMove) OnMouseMove(this, int(e->position().x()), int(e->position().y()));
+}
+
+TVideoPanel::TVideoPanel(QWidget* parent, const QColor& colour) : TPanel(parent, colour) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TVideoPanel::ShowFrame(const QImage& frame) {
+    frame_ = frame;
+    update();
+}
+
+void TVideoPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (frame_.isNull()) {
+        painter.fillRect(rect(), Color().isValid() ? Color() : QColor(Qt::black));
+        return;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), frame_);
+}
+
+} // namespace tav
