@@ -118,16 +118,15 @@ std::vector<TQuizQuestion> QuizQuestions(const TStory& story, bool fixture, int 
     // "Who says ...?" questions on spoken lines spread over the film.
     std::vector<int> spoken;
     for (int i = 0; i < int(story.Lines.size()); ++i)
-        if (story.Lines[size_t(i)].Cue == TCue::Speech) spoken.push_back(i);
+        if (story.Lines[size_t(i)].Cue == TCue::Speech && QString::fromStdString(story.Lines[size_t(i)].Text).size() <= 44)
+            spoken.push_back(i); // short enough to quote whole
     const int names = int(story.Characters.size());
     for (int k = 0; int(out.size()) < count && !spoken.empty(); ++k) {
         const int i = spoken[size_t((k * 7 + 3) % int(spoken.size()))];
         const TStoryLine& l = story.Lines[size_t(i)];
         TQuizQuestion q;
         q.FromLine = q.ToLine = i;
-        QString text = QString::fromStdString(l.Text);
-        if (text.size() > 40) text = text.left(37).trimmed() + "...";
-        q.Question = "Qui dit : « " + text.toStdString() + " » ?";
+        q.Question = "Qui dit : « " + l.Text + " » ?";
         q.Correct = 1 + k % 3;
         // The speaker and two others (the dog stands in when the cast is small).
         std::vector<std::string> choices{story.Characters[size_t(l.Speaker)].Name};

@@ -43,10 +43,10 @@ void Marquee(QPainter& p, const QRectF& r) {
     p.restore();
 }
 
-void Icon(QPainter& p, const QRectF& r, const QString& glyph) {
+void Icon(QPainter& p, const QRectF& r, const QString& glyph, double fill = 0.7) {
     p.save();
     QFont f("Noto Color Emoji");
-    f.setPixelSize(int(std::min(r.width(), r.height()) * 0.7));
+    f.setPixelSize(int(std::min(r.width(), r.height()) * fill));
     p.setFont(f);
     p.drawText(r, Qt::AlignCenter, glyph);
     p.restore();
@@ -407,7 +407,7 @@ void WriteDictionaryPictures(const std::vector<TDictWord>& words, const std::str
         g.setColorAt(0, QColor(255, 252, 240));
         g.setColorAt(1, Cream.darker(108));
         p.fillRect(img.rect(), g);
-        Icon(p, QRectF(20, 6, 240, 200), U(words[i].Glyph));
+        Icon(p, QRectF(10, 0, 260, 212), U(words[i].Glyph), 0.95);
         p.end();
         SaveJpeg(img, dictPicDir + "/Dict" + std::to_string(i + 1) + ".jpg");
     }

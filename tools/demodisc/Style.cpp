@@ -32,7 +32,7 @@ void PaintCinemaBackground(QPainter& p, const QRectF& r, bool filmStrip) {
     if (filmStrip) {
         p.save();
         p.setPen(Qt::NoPen);
-        const double y = r.top() + r.height() * 0.08;
+        const double y = r.top() + 6;
         p.setBrush(QColor(0, 0, 0, 90));
         p.drawRect(QRectF(r.left(), y, r.width(), 22));
         p.setBrush(QColor(243, 230, 196, 40));
