@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontDatabase>
 #include <QProcess>
 #include <cstdio>
 #include <stdexcept>
@@ -226,6 +227,9 @@ std::string FrenchSpellingLetters() { return ToAnsi(FrenchLettersUtf8()); }
 
 void BuildDisc(const TDiscOptions& o) {
     if (o.Root.empty()) throw std::runtime_error("no output folder given");
+    // Without the colour emoji font the dictionary pictures would come out blank.
+    if (!QFontDatabase::families().contains("Noto Color Emoji"))
+        throw std::runtime_error("the font \"Noto Color Emoji\" is missing (Debian package fonts-noto-color-emoji)");
     const std::string cache = o.Cache.empty() ? o.Root + "/.demodisc-cache" : o.Cache;
     TSpeechCache speech(cache + "/speech");
     const std::string targetDir = o.Root + "/" + kTarget;

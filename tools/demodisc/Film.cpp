@@ -11,6 +11,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "CodeIdentity.h"
 #include "MacText.h"
 #include "Style.h"
 
@@ -93,11 +94,8 @@ TFrameState StateAt(const TFilm& film, int filmMs) {
     const bool inside = filmMs >= timed.StartMs && filmMs < timed.EndMs;
     if (inside && line.Cue == TCue::Speech) {
         s.Speaker = line.Speaker;
-        static std::map<const TTimedLine*, std::vector<float>> loudness; // per line, made once
-        auto it = loudness.find(&timed);
-        if (it == loudness.end()) it = loudness.emplace(&timed, FrameLoudness(timed.Audio)).first;
         const size_t f = size_t((filmMs - timed.StartMs) / kUnitMs);
-        s.Mouth = f < it->second.size() ? it->second[f] : 0.f;
+        s.Mouth = f < timed.Loudness.size() ? timed.Loudness[f] : 0.f;
     }
     s.Dog = story.DogLeaves < 0 || current < story.DogLeaves || current >= story.DogReturns;
     s.DogBarking = inside && line.Cue == TCue::Bark;
@@ -238,7 +236,7 @@ namespace {
 
 std::string PartKey(const TFilm& film, int part) {
     QCryptographicHash h(QCryptographicHash::Sha1);
-    h.addData(QByteArray("film-v3"));
+    h.addData(CodeIdentity());
     const TFilmPart& fp = film.Timeline.Parts[size_t(part)];
     h.addData(QByteArray::number(fp.StartMs) + "/" + QByteArray::number(fp.LengthMs));
     for (const TCharacter& c : film.Story.Characters) h.addData(QByteArray::fromStdString(c.Name + c.Voice));

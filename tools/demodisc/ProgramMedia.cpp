@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "CodeIdentity.h"
 #include "MacText.h"
 #include "Sound.h"
 #include "Style.h"
@@ -254,7 +255,7 @@ void OpponentClip(const std::string& quizDir, const std::string& cacheDir) {
     WriteRawLines(quizDir + "/oppmoov.txt", script);
 
     QCryptographicHash h(QCryptographicHash::Sha1);
-    h.addData(QByteArray("opponent-v2"));
+    h.addData(CodeIdentity());
     for (const std::string& s : script) h.addData(QByteArray::fromStdString(s));
     const std::string cached = cacheDir + "/opponent-" + h.result().toHex().toStdString() + ".mpg";
     if (!QFile::exists(QString::fromStdString(cached))) {

@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 #include "Style.h"
@@ -152,20 +153,27 @@ void PaintTrain(QPainter& p, double progress) {
     }
 }
 
-void PaintCake(QPainter& p, double t) {
+void PaintCake(QPainter& p, double x, double t) {
+    // A little round table in front with the cake on it.
     p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 72, 40));
+    p.drawRect(QRectF(x - 4, 236, 8, 40));
+    p.drawEllipse(QRectF(x - 38, 226, 76, 14));
+    p.save();
+    p.translate(x - 180, 26);
     p.setBrush(QColor(110, 60, 30));
-    p.drawRoundedRect(QRectF(150, 196, 60, 26), 5, 5);
+    p.drawRoundedRect(QRectF(150, 178, 60, 26), 5, 5);
     p.setBrush(QColor(250, 240, 230));
-    p.drawRect(QRectF(150, 196, 60, 6));
+    p.drawRect(QRectF(150, 178, 60, 6));
     for (int i = 0; i < 5; ++i) {
         const double cx = 156 + i * 12;
         p.setBrush(QColor(250, 200, 220));
-        p.drawRect(QRectF(cx, 182, 4, 14));
+        p.drawRect(QRectF(cx, 164, 4, 14));
         const double flicker = 1.0 + 0.25 * std::sin(t * 17 + i);
         p.setBrush(QColor(255, 190, 40));
-        p.drawEllipse(QPointF(cx + 2, 178), 2.5, 4.0 * flicker);
+        p.drawEllipse(QPointF(cx + 2, 160), 2.5, 4.0 * flicker);
     }
+    p.restore();
 }
 
 void PaintDog(QPainter& p, double x, double t, bool barking) {
@@ -270,7 +278,8 @@ void PaintFigure(QPainter& p, const TCharacter& c, double x, double t, bool spea
     p.setFont(f);
     const QString name = U(c.Name);
     const double w = QFontMetricsF(f).horizontalAdvance(name) + 10;
-    const QRectF plate(x - w / 2, kGround - 178 * scale - 20 + breathe, w, 15);
+    const double left = std::clamp(x - w / 2, 2.0, kFilmWidth - w - 2); // keep the whole name on screen
+    const QRectF plate(left, kGround - 178 * scale - 20 + breathe, w, 15);
     p.setPen(Qt::NoPen);
     p.setBrush(speaking ? QColor(217, 164, 65, 235) : QColor(20, 26, 45, 200));
     p.drawRoundedRect(plate, 5, 5);
@@ -320,7 +329,6 @@ QImage TScenePainter::Paint(const TFrameState& s) {
         }
     }
     if (s.Train >= 0) PaintTrain(p, s.Train);
-    if (s.Cake) PaintCake(p, t);
 
     const int n = static_cast<int>(s.Cast.size());
     const double left = 46, right = kFilmWidth - 46;
@@ -333,7 +341,9 @@ QImage TScenePainter::Paint(const TFrameState& s) {
         PaintFigure(p, story_.Characters[static_cast<size_t>(who)], x, t, speaking, speaking ? s.Mouth : 0.f,
                     who * 3 + 1);
     }
-    if (s.Dog) PaintDog(p, n >= 2 ? (left + (right - left) / (n - 1) * 0.5) : 90, t, s.DogBarking);
+    const double gap = n >= 2 ? (right - left) / (n - 1) : 0;
+    if (s.Cake) PaintCake(p, n >= 3 ? left + gap * 1.5 : kFilmWidth / 2.0 + 60, t);
+    if (s.Dog) PaintDog(p, n >= 2 ? left + gap * 0.5 : 90, t, s.DogBarking);
 
     if (!s.Title.empty() && s.TitleAlpha > 0) {
         p.setOpacity(std::clamp(s.TitleAlpha, 0.0, 1.0));

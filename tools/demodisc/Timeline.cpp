@@ -43,6 +43,7 @@ TTimeline LayOut(const TStory& story, std::vector<TSound> audio) {
         tl.Line = static_cast<int>(i);
         tl.StartMs = now / kUnitMs * kUnitMs;
         tl.Audio = std::move(audio[i]);
+        tl.Loudness = FrameLoudness(tl.Audio);
         tl.EndMs = RoundUpToUnit(tl.StartMs + std::max(tl.Audio.Ms(), kUnitMs)) ;
         now = tl.EndMs;
         lastSpeaker = line.Speaker;

@@ -17,6 +17,7 @@ struct TTimedLine {
     int StartMs = 0;  // on the whole film, a multiple of kUnitMs
     int EndMs = 0;    // a multiple of kUnitMs, > StartMs
     TSound Audio;     // what is heard (speech or effect)
+    std::vector<float> Loudness; // per film unit of Audio, for the moving mouths
 };
 
 struct TFilmPart {
