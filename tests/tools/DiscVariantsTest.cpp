@@ -31,7 +31,11 @@ TEST(DiscVariants, MultiMenuDiscOffersTwoTargetsWithTheirPictures) {
         const int left = tav::NextInt(value, ',', -1);
         const int top = tav::NextInt(value, '|', -1);
         const std::string folder = tav::NextToken(value, '|');
-        EXPECT_TRUE(PictureSize(o.Root + "/multi/" + picture).isValid());
+        const QSize strip = PictureSize(o.Root + "/multi/" + picture);
+        EXPECT_TRUE(strip.isValid());
+        EXPECT_EQ(strip.width() % 4, 0) << "a button picture holds four frames side by side";
+        EXPECT_LE(left + strip.width() / 4, 800);
+        EXPECT_LE(top + strip.height(), 600);
         EXPECT_GE(left, 0);
         EXPECT_GE(top, 0);
         EXPECT_TRUE(Exists(o.Root + "/" + folder + "/settings.txt")) << folder;

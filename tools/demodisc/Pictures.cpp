@@ -94,7 +94,11 @@ void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
         PaintPlate(p, QRectF(248, 20, 32, 156), Charcoal.lighter(130), Gold, 8);
         p.setFont(Font(13, true));
         p.setPen(Cream);
-        p.drawText(QRectF(20, 185, 264, 20), Qt::AlignCenter, U("Qui êtes-vous ?"));
+        p.drawText(QRectF(20, 170, 264, 18), Qt::AlignCenter, U("Qui êtes-vous ?"));
+        // The name box of the sign-in screen lies over this frame.
+        p.fillRect(QRectF(23, 191, 258, 19), Qt::white);
+        p.setPen(QPen(Gold, 2));
+        p.drawRect(QRectF(22, 190, 260, 21));
         p.setFont(Font(12));
         p.drawText(QRectF(14, 238, 72, 16), Qt::AlignRight | Qt::AlignVCenter, U("Visite :"));
         p.drawText(QRectF(150, 239, 70, 16), Qt::AlignRight | Qt::AlignVCenter, U("Score :"));
@@ -445,11 +449,25 @@ void WriteMultiMenuPictures(const std::string& multiDir, const std::vector<std::
         Title(p, QRectF(0, 80, 800, 60), U("Choisissez votre film"), 38);
     }
     SaveJpeg(bg, multiDir + "/multimenu.jpg");
+    // Target buttons are four-frame strips: normal, disabled, pressed, hot.
     for (size_t i = 0; i < labels.size(); ++i) {
-        QImage img = NewImage(240, 70, Charcoal);
+        QImage img = NewImage(4 * 240, 70, Night);
         QPainter p(&img);
         p.setRenderHint(QPainter::Antialiasing);
-        TextPlate(p, QRectF(0, 0, 240, 70), U(labels[i]), 18);
+        for (int frame = 0; frame < 4; ++frame) {
+            const QRectF r(frame * 240 + (frame == 2 ? 1 : 0), frame == 2 ? 1 : 0, 240 - 2, 70 - 2);
+            const QColor fill = frame == 1 ? QColor(70, 70, 76) : frame == 2 ? Night.darker(130) : Night;
+            const QColor edge = frame == 1 ? QColor(120, 120, 120) : frame == 3 ? Gold.lighter(135) : Gold;
+            PaintPlate(p, r, fill, edge, 10);
+            if (frame == 3) {
+                p.setPen(QPen(QColor(255, 220, 140, 120), 4));
+                p.setBrush(Qt::NoBrush);
+                p.drawRoundedRect(r.adjusted(2, 2, -2, -2), 9, 9);
+            }
+            p.setFont(Font(18, true));
+            PaintShadowText(p, r, Qt::AlignCenter | Qt::TextWordWrap, U(labels[i]),
+                            frame == 1 ? QColor(150, 150, 150) : Cream);
+        }
         p.end();
         SaveJpeg(img, multiDir + "/target" + std::to_string(i + 1) + ".jpg");
     }
