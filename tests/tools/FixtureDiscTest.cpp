@@ -138,6 +138,19 @@ TEST_F(FixtureDisc, MovieIndexLinesParseAndRiseInsideTheFilm) {
     EXPECT_EQ(entries[1].Speaker, QString::fromUtf8("Léa"));
 }
 
+TEST_F(FixtureDisc, NoLineRunsAcrossTwoFilmParts) {
+    std::vector<int> partEnds;
+    int units = 0;
+    for (const std::string& name : tav::SplitKeyList(RawLines(Target("settings.txt")), "MovieNames", '|'))
+        partEnds.push_back(units += ProbeFilm(Target(name)).Frames);
+    for (const TEntry& e : Entries()) {
+        size_t part = 0;
+        while (part < partEnds.size() && e.Start >= partEnds[part]) ++part;
+        ASSERT_LT(part, partEnds.size()) << "line " << e.Seq;
+        EXPECT_LE(e.End, partEnds[part]) << "line " << e.Seq << " ends in the next part";
+    }
+}
+
 TEST_F(FixtureDisc, RecordIndexNamesActorsLines) {
     const auto lines = RawLines(Target("record.txt"));
     const auto entries = Entries();

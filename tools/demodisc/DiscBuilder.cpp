@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "Courseware.h"
+#include "content/KeyFiles.h"
 #include "Film.h"
 #include "HelpTexts.h"
 #include "MacText.h"
@@ -200,24 +201,13 @@ void WriteSecondTarget(const TDiscOptions& o, const std::string& title) {
     QDir(QString::fromStdString(second)).removeRecursively();
     if (QProcess::execute("cp", {"-al", QString::fromStdString(first), QString::fromStdString(second)}) != 0)
         throw std::runtime_error("cannot copy the target folder for the multi menu");
+    // Its settings differ in the caption only.
     const std::string settings = second + "/settings.txt";
-    QFile::remove(QString::fromStdString(settings));
-    std::vector<std::string> lines;
-    for (std::string line : std::vector<std::string>{"PCCaption|Tavolin \xE2\x80\x93 " + title + " (2)"}) lines.push_back(line);
-    const std::vector<std::string> old = [&] {
-        std::vector<std::string> l;
-        QFile f(QString::fromStdString(first + "/settings.txt"));
-        f.open(QIODevice::ReadOnly);
-        while (!f.atEnd()) {
-            std::string s = f.readLine().toStdString();
-            while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-            if (s.rfind("PCCaption|", 0) != 0) l.push_back(s);
-        }
-        return l;
-    }();
-    std::vector<std::string> mac{ToMac(lines[0])};
-    mac.insert(mac.end(), old.begin(), old.end());
-    WriteRawLines(settings, mac);
+    std::vector<std::string> lines{ToMac("PCCaption|Tavolin \xE2\x80\x93 " + title + " (2)")};
+    for (const std::string& line : tav::ReadTextLines(first + "/settings.txt"))
+        if (line.rfind("PCCaption|", 0) != 0) lines.push_back(line);
+    QFile::remove(QString::fromStdString(settings)); // a hard link to the first target's file
+    WriteRawLines(settings, lines);
     WriteMultiMenuPictures(o.Root + "/multi", {title, title + " (2)"});
 }
 

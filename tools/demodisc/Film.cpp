@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <set>
 #include <stdexcept>
 
 #include "CodeIdentity.h"

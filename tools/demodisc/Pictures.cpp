@@ -364,9 +364,10 @@ void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& acto
         s.Setting = setting;
         s.Cast = {who};
         s.Seconds = 1.0;
+        s.Names = false;
         const QImage frame = painter.Paint(s);
         const bool child = film.Story.Characters[size_t(who)].Child;
-        const QRect crop(kFilmWidth / 2 - 60, child ? 82 : 60, 120, 120);
+        const QRect crop(kFilmWidth / 2 - 55, child ? 102 : 78, 110, 110);
         return frame.copy(crop).scaled(150, 150, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     };
     QImage sheet = NewImage(800, 600);

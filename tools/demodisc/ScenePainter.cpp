@@ -200,7 +200,8 @@ void PaintDog(QPainter& p, double x, double t, bool barking) {
     p.restore();
 }
 
-void PaintFigure(QPainter& p, const TCharacter& c, double x, double t, bool speaking, float mouth, int seed) {
+void PaintFigure(QPainter& p, const TCharacter& c, double x, double t, bool speaking, float mouth, int seed,
+                 bool withName) {
     const double scale = c.Child ? 0.78 : 1.0;
     const double breathe = std::sin(t * 2.1 + seed) * 1.5;
     const double sway = speaking ? std::sin(t * 4.0 + seed) * 2.0 : 0.0;
@@ -270,6 +271,7 @@ void PaintFigure(QPainter& p, const TCharacter& c, double x, double t, bool spea
         p.drawArc(QRectF(-6, hy + 3, 12, 8), 200 * 16, 140 * 16);
     }
     p.restore();
+    if (!withName) return;
 
     // Name plate above the head, drawn upright.
     p.save();
@@ -339,7 +341,7 @@ QImage TScenePainter::Paint(const TFrameState& s) {
         if (speaking)
             PaintSpotlight(p, QPointF(x, 0), QRectF(x - 40, 0, 80, kGround + 4), QColor(255, 240, 190));
         PaintFigure(p, story_.Characters[static_cast<size_t>(who)], x, t, speaking, speaking ? s.Mouth : 0.f,
-                    who * 3 + 1);
+                    who * 3 + 1, s.Names);
     }
     const double gap = n >= 2 ? (right - left) / (n - 1) : 0;
     if (s.Cake) PaintCake(p, n >= 3 ? left + gap * 1.5 : kFilmWidth / 2.0 + 60, t);

@@ -24,6 +24,7 @@ struct TFrameState {
     double Seconds = 0;    // time on the film, drives the small motions
     double Train = -1;     // 0 .. 1 while a train passes, else -1
     bool Cake = false;
+    bool Names = true;     // name plates over the figures
     std::string Title;     // UTF-8 title card text, empty for none
     double TitleAlpha = 0;
 };
