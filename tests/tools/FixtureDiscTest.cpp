@@ -363,10 +363,11 @@ TEST_F(FixtureDisc, ProgramMediaInThePcFolder) {
 }
 
 TEST_F(FixtureDisc, SameInputsGiveTheSameFiles) {
-    QTemporaryDir again;
+    // A fresh cache, so speech and film are made again rather than copied.
+    QTemporaryDir again, cache;
     demodisc::TDiscOptions o;
     o.Root = again.path().toStdString();
-    o.Cache = DEMODISC_TEST_CACHE;
+    o.Cache = cache.path().toStdString();
     o.Fixture = true;
     o.ProgramMedia = false;
     demodisc::BuildDisc(o);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "Courseware.h"
+#include "DiscBuilder.h"
 #include "DiscCheck.h"
 #include "Film.h"
 #include "MacText.h"
@@ -196,4 +197,14 @@ TEST(SoundTest, AiffHeaderDescribesTheSamples) {
     const TSound back = ReadWav(dir.File("a.wav"));
     ASSERT_EQ(back.Samples.size(), s.Samples.size());
     EXPECT_NEAR(back.Samples[1000], s.Samples[1000], 1e-4);
+}
+
+TEST(FailureTest, BadInputGivesAClearError) {
+    tavtest::TempFolder dir;
+    demodisc::TDiscOptions o; // no output folder
+    EXPECT_THROW(demodisc::BuildDisc(o), std::runtime_error);
+    tavtest::WriteFile(dir.File("not.wav"), "RIFX0000WAVEfmt ");
+    EXPECT_THROW(ReadWav(dir.File("not.wav")), std::runtime_error);
+    EXPECT_THROW(ReadWav(dir.File("missing.wav")), std::runtime_error);
+    EXPECT_THROW(DemoStory().FindLine("a line nobody says"), std::runtime_error);
 }

@@ -3,7 +3,10 @@
 //
 //   tavolin-demodisc --out DIR [--cache DIR] [--fixture] [--multi-menu]
 //                    [--custom-start] [--no-program-media] [--verbose]
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -12,6 +15,12 @@
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) { // Qt wants one, even offscreen
+        const QString runtime = QDir::tempPath() + "/tavolin-demodisc-" + QString::number(getuid());
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    }
     QGuiApplication app(argc, argv); // fonts for the pictures
     demodisc::TDiscOptions o;
     for (int i = 1; i < argc; ++i) {
