@@ -78,7 +78,7 @@ TStory DemoStory() {
     b.Say(ROUX, "Il est passé ici il y a dix minutes.");
     b.Say(ROUX, "Il a mangé un croissant sur la terrasse, et puis il est parti.");
     b.Say(LEA, "Un croissant ? Ce chien est vraiment gourmand.");
-    b.Say(HUGO, "Vers où est-ce qu'il est parti ?");
+    b.Say(HUGO, "Il est parti dans quelle direction ?");
     b.Say(ROUX, "Vers la gare, je crois. Il suivait un monsieur avec une valise.");
     b.Say(CAMILLE, "Léa ! Hugo ! Qu'est-ce que vous faites ici ?");
     b.Say(LEA, "Camille ! Biscuit s'est perdu. Nous le cherchons partout.");
@@ -108,7 +108,7 @@ TStory DemoStory() {
     b.Sound(TCue::Bark);
     b.Say(LEA, "Biscuit ! Mon petit Biscuit ! Tu m'as fait peur !");
     b.Say(CAMILLE, "Regarde comme il est content. Il remue la queue.");
-    b.Say(PETIT, "Il est arrivé avec un voyageur qui allait prendre le train de Lyon.");
+    b.Say(PETIT, "Il est arrivé avec un voyageur qui allait prendre le train pour Lyon.");
     b.Say(HUGO, "Et Biscuit voulait partir à Lyon, lui aussi ?");
     b.Say(PETIT, "Peut-être ! Mais il n'avait pas de billet.");
     b.Say(CAMILLE, "Un chien sans billet, ce n'est pas possible !");
@@ -126,8 +126,8 @@ TStory DemoStory() {
     b.Sound(TCue::Music);
     b.Say(HUGO, "Voilà le gâteau ! Attention, les bougies sont allumées.");
     b.Say(CAMILLE, "Joyeux anniversaire, Léa !");
-    b.Say(HUGO, "Fais un vœu, et souffle les bougies.");
-    b.Say(LEA, "Mon vœu est déjà arrivé. Biscuit est à la maison.");
+    b.Say(HUGO, "Fais un vœu et souffle les bougies.");
+    b.Say(LEA, "Mon vœu s'est déjà réalisé. Biscuit est à la maison.");
     b.Say(CAMILLE, "Alors fais un autre vœu !");
     b.Say(LEA, "D'accord. Je voudrais qu'il ne se perde plus jamais.");
     b.Say(HUGO, "Et moi, je voudrais un grand morceau de gâteau.");
