@@ -64,16 +64,18 @@ protected:
     };
     static std::vector<TEntry> Entries() {
         std::vector<TEntry> out;
-        for (const std::string& raw : RawLines(Target("movieinf.txt"))) {
-            const std::vector<std::string> f = Fields(raw, '|');
-            EXPECT_GE(f.size(), 7u) << raw;
+        const auto raw = RawLines(Target("movieinf.txt"));
+        const auto text = MacLines(Target("movieinf.txt"));
+        for (size_t i = 0; i < raw.size(); ++i) {
+            const std::vector<std::string> f = Fields(raw[i], '|');
+            EXPECT_GE(f.size(), 7u) << raw[i];
             if (f.size() < 7) continue;
             TEntry e;
             e.Seq = tav::StrToIntDef(f[0], 0);
             e.Start = TimecodeToUnits(f[1]);
             e.End = TimecodeToUnits(f[2]);
-            e.Text = QString::fromStdString(f[3]).isEmpty() ? QString() : MacLines(Target("movieinf.txt"))[out.size()].section('|', 3, 3);
-            e.Speaker = MacLines(Target("movieinf.txt"))[out.size()].section('|', 4, 4);
+            e.Text = text[i].section('|', 3, 3);
+            e.Speaker = text[i].section('|', 4, 4);
             e.Same = tav::StrToIntDef(f[5], 0) & 0xFF;
             e.ForActivities = tav::StrToIntDef(f[6], 0) & 0xFF;
             out.push_back(e);
