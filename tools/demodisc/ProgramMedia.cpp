@@ -304,7 +304,7 @@ QImage Stage(const QString& text, const QColor& tone) {
 void QuizPictures(const std::string& quizDir) {
     SaveBmp(Stage(U("Quiz !"), Wine), quizDir + "/animstrt.bmp");
     SaveBmp(Stage(U("Regardez bien..."), Night.lighter(160)), quizDir + "/cover.bmp");
-    SaveBmp(Stage(U("Bravo !"), Gold.darker(130)), quizDir + "/winner.bmp");
+    SaveBmp(Stage(U("Bravo !"), Teal), quizDir + "/winner.bmp");
     for (int r = 1; r <= 4; ++r) {
         QImage strip(128, 187 * 9, QImage::Format_RGB32);
         strip.fill(Qt::black);
