@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <algorithm>
 #include <set>
 
 #include "Courseware.h"
@@ -207,4 +208,26 @@ TEST(FailureTest, BadInputGivesAClearError) {
     EXPECT_THROW(ReadWav(dir.File("not.wav")), std::runtime_error);
     EXPECT_THROW(ReadWav(dir.File("missing.wav")), std::runtime_error);
     EXPECT_THROW(DemoStory().FindLine("a line nobody says"), std::runtime_error);
+}
+
+TEST(FrameStateTest, TheSpeakerTalksOnlyDuringTheirLine) {
+    const TStory story = DemoStory();
+    std::vector<TSound> audio;
+    for (size_t i = 0; i < story.Lines.size(); ++i) audio.push_back(Note(300, 1200, 0.6f, 0.5));
+    const TFilm film{story, LayOut(story, std::move(audio))};
+    const int i = story.FindLine("Il court après un chat");
+    const TTimedLine& line = film.Timeline.Lines[size_t(i)];
+    const TFrameState during = StateAt(film, line.StartMs + 200);
+    EXPECT_EQ(during.Speaker, story.Lines[size_t(i)].Speaker);
+    EXPECT_GT(during.Mouth, 0.05f);
+    EXPECT_EQ(during.Setting, "parc");
+    EXPECT_NE(std::find(during.Cast.begin(), during.Cast.end(), during.Speaker), during.Cast.end());
+    const TFrameState pause = StateAt(film, line.EndMs + 40);
+    EXPECT_EQ(pause.Speaker, -1) << "nobody speaks in the pause after a line";
+    EXPECT_TRUE(during.Dog);
+    const int gone = film.Timeline.Lines[size_t(story.DogLeaves + 1)].StartMs + 100;
+    EXPECT_FALSE(StateAt(film, gone).Dog) << "the dog has run off";
+    EXPECT_TRUE(StateAt(film, film.Timeline.Lines.back().StartMs).Dog) << "and is home at the end";
+    EXPECT_FALSE(StateAt(film, film.Timeline.Parts[1].StartMs + 100).Title.empty()) << "each part opens with a title";
+    EXPECT_TRUE(StateAt(film, film.Timeline.Parts[1].StartMs + 5000).Title.empty());
 }
