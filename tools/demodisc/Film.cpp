@@ -89,6 +89,11 @@ TFrameState StateAt(const TFilm& film, int filmMs) {
     const TTimedLine& timed = tl.Lines[size_t(current)];
     s.Setting = line.Setting;
     s.Cast = SegmentCast(story, current);
+    int first = current; // the scene's first line
+    while (first > 0 && story.Lines[size_t(first - 1)].Part == line.Part &&
+           story.Lines[size_t(first - 1)].Setting == line.Setting)
+        --first;
+    s.Arrival = (filmMs - (tl.Lines[size_t(first)].StartMs - 1100)) / 900.0;
     const bool inside = filmMs >= timed.StartMs && filmMs < timed.EndMs;
     if (inside && line.Cue == TCue::Speech) {
         s.Speaker = line.Speaker;

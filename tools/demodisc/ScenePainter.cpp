@@ -336,12 +336,15 @@ QImage TScenePainter::Paint(const TFrameState& s) {
     const double left = 46, right = kFilmWidth - 46;
     for (int i = 0; i < n; ++i) {
         const int who = s.Cast[i];
-        const double x = n == 1 ? kFilmWidth / 2.0 : left + (right - left) * i / (n - 1);
+        double x = n == 1 ? kFilmWidth / 2.0 : left + (right - left) * i / (n - 1);
+        // Walking in from the nearer side while the scene opens.
+        const double away = (1.0 - std::clamp(s.Arrival, 0.0, 1.0)) * 140.0;
+        x += x < kFilmWidth / 2.0 ? -away : away;
         const bool speaking = who == s.Speaker;
         if (speaking)
             PaintSpotlight(p, QPointF(x, 0), QRectF(x - 40, 0, 80, kGround + 4), QColor(255, 240, 190));
         PaintFigure(p, story_.Characters[static_cast<size_t>(who)], x, t, speaking, speaking ? s.Mouth : 0.f,
-                    who * 3 + 1, s.Names);
+                    who * 3 + 1, s.Names && s.Arrival >= 1.0);
     }
     const double gap = n >= 2 ? (right - left) / (n - 1) : 0;
     if (s.Cake) PaintCake(p, n >= 3 ? left + gap * 1.5 : kFilmWidth / 2.0 + 60, t);

@@ -25,6 +25,7 @@ struct TFrameState {
     double Train = -1;     // 0 .. 1 while a train passes, else -1
     bool Cake = false;
     bool Names = true;     // name plates over the figures
+    double Arrival = 1;    // 0 .. 1: the cast walks in when a scene opens
     std::string Title;     // UTF-8 title card text, empty for none
     double TitleAlpha = 0;
 };
