@@ -231,3 +231,18 @@ TEST(FrameStateTest, TheSpeakerTalksOnlyDuringTheirLine) {
     EXPECT_FALSE(StateAt(film, film.Timeline.Parts[1].StartMs + 100).Title.empty()) << "each part opens with a title";
     EXPECT_TRUE(StateAt(film, film.Timeline.Parts[1].StartMs + 5000).Title.empty());
 }
+
+TEST(FrameStateTest, ANewPlaceOpensBeforeItsFirstLineAndTheCastWalksIn) {
+    const TStory story = DemoStory();
+    std::vector<TSound> audio(story.Lines.size(), Note(300, 900));
+    const TFilm film{story, LayOut(story, std::move(audio))};
+    int first = 1;
+    while (story.Lines[size_t(first)].Setting == story.Lines[size_t(first - 1)].Setting) ++first;
+    const int start = film.Timeline.Lines[size_t(first)].StartMs;
+    const TFrameState opening = StateAt(film, start - 1000);
+    EXPECT_EQ(opening.Setting, story.Lines[size_t(first)].Setting);
+    EXPECT_LT(opening.Arrival, 1.0);
+    EXPECT_EQ(opening.Speaker, -1);
+    EXPECT_GE(StateAt(film, start).Arrival, 1.0);
+    EXPECT_EQ(StateAt(film, start - 1500).Setting, story.Lines[size_t(first - 1)].Setting);
+}

@@ -85,6 +85,11 @@ TFrameState StateAt(const TFilm& film, int filmMs) {
     TFrameState s;
     s.Seconds = filmMs / 1000.0;
     if (current < 0) return s;
+    // In the pause before a new place, the new place is already on screen.
+    const size_t next = size_t(current) + 1;
+    if (next < story.Lines.size() && story.Lines[next].Part == story.Lines[size_t(current)].Part &&
+        story.Lines[next].Setting != story.Lines[size_t(current)].Setting && filmMs >= tl.Lines[next].StartMs - 1300)
+        current = int(next);
     const TStoryLine& line = story.Lines[size_t(current)];
     const TTimedLine& timed = tl.Lines[size_t(current)];
     s.Setting = line.Setting;
