@@ -152,7 +152,7 @@ TEST_P(GeneratedDisc, MovieIndexLinesParseAndRiseInsideTheFilm) {
     const int film = FilmUnits();
     EXPECT_GE(film, GetParam().MinFilmSeconds * 25);
     EXPECT_LE(film, GetParam().MaxFilmSeconds * 25);
-    int previousEnd = 0, silent = 0, forActivities = 0;
+    int previousEnd = 0, silent = 0, forActivities = 0, sameSpeaker = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const TEntry& e = entries[i];
         EXPECT_EQ(e.Seq, int(i) + 1);
@@ -166,12 +166,14 @@ TEST_P(GeneratedDisc, MovieIndexLinesParseAndRiseInsideTheFilm) {
         } else {
             EXPECT_FALSE(e.Speaker.isEmpty());
             const bool continues = i > 0 && !entries[i - 1].Text.isEmpty() && entries[i - 1].Speaker == e.Speaker;
-            EXPECT_EQ(e.Same, continues) << "line " << i + 1;
+            if (e.Same) EXPECT_TRUE(continues) << "line " << i + 1 << " continues another speaker";
+            sameSpeaker += e.Same;
         }
         forActivities += e.ForActivities;
     }
     EXPECT_GE(int(entries.size()) - silent, GetParam().MinSpokenLines);
     EXPECT_GE(silent, 1);
+    EXPECT_GE(sameSpeaker, 1);
     EXPECT_GE(forActivities, 8);
     EXPECT_TRUE(entries[1].Text.startsWith(QString::fromUtf8("Hugo, ")));
     EXPECT_EQ(entries[1].Speaker, QString::fromUtf8("Léa"));

@@ -175,8 +175,10 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
         const TStoryLine& l = story.Lines[i];
         const TTimedLine& t = film.Timeline.Lines[i];
         const bool speech = l.Cue == TCue::Speech;
+        // A continuation of the same speaker in the same scene gets no heading.
         const bool same = speech && i > 0 && story.Lines[i - 1].Cue == TCue::Speech &&
-                          story.Lines[i - 1].Speaker == l.Speaker;
+                          story.Lines[i - 1].Speaker == l.Speaker && story.Lines[i - 1].Part == l.Part &&
+                          story.Lines[i - 1].Setting == l.Setting;
         const std::string speaker = speech ? story.Characters[size_t(l.Speaker)].Name : "";
         movieinf.push_back(ToMac(std::to_string(i + 1) + "|" + UnitsToTimecode(t.StartMs / kUnitMs) + "|" +
                                  UnitsToTimecode(t.EndMs / kUnitMs) + "|" + l.Text + "|" + speaker + "|" +

@@ -156,6 +156,7 @@ TStory FixtureStory() {
     b.Say(HUGO, "Il court après un chat.");
     b.Say(LEA, "Biscuit, reviens ici !");
     b.Say(HUGO, "Il est parti vers la rue.");
+    b.Say(HUGO, "Il court très vite !");
     b.Say(LEA, "Oh non, il va se perdre.");
     b.Say(HUGO, "On va le retrouver.");
     b.Part = 2; b.Setting = "cafe";
