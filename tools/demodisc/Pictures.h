@@ -1,0 +1,29 @@
+#pragma once
+// The content disc's pictures: menus, help and hint pictures, flags,
+// certificate parts, actor pictures, dictionary pictures and letter tiles.
+#include <string>
+#include <vector>
+
+#include "Courseware.h"
+#include "Film.h"
+#include "HelpTexts.h"
+
+namespace demodisc {
+
+void WriteMenuPictures(const TStory& story, const std::string& targetDir);
+void WriteHelpPictures(int language, const std::string& helpDir);
+void WriteFlags(const std::vector<int>& languages, const std::string& path);
+void WriteCertificatePictures(const std::string& sharedCertDir, const std::string& targetCertDir,
+                              const std::string& title);
+// actors.jpg with the chosen actors in the 3 x 3 circles, and pic1..n.jpg.
+void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& actors, const std::string& recpicDir);
+void WriteDictionaryPictures(const std::vector<TDictWord>& words, const std::string& dictPicDir);
+// Practice, test, floating and filled-slot tiles for every letter of letters
+// (Windows-1252), named by Mac code.
+void WriteSpellingTiles(const std::string& lettersAnsi, const std::string& spellDir);
+void WriteMultiMenuPictures(const std::string& multiDir, const std::vector<std::string>& labels);
+void WriteCustomStartPicture(const std::string& path);
+// A title card used for the quiz opponent's podium.
+void WritePodium(const std::string& name, const std::string& path);
+
+} // namespace demodisc
