@@ -22,7 +22,7 @@ content: build
 run: content
 	cd $(PROGRAM) && ./tavolin $(ARGS)
 
-test: build
+test: content
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j2 --timeout 900
 
