@@ -1,0 +1,278 @@
+#include "learners/StudRec.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "app/Main.h"
+#include "components/SkinButton.h"
+#include "content/OurUtils.h"
+#include "content/Text1252.h"
+#include "learners/ScoreKeeping.h"
+#include "learners/ShortDate.h"
+#include "learners/StudentList.h"
+#include "menus/HelpOverlay.h"
+#include "toolkit/Edit.h"
+#include "toolkit/ErrorHandler.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/ListBox.h"
+#include "toolkit/Panel.h"
+#include "toolkit/Skin.h"
+
+namespace tav {
+
+namespace {
+const char* const kSectionPrefix = "Student ";
+
+TfcLabel* MakeInfoLabel(QWidget* parent, int x, int y) {
+    auto* label = new TfcLabel(parent);
+    label->setGeometry(x, y, 120, 18);
+    label->SetLabelFont(PixelFont("Arial", 13));
+    return label;
+}
+} // namespace
+
+TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
+    : TScreen(parent), Timer_UpDown(nullptr, 100), main_(main) {
+    Beep = [] { QApplication::beep(); };
+
+    // 1. Pictures and fonts.
+    fcImager_Background = new TImage(this);
+    fcImager_Background->setGeometry(0, 0, 800, 600);
+    fcImager_Background->SetStretch(true);
+    fcImager_Background->LoadFromFile(main_.TargetFolder + "\\menus\\bootmenu.jpg");
+
+    Panel_StudRec = new TPanel(this);
+    Panel_StudRec->setGeometry(250, 145, 304, 348);
+    Image_StudRec = new TImage(Panel_StudRec);
+    Image_StudRec->setGeometry(0, 0, 304, 348);
+    Image_StudRec->SetStretch(true);
+    Image_StudRec->LoadFromFile(main_.TargetFolder + "\\menus\\panel.jpg");
+
+    ListBox_Names = new TCoolListBox(Panel_StudRec);
+    ListBox_Names->setGeometry(31, 23, 213, 144);
+    ListBox_Names->SetItemHeight(18);
+    ListBox_Names->SetBackgroundColor(Qt::white);
+    ListBox_Names->SetTextColors(Qt::black, Qt::red);
+    ListBox_Names->setFont(PixelFont(main_.NameFont, 14));
+    ListBox_Names->setFocusPolicy(Qt::StrongFocus);
+    ListBox_Names->installEventFilter(this);
+    ListBox_Names->OnClick = [this](TCoolListBox*) { RunGuarded([this] { ListBox_NamesClick(); }); };
+    ListBox_Names->OnDblClick = [this](TCoolListBox*) { RunGuarded([this] { SignIn(); }); };
+    RowsShown = ListBox_Names->height() / ListBox_Names->ItemHeight();
+
+    Panel_HideScroll = new TPanel(Panel_StudRec, Qt::white);
+    Panel_HideScroll->setGeometry(228, 21, 16, 148);
+    Panel_HideScroll->hide();
+
+    EButton_Up = CreateSkinButton(Panel_StudRec, "Up", {252, 26}, {23, 51});
+    EButton_Down = CreateSkinButton(Panel_StudRec, "Down", {252, 119}, {23, 51});
+    for (TZrButton* arrow : {EButton_Up, EButton_Down}) {
+        const int direction = arrow == EButton_Up ? -1 : 1;
+        arrow->OnMouseDown = [this, direction](auto*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            ScrollDirection = direction;
+        };
+        arrow->OnMouseUp = [this](auto*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ScrollDirection = 0; };
+    }
+
+    fcLabel_LastUsed = MakeInfoLabel(Panel_StudRec, 88, 238);
+    fcLabel_Score = MakeInfoLabel(Panel_StudRec, 224, 239);
+    fcLabel_Score->resize(60, 18);
+    fcLabel_Sessions = MakeInfoLabel(Panel_StudRec, 88, 269);
+
+    Image_Award = new TImage(Panel_StudRec);
+    Image_Award->SetPicture(skin::AwardStrip(kAwardStripWidth, 19));
+    Image_Award->setGeometry(222, 268, 0, 19);
+
+    EButton_Start = CreateSkinButton(Panel_StudRec, "Start", {100, 296}, {102, 49});
+    EButton_Start->OnClick = [this](auto*) { RunGuarded([this] { SignIn(); }); };
+
+    CoolEdit_Name = new TCoolEdit(this);
+    CoolEdit_Name->setGeometry(273, 336, 258, 19);
+    CoolEdit_Name->setAlignment(Qt::AlignCenter);
+    CoolEdit_Name->setFont(PixelFont(main_.NameFont, 17, true));
+    CoolEdit_Name->SetMaxLength(kNameLength);
+    CoolEdit_Name->OnChange = [this](TCoolEdit*) { RunGuarded([this] { CoolEdit_NameChange(); }); };
+    connect(CoolEdit_Name, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { SignIn(); }); });
+
+    EButton_Back = CreateSkinButton(this, "Back", {0, 556}, {38, 44}, 1);
+    EButton_Back->OnClick = [this](auto*) { RunGuarded([this] { EButton_BackClick(); }); };
+
+    // Help overlay; the Back button's hint is the start menu's sixth picture.
+    Help = new THelpOverlay(this, THelpVariant::Blend);
+    Help->LoadHelp(main_.HelpFolder, "\\namehelp.jpg");
+    const bool hints = main_.HelpLanguage != main_.TargetLanguage;
+    Help->LoadHints(main_.HelpFolder, "\\boohint", {}, hints);
+    if (hints) {
+        auto* hint = new TImage(this);
+        hint->setObjectName(QStringLiteral("Image_Hint1"));
+        hint->SetAutoSize(true);
+        hint->hide();
+        hint->LoadFromFile(main_.HelpFolder + "\\boohint6.jpg");
+        hint->move(38, 577);
+        Help->HintImages.push_back(hint);
+    }
+    Help->WireBackground(fcImager_Background);
+    Help->WireBackground(Image_StudRec);
+    Help->WireHintControl(EButton_Back, 1);
+    Help->FlushInput = [this] { main_.FlushInput(); };
+    Help->RaiseAll();
+
+    // 2.-3. The stored list, best total first; written back only when the order changed.
+    std::vector<std::string> stored = SplitCommaText(main_.ReadProfileString("Defaults", "Students", ""));
+    std::vector<int> totals;
+    for (const auto& name : stored) totals.push_back(TotalScoreOf(name));
+    if (SortByTotal(stored, totals)) main_.WriteProfileString("Defaults", "Students", "\"" + JoinCommaText(stored) + "\"");
+
+    // 4. The list and its scroll cover.
+    ListBox_Names->SetItems(stored);
+    UpdateHideScroll();
+
+    // 5. The name box: the system's user name for the very first learner.
+    settingName_ = true;
+    CoolEdit_Name->SetText(stored.empty() ? main_.LogonName.substr(0, kNameLength) : std::string());
+    settingName_ = false;
+    ClearLearner();
+    UpdateStartButton();
+
+    Timer_UpDown.OnTimer = [this] { Timer_UpDownTimer(); };
+    Timer_UpDown.SetEnabled(true);
+    Timer_UpDownTimer();
+}
+
+std::vector<std::string> TForm_StudRec::names() const { return ListBox_Names->Items(); }
+
+int TForm_StudRec::TotalScoreOf(const std::string& name) {
+    return TotalOfScores(main_.ReadProfileString(kSectionPrefix + name, "Scores", ""));
+}
+
+void TForm_StudRec::ShowLearner(const std::string& name) {
+    const std::string section = kSectionPrefix + name;
+    fcLabel_LastUsed->SetCaption(main_.ReadProfileString(section, "LastUsed", ""));
+    const int total = TotalScoreOf(name);
+    fcLabel_Score->SetCaption(IntToStr(total));
+    fcLabel_Sessions->SetCaption(main_.ReadProfileString(section, "Sessions", ""));
+    // The strip holds bronze, silver and gold side by side: show as many as earned.
+    const std::string award = LowerCase1252(AwardName(total));
+    int width = 0;
+    if (award == "bronze") width = kAwardStripWidth / 3;
+    else if (award == "silver") width = kAwardStripWidth * 2 / 3;
+    else if (award == "gold") width = kAwardStripWidth;
+    Image_Award->resize(width, Image_Award->height());
+}
+
+void TForm_StudRec::ClearLearner() {
+    fcLabel_LastUsed->SetCaption("");
+    fcLabel_Score->SetCaption("");
+    fcLabel_Sessions->SetCaption("");
+    Image_Award->resize(0, Image_Award->height());
+}
+
+void TForm_StudRec::UpdateStartButton() { EButton_Start->setEnabled(!Trim(CoolEdit_Name->Text()).empty()); }
+
+void TForm_StudRec::UpdateHideScroll() { Panel_HideScroll->setVisible(ListBox_Names->Count() > RowsShown); }
+
+void TForm_StudRec::StoreNames() {
+    // The outer quotes keep the comma text whole in the profile file, which strips them on reading.
+    main_.WriteProfileString("Defaults", "Students", "\"" + JoinCommaText(names()) + "\"");
+}
+
+void TForm_StudRec::ListBox_NamesClick() {
+    const int index = ListBox_Names->ItemIndex();
+    if (index < 0) return;
+    const std::string name = names()[size_t(index)];
+    settingName_ = true;
+    CoolEdit_Name->SetText(name);
+    settingName_ = false;
+    UpdateStartButton();
+    ShowLearner(name);
+}
+
+void TForm_StudRec::CoolEdit_NameChange() {
+    UpdateStartButton();
+    if (settingName_) return;
+    // The learner types: whoever was picked no longer is.
+    ListBox_Names->SetItemIndex(-1);
+    ClearLearner();
+}
+
+void TForm_StudRec::SignIn() {
+    std::string name = Trim(CoolEdit_Name->Text());
+    if (name.empty()) return;
+
+    std::vector<std::string> list = names();
+    int found = -1;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (LowerCase1252(list[i]) == LowerCase1252(name)) found = int(i);
+    if (found >= 0) {
+        // An existing learner signs in only by picking the name, so nobody
+        // takes over another learner's results by typing it.
+        if (ListBox_Names->ItemIndex() < 0) {
+            if (Beep) Beep();
+            CoolEdit_Name->SetText("");
+            return;
+        }
+        name = list[size_t(found)];
+    } else {
+        list.push_back(name);
+        const int selected = ListBox_Names->ItemIndex();
+        const int top = ListBox_Names->TopIndex();
+        ListBox_Names->SetItems(list);
+        ListBox_Names->SetItemIndex(selected);
+        ListBox_Names->SetTopIndex(top);
+        UpdateHideScroll();
+        StoreNames();
+    }
+
+    const std::string section = kSectionPrefix + name;
+    main_.WriteProfileString(section, "LastUsed", ShortDateText(Today()));
+    main_.WriteProfileInt(section, "Sessions", main_.ReadProfileInt(section, "Sessions", 0) + 1);
+    main_.LoadStudent(name);
+    main_.PostStateChange(stMainMenu, trWipeRight);
+}
+
+void TForm_StudRec::DeleteSelectedLearner() {
+    const int index = ListBox_Names->ItemIndex();
+    if (index < 0) return;
+    std::vector<std::string> list = names();
+    const std::string name = list[size_t(index)];
+    // No key: the learner's whole section goes.
+    main_.WriteProfileString(kSectionPrefix + name, "", "");
+    settingName_ = true;
+    CoolEdit_Name->SetText("");
+    settingName_ = false;
+    ClearLearner();
+    UpdateStartButton();
+    list.erase(list.begin() + index);
+    const int top = ListBox_Names->TopIndex();
+    ListBox_Names->SetItems(list);
+    ListBox_Names->SetItemIndex(-1);
+    ListBox_Names->SetTopIndex(top);
+    UpdateHideScroll();
+    StoreNames();
+}
+
+void TForm_StudRec::Timer_UpDownTimer() {
+    const int top = ListBox_Names->TopIndex();
+    const int count = ListBox_Names->Count();
+    if (ScrollDirection != 0) {
+        const int newTop = top + ScrollDirection;
+        if (newTop >= 0 && newTop + RowsShown <= count) ListBox_Names->SetTopIndex(newTop);
+    } else {
+        EButton_Up->setEnabled(top > 0);
+        EButton_Down->setEnabled(top + RowsShown < count);
+    }
+}
+
+void TForm_StudRec::EButton_BackClick() { main_.PostStateChange(stStartMenu, trBlend); }
+
+bool TForm_StudRec::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBox_Names && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        RunGuarded([this] { DeleteSelectedLearner(); });
+        return true;
+    }
+    return TScreen::eventFilter(watched, event);
+}
+
+} // namespace tav
