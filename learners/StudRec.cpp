@@ -26,8 +26,11 @@ const char* const kSectionPrefix = "Student ";
 
 TfcLabel* MakeInfoLabel(QWidget* parent, int x, int y) {
     auto* label = new TfcLabel(parent);
-    label->setGeometry(x, y, 120, 18);
+    label->setGeometry(x, y, 120, 16);
     label->SetLabelFont(PixelFont("Arial", 13));
+    label->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Light text: the sign-in panel is a dark plate.
+    label->SetFontColor(skin::Cream());
     return label;
 }
 } // namespace
@@ -77,7 +80,7 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
 
     fcLabel_LastUsed = MakeInfoLabel(Panel_StudRec, 88, 238);
     fcLabel_Score = MakeInfoLabel(Panel_StudRec, 224, 239);
-    fcLabel_Score->resize(60, 18);
+    fcLabel_Score->resize(60, 16);
     fcLabel_Sessions = MakeInfoLabel(Panel_StudRec, 88, 269);
 
     Image_Award = new TImage(Panel_StudRec);

@@ -62,6 +62,12 @@ protected:
         return std::abs(qRed(a) - b.red()) < 24 && std::abs(qGreen(a) - b.green()) < 24 &&
                std::abs(qBlue(a) - b.blue()) < 24;
     }
+    // The document title as the PDF writer stores it: UTF-16BE with a byte-order mark.
+    static std::string PdfTitle(const std::string& ascii) {
+        std::string t = "/Title (\xFE\xFF";
+        for (char c : ascii) t += std::string(1, '\0') + c;
+        return t + ")";
+    }
     static QPoint Centre(const QRect& r) { return QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2); }
     // A PDF printer chosen without a dialog.
     static TPrintSetup PdfSetup(const std::string& file, QPageLayout::Orientation orientation, int* calls) {
@@ -183,6 +189,7 @@ TEST_F(Award, PrintsToAPdfFileWithTheJobName) {
     const std::string bytes = ReadFile(pdf);
     ASSERT_GT(bytes.size(), 1000u);
     EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    EXPECT_NE(bytes.find(PdfTitle("Tavolin Silver award")), std::string::npos) << "job name not on the document";
     TForm_Award* first = AwardForm();
 
     // Landscape, second print: the same form, another award picture.
@@ -193,6 +200,7 @@ TEST_F(Award, PrintsToAPdfFileWithTheJobName) {
     EXPECT_EQ(AwardForm()->ScaleDenominator, 28840); // landscape A4 too
     EXPECT_TRUE(Near(AwardForm()->Image_Award.pixel(5, 5), kGold));
     EXPECT_EQ(ReadFile(pdf2).substr(0, 5), "%PDF-");
+    EXPECT_NE(ReadFile(pdf2).find(PdfTitle("Tavolin Gold award")), std::string::npos);
 }
 
 TEST_F(Award, CancelPrintsNothing) {
