@@ -8,6 +8,9 @@
 #include <QPrinter>
 
 #include <cmath>
+#include <regex>
+
+#include <zlib.h>
 
 #include "ScreenFixture.h"
 #include "content/OurUtils.h"
@@ -35,6 +38,47 @@ Expected ExpectedFor(int w, int h) {
 
 const QColor kBackground(240, 230, 200), kTop(200, 0, 0), kRibbon(0, 160, 0), kSignature(0, 0, 200),
     kTitle(200, 0, 200), kSilver(0, 200, 200), kGold(230, 200, 0);
+
+// The page content streams of a PDF file, inflated.
+std::vector<std::string> PdfStreams(const std::string& pdf) {
+    std::vector<std::string> streams;
+    size_t at = 0;
+    while ((at = pdf.find("stream\n", at)) != std::string::npos) {
+        const size_t start = at + 7;
+        const size_t end = pdf.find("endstream", start);
+        if (end == std::string::npos) break;
+        std::string out(1 << 22, '\0');
+        uLongf size = out.size();
+        if (uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                       reinterpret_cast<const Bytef*>(pdf.data() + start), uLong(end - start)) == Z_OK) {
+            out.resize(size);
+            streams.push_back(out);
+        }
+        at = end + 9; // past "endstream", which itself ends in "stream"
+    }
+    return streams;
+}
+
+// Where the PDF writer put its pictures, in the printer's device pixels, in drawing order.
+std::vector<QRect> PdfPictureRects(const std::string& pdf) {
+    // "sx 0 0 sy x y cm" places the picture, "w 0 0 -h 0 h cm /ImN Do" draws it w x h.
+    static const std::regex draw(
+        R"(([0-9.]+) 0 0 ([0-9.]+) (-?[0-9.]+) (-?[0-9.]+) cm\s+([0-9]+) 0 0 -([0-9]+) 0 [0-9]+ cm /Im[0-9]+\s+Do)");
+    std::vector<QRect> rects;
+    for (const std::string& s : PdfStreams(pdf))
+        for (auto it = std::sregex_iterator(s.begin(), s.end(), draw); it != std::sregex_iterator(); ++it) {
+            const auto& m = *it;
+            const double sx = std::stod(m[1]), sy = std::stod(m[2]);
+            rects.emplace_back(int(std::lround(std::stod(m[3]))), int(std::lround(std::stod(m[4]))),
+                               int(std::lround(sx * std::stod(m[5]))), int(std::lround(sy * std::stod(m[6]))));
+        }
+    return rects;
+}
+
+bool CloseTo(const QRect& a, const QRect& b) {
+    return std::abs(a.left() - b.left()) <= 1 && std::abs(a.top() - b.top()) <= 1 &&
+           std::abs(a.width() - b.width()) <= 1 && std::abs(a.height() - b.height()) <= 1;
+}
 
 class Award : public ScreenTest {
 protected:
@@ -190,6 +234,21 @@ TEST_F(Award, PrintsToAPdfFileWithTheJobName) {
     ASSERT_GT(bytes.size(), 1000u);
     EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
     EXPECT_NE(bytes.find(PdfTitle("Tavolin Silver award")), std::string::npos) << "job name not on the document";
+    // The pictures land in their design rectangles, scaled and centred, in the printing order.
+    const TForm_Award& form = *AwardForm();
+    const std::vector<QRect> expected = {form.DeviceRect(cert::CertTop), form.DeviceRect(cert::Ribbon),
+                                         form.DeviceRect(cert::Signature), form.DeviceRect(cert::Title),
+                                         form.DeviceRect(cert::Award)};
+    const std::vector<QRect> placed = PdfPictureRects(bytes);
+    ASSERT_EQ(placed.size(), expected.size());
+    for (size_t i = 0; i < placed.size(); ++i)
+        EXPECT_TRUE(CloseTo(placed[i], expected[i])) << i << ": " << placed[i].x() << "," << placed[i].y() << " "
+                                                     << placed[i].width() << "x" << placed[i].height();
+    // A4 at the printer's resolution: the certificate is centred on the page.
+    const QRect border = form.DeviceRect(cert::Border);
+    const int pageHeight = int(form.ScaleNumerator / 9);
+    EXPECT_EQ(form.OffsetY, (pageHeight - border.height()) / 2);
+    EXPECT_NEAR(2 * form.OffsetX + border.width(), pageHeight * 210.0 / 297.0, 8.0);
     TForm_Award* first = AwardForm();
 
     // Landscape, second print: the same form, another award picture.
@@ -201,6 +260,11 @@ TEST_F(Award, PrintsToAPdfFileWithTheJobName) {
     EXPECT_TRUE(Near(AwardForm()->Image_Award.pixel(5, 5), kGold));
     EXPECT_EQ(ReadFile(pdf2).substr(0, 5), "%PDF-");
     EXPECT_NE(ReadFile(pdf2).find(PdfTitle("Tavolin Gold award")), std::string::npos);
+    const std::vector<QRect> landscape = PdfPictureRects(ReadFile(pdf2));
+    ASSERT_EQ(landscape.size(), 5u);
+    EXPECT_TRUE(CloseTo(landscape[0], AwardForm()->DeviceRect(cert::CertTop)));
+    EXPECT_TRUE(CloseTo(landscape[4], AwardForm()->DeviceRect(cert::Award)));
+    EXPECT_GT(AwardForm()->OffsetX, AwardForm()->OffsetY * 3); // wide side margins on a landscape page
 }
 
 TEST_F(Award, CancelPrintsNothing) {
