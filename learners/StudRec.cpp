@@ -116,7 +116,6 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
         Help->HintImages.push_back(hint);
     }
     Help->WireBackground(fcImager_Background);
-    Help->WireBackground(Image_StudRec);
     Help->WireHintControl(EButton_Back, 1);
     Help->FlushInput = [this] { main_.FlushInput(); };
     Help->RaiseAll();
@@ -192,6 +191,18 @@ void TForm_StudRec::ListBox_NamesClick() {
 }
 
 void TForm_StudRec::CoolEdit_NameChange() {
+    // A ']' would end the learner's profile section early ("[Student Ann]x]" reads
+    // back as "Student Ann") and mix two learners' results, so names never hold one.
+    const std::string typed = CoolEdit_Name->Text();
+    if (typed.find(']') != std::string::npos) {
+        std::string cleaned;
+        for (char c : typed)
+            if (c != ']') cleaned += c;
+        const int cursor = CoolEdit_Name->cursorPosition();
+        CoolEdit_Name->SetText(cleaned); // comes back here once more, without the bracket
+        CoolEdit_Name->setCursorPosition(std::max(0, cursor - 1));
+        return;
+    }
     UpdateStartButton();
     if (settingName_) return;
     // The learner types: whoever was picked no longer is.

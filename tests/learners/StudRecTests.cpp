@@ -286,3 +286,20 @@ TEST_F(StudRec, WithoutStorageTheListStaysEmptyAndNothingIsWritten) {
     ASSERT_TRUE(again);
     EXPECT_EQ(again->ListBox_Names->Count(), 0);
 }
+
+TEST_F(StudRec, NamesNeverHoldAClosingBracket) {
+    // "Ann]x" would be stored in a section that reads back as Ann's.
+    StartProgram();
+    SetProfile("Defaults", "Students", "Ann");
+    SetProfile("Student Ann", "Scores", "90,90,90,90");
+    TForm_StudRec* s = Open();
+    ASSERT_TRUE(s);
+    s->CoolEdit_Name->setFocus();
+    QTest::keyClicks(s->CoolEdit_Name, "Ann]x");
+    EXPECT_EQ(s->CoolEdit_Name->Text(), "Annx");
+    s->SignIn();
+    ASSERT_TRUE(LeftForMainMenu());
+    EXPECT_EQ(main->StudentName, "Annx");
+    EXPECT_EQ(main->TotalScore(), 0);
+    EXPECT_EQ(Profile("Student Ann", "Scores"), "90,90,90,90");
+}
