@@ -37,17 +37,20 @@ QFont FontWithCellHeight(QFont font, int cellHeight, QPaintDevice* device) {
 TPrintSetup DefaultPrintSetup() {
     TPrintSetup setup;
     setup.Choose = [](QPrinter& printer) {
-        if (QPrinterInfo::availablePrinters().isEmpty()) {
-            // No printer installed: the dialog opens on print-to-file.
-            QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-            if (folder.isEmpty()) folder = QDir::homePath();
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QDir(folder).filePath(printer.docName() + ".pdf"));
-        }
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty()) folder = QDir::homePath();
+        OfferPdfWhenNoPrinter(printer, !QPrinterInfo::availablePrinters().isEmpty(), folder);
         QPrintDialog dialog(&printer, Form_Main);
         return dialog.exec() == QDialog::Accepted;
     };
     return setup;
+}
+
+void OfferPdfWhenNoPrinter(QPrinter& printer, bool printersInstalled, const QString& documentsFolder) {
+    if (printersInstalled) return;
+    // The dialog then opens on print-to-file, so a certificate can still be made.
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QDir(documentsFolder).filePath(printer.docName() + ".pdf"));
 }
 
 TForm_Award::TForm_Award(TForm_Main& main) : main_(main) {

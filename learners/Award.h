@@ -47,6 +47,8 @@ struct TPrintSetup {
 // The system's print dialog; with no printer installed it starts on
 // print-to-file (PDF) so a certificate can still be made.
 TPrintSetup DefaultPrintSetup();
+// With no printer installed: PDF output into documentsFolder, named after the job.
+void OfferPdfWhenNoPrinter(QPrinter& printer, bool printersInstalled, const QString& documentsFolder);
 
 class TForm_Award {
 public:

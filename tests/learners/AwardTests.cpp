@@ -294,3 +294,23 @@ TEST_F(Award, MissingPictureRaisesAndPrintsNothing) {
     EXPECT_EQ(calls, 0);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(data.File("y.pdf"))));
 }
+
+TEST(CertificatePrinter, PdfIsOfferedOnlyWhenNoPrinterIsInstalled) {
+    QPrinter printer;
+    printer.setDocName("Tavolin Gold award");
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    OfferPdfWhenNoPrinter(printer, true, "/home/ann/Documents");
+    EXPECT_TRUE(printer.outputFileName().isEmpty());
+    OfferPdfWhenNoPrinter(printer, false, "/home/ann/Documents");
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer.outputFileName(), QString("/home/ann/Documents/Tavolin Gold award.pdf"));
+}
+
+TEST_F(Award, PrinterThatCannotStartIsAnError) {
+    StartWithCertificate();
+    int calls = 0;
+    EXPECT_THROW(PrintCertificate("Ann", "Silver",
+                                  PdfSetup(data.File("no/such/folder/x.pdf"), QPageLayout::Portrait, &calls)),
+                 EProgramError);
+    EXPECT_EQ(calls, 1);
+}
