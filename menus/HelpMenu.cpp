@@ -93,10 +93,10 @@ TForm_HelpMenu::~TForm_HelpMenu() {
 }
 
 void TForm_HelpMenu::LoadHelpPictures() {
+    // AlwaysShown: loading the picture also shows it.
     Help->LoadHelp(main_.HelpFolder, "\\langhelp.jpg");
     Help->Panel_Help->move(231, 371);
     Help->LoadHints(main_.HelpFolder, "\\lnghint", {{38, 577}}, main_.HelpLanguage != main_.TargetLanguage);
-    Help->ShowHelp();
     Help->RaiseAll();
 }
 
