@@ -2,12 +2,19 @@
 
 #include "app/CustomStart.h"
 #include "app/MultiMenu.h"
+#include "menus/ActivitiesMenu.h"
+#include "menus/MainMenu.h"
+#include "menus/StartMenu.h"
 #include "app/ScreenRegistry.h"
 
 namespace tav {
 
 void RegisterScreens() {
     RegisterScreen(stMultiMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MultiMenu(main, parent); });
+    RegisterScreen(stStartMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_StartMenu(main, parent); });
+    RegisterScreen(stMainMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MainMenu(main, parent); });
+    RegisterScreen(stActivitiesMenu,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_ActivitiesMenu(main, parent); });
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
 }
 
