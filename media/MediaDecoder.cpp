@@ -165,7 +165,12 @@ void TMediaDecoder::DemuxSeek(int64_t targetUs) {
     const int index = HasVideo() ? videoIndex_ : audioIndex_;
     AVStream* st = fmt_->streams[index];
     int64_t ts = av_rescale_q(std::max<int64_t>(targetUs, 0) + originUs_, kMicro, st->time_base);
-    int rc = av_seek_frame(fmt_, index, ts, AVSEEK_FLAG_BACKWARD);
+    int rc = -1;
+    // The very start is best found by position: time searches in program
+    // streams may land after the first group of pictures.
+    if (targetUs <= 0 && !(fmt_->iformat->flags & AVFMT_NO_BYTE_SEEK))
+        rc = av_seek_frame(fmt_, -1, 0, AVSEEK_FLAG_BYTE);
+    if (rc < 0) rc = av_seek_frame(fmt_, index, ts, AVSEEK_FLAG_BACKWARD);
     if (rc < 0) {
         // Some files cannot seek by time: start again from the beginning.
         rc = avformat_seek_file(fmt_, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
@@ -285,9 +290,11 @@ bool TMediaDecoder::SeekExact(int64_t targetUs, TVideoFrame* out) {
         seeking_ = false;
         return false;
     }
+    // Past the end, the search starts from the last picture the file claims.
+    const int64_t searchUs = std::min(targetUs, std::max<int64_t>(durationUs_ - frameDurUs_, 0));
     int64_t backoff = 0;
     for (int attempt = 0; attempt < 12; ++attempt) {
-        const int64_t seekUs = targetUs - backoff;
+        const int64_t seekUs = searchUs - backoff;
         const bool fromStart = seekUs <= 0;
         DemuxSeek(fromStart ? 0 : seekUs);
         seeking_ = true;

@@ -265,10 +265,11 @@ void TMediaEngine::Tick() {
         // The data ended before the range did: finish once the last picture
         // or sound has had its time.
         if (empty && clock >= dataEndUs_ && (!source_ || source_->Drained())) {
-            positionUs_ = std::clamp<int64_t>(std::min<int64_t>(clock, dataEndUs_), fromUs_, toUs_);
             const int64_t end = std::min(toUs_, decoder_->DurationUs());
-            const bool early = dataEndUs_ + 2 * decoder_->FrameDurationUs() < end;
-            Finish(failed_ || early ? 8 : 1);
+            const bool early = failed_ || dataEndUs_ + 2 * decoder_->FrameDurationUs() < end;
+            // Ending where the file says it ends is reaching the range end.
+            positionUs_ = early ? std::clamp<int64_t>(std::min<int64_t>(clock, dataEndUs_), fromUs_, toUs_) : toUs_;
+            Finish(early ? 8 : 1);
         }
     }
 }
