@@ -185,10 +185,11 @@ TEST(Recorder, UnsupportedFormatLeavesTheRecorderOpen) {
 }
 
 // Run by CTest a second time under SDL's disk driver, which feeds capture
-// from SDL_DISKAUDIOFILEIN: the recording must hold exactly that input.
+// from the file named by SDL_DISKAUDIOFILEIN (read when the device opens).
 TEST(RecorderDisk, KnownInputIsRecordedAndReadBack) {
-    const QByteArray input = qgetenv("SDL_DISKAUDIOFILEIN");
-    if (qgetenv("SDL_AUDIODRIVER") != "disk" || input.isEmpty()) GTEST_SKIP() << "needs SDL's disk driver";
+    if (qgetenv("SDL_AUDIODRIVER") != "disk") GTEST_SKIP() << "needs SDL's disk driver";
+    tavtest::TempFolder dir;
+    const std::string input = dir.File("input.raw");
     std::vector<uint8_t> expected;
     for (int i = 0; i < 22050; ++i) { // one second of a rising ramp
         const int16_t s = static_cast<int16_t>((i * 37) % 30000 - 15000);
@@ -196,15 +197,39 @@ TEST(RecorderDisk, KnownInputIsRecordedAndReadBack) {
         expected.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
     }
     {
-        std::ofstream out(input.toStdString(), std::ios::binary);
+        std::ofstream out(input, std::ios::binary);
         out.write(reinterpret_cast<const char*>(expected.data()), static_cast<long>(expected.size()));
     }
+    qputenv("SDL_DISKAUDIOFILEIN", QByteArray::fromStdString(input));
     TMCIRecorder recorder;
     recorder.Open(1, 2, 22050);
-    recorder.Record(500, true, nullptr);
-    tavtest::TempFolder dir;
+    TNotifySink sink;
+    recorder.Record(500, true, &sink);
+    tavtest::Pump(20);
+    ASSERT_EQ(sink.Notes.size(), 1u);
+    EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     recorder.SaveToFile(dir.File("disk.wav"));
     TWaveData w = ReadWaveFile(dir.File("disk.wav"));
+    EXPECT_EQ(w.SampleRate, 22050);
+    EXPECT_EQ(w.Channels, 1);
     ASSERT_EQ(w.Pcm.size(), 500u * 22050 / 1000 * 2);
     EXPECT_TRUE(std::equal(w.Pcm.begin(), w.Pcm.end(), expected.begin())) << "recorded samples equal the input";
+}
+
+TEST(RecorderDisk, NoInputDeviceGivesAClearErrorAtOnce) {
+    if (qgetenv("SDL_AUDIODRIVER") != "disk") GTEST_SKIP() << "needs SDL's disk driver";
+    qputenv("SDL_DISKAUDIOFILEIN", "/nonexistent-folder/none.raw");
+    TMCIRecorder recorder;
+    QElapsedTimer t;
+    t.start();
+    try {
+        recorder.Open(1, 2, 22050);
+        FAIL() << "opening without an input must fail";
+    } catch (const EProgramError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("MCI Error: no sound input device", 0), 0u) << e.what();
+    }
+    EXPECT_LT(t.elapsed(), 3000) << "fails rather than hangs";
+    EXPECT_FALSE(recorder.IsOpen);
+    EXPECT_EQ(recorder.DeviceID, 0);
+    EXPECT_THROW(recorder.Record(100, false, nullptr), EProgramError);
 }
