@@ -43,14 +43,16 @@ std::string ExtensionOf(const std::string& name) {
     return name.substr(dot);
 }
 
-// Waits in a local loop that keeps painting but holds user input.
-void WaitIn(QEventLoop*& slot, const std::function<bool()>& running) {
+// Waits in a local loop that keeps painting but holds user input. Posted
+// messages still run, and one of them may destroy the waiting device: alive
+// tells whether it still exists before anything of it is touched again.
+void WaitIn(QEventLoop*& slot, const std::weak_ptr<int>& alive, const std::function<bool()>& running) {
     if (!running()) return;
     QEventLoop loop;
     QEventLoop* outer = slot;
     slot = &loop;
-    while (running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    slot = outer;
+    while (!alive.expired() && running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!alive.expired()) slot = outer;
 }
 
 } // namespace
@@ -200,7 +202,7 @@ void TMCIPlayer::Play(int from, int to, bool wait, QObject* notifyWindow, bool f
     notify_ = notifyWindow;
     notifyPending_ = notifyWindow != nullptr;
     engine_->Play(1LL * from * UnitDivisor, 1LL * to * UnitDivisor);
-    if (wait) WaitIn(waitLoop_, [this] { return engine_ && engine_->IsPlaying(); });
+    if (wait) WaitIn(waitLoop_, lifetime_, [this] { return engine_ && engine_->IsPlaying(); });
 }
 
 void TMCIPlayer::Stop(bool rewind) {
@@ -289,6 +291,8 @@ void TMCIPlayer::ShowFrame(const QImage& frame) {
 
 QImage TMCIPlayer::CurrentFrame() const { return engine_ ? engine_->CurrentFrame() : QImage(); }
 
+int64_t TMCIPlayer::CurrentFrameMs() const { return engine_ ? engine_->CurrentFrameMs() : 0; }
+
 bool TMCIPlayer::IsPlaying() const { return engine_ && engine_->IsPlaying(); }
 
 // ---- TMCIRecorder ---------------------------------------------------------
@@ -343,7 +347,7 @@ void TMCIRecorder::Record(int toMs, bool wait, QObject* notifyWindow) {
         QObject::connect(poll_.get(), &QTimer::timeout, [this] { Poll(); });
     }
     poll_->start();
-    if (wait) WaitIn(waitLoop_, [this] { return poll_ && poll_->isActive(); });
+    if (wait) WaitIn(waitLoop_, lifetime_, [this] { return poll_ && poll_->isActive(); });
 }
 
 void TMCIRecorder::Poll() {

@@ -98,6 +98,8 @@ public:
 
     // The last picture shown (null when none); handy for tests and tools.
     QImage CurrentFrame() const;
+    // Start time of that picture in milliseconds from the first picture.
+    int64_t CurrentFrameMs() const;
     bool IsPlaying() const;
     // Commands that reached the device (for checks such as "mute sent once").
     int MuteCommands() const { return muteCommands_; }
@@ -118,6 +120,7 @@ private:
     QPointer<QObject> notify_;
     bool notifyPending_ = false;
     QEventLoop* waitLoop_ = nullptr;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     int muteCommands_ = 0;
 };
 
@@ -151,6 +154,7 @@ private:
     QPointer<QObject> notify_;
     bool notifyPending_ = false;
     QEventLoop* waitLoop_ = nullptr;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 } // namespace tav

@@ -49,7 +49,8 @@ int Frame(const std::string& file, int units, const std::string& out) {
         std::fprintf(stderr, "no picture at %d\n", units);
         return 1;
     }
-    if (!frame.Image.save(QString::fromStdString(out), "PNG")) {
+    // Light compression: the picture is for looking at, and saving stays fast.
+    if (!frame.Image.save(QString::fromStdString(out), "PNG", 90)) {
         std::fprintf(stderr, "cannot write %s\n", out.c_str());
         return 1;
     }
@@ -91,6 +92,11 @@ int main(int argc, char** argv) {
             std::printf("output: %s\ncompleted after %lld ms with outcome %d at position %d\n",
                         tav::TAudioOutput::Instance().IsNull() ? "null" : tav::TAudioOutput::Instance().DriverName().c_str(),
                         static_cast<long long>(t.elapsed()), sink.Outcome, player.GetPosition());
+            if (player.HasVideo) {
+                const int64_t ms = player.CurrentFrameMs();
+                std::printf("last frame shown: %lld ms (film unit %lld)\n", static_cast<long long>(ms),
+                            static_cast<long long>(ms / 40));
+            }
             return sink.Outcome == tav::MCI_NOTIFY_SUCCESSFUL ? 0 : 1;
         }
         if (cmd == "record") {
