@@ -106,6 +106,7 @@ void TMCIPlayer::Open(const std::string& fileName, QWidget* panel, TMCIOpenOptio
     };
     IsOpen = true;
     Muted = false;
+    volume_ = 1000;
     DeviceID = NextDeviceId();
     FileName = fileName;
     try {
@@ -222,6 +223,7 @@ void TMCIPlayer::SetMuted(bool mute) {
 
 void TMCIPlayer::SetVolume(int value) {
     if (!IsOpen || value < 0) return;
+    volume_ = value;
     engine_->SetVolume(static_cast<float>(value) / 1000.0f);
 }
 

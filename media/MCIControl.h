@@ -103,6 +103,8 @@ public:
     bool IsPlaying() const;
     // Commands that reached the device (for checks such as "mute sent once").
     int MuteCommands() const { return muteCommands_; }
+    // The volume now in force (1000 after every open).
+    int Volume() const { return volume_; }
     TVideoPanel* Panel() const { return panel_; }
 
 private:
@@ -122,6 +124,7 @@ private:
     QEventLoop* waitLoop_ = nullptr;
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     int muteCommands_ = 0;
+    int volume_ = 1000;
 };
 
 class TMCIRecorder {

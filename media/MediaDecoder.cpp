@@ -156,6 +156,7 @@ void TMediaDecoder::Flush() {
     }
     videoOut_.clear();
     audioOut_.clear();
+    lastVideoUs_ = INT64_MIN;
     eof_ = false;
     draining_ = false;
     readError_ = false;
@@ -224,9 +225,15 @@ bool TMediaDecoder::ReadAndDecode() {
 void TMediaDecoder::ReceiveVideo() {
     while (avcodec_receive_frame(vctx_, frame_) == 0) {
         ++decodedFrames_;
-        int64_t ts = frame_->best_effort_timestamp;
-        int64_t pts = ts != AV_NOPTS_VALUE ? StreamUs(videoIndex_, ts)
-                                           : (videoOut_.empty() ? lastVideoUs_ + frameDurUs_ : videoOut_.back().PtsUs + frameDurUs_);
+        int64_t ts = frame_->pts != AV_NOPTS_VALUE ? frame_->pts : frame_->best_effort_timestamp;
+        if (ts == AV_NOPTS_VALUE && lastVideoUs_ == INT64_MIN) {
+            // A picture without a time right after a seek cannot be placed
+            // (program streams may end on such a picture): drop it.
+            av_frame_unref(frame_);
+            continue;
+        }
+        // Without a time of its own a picture follows the one before it.
+        const int64_t pts = ts != AV_NOPTS_VALUE ? StreamUs(videoIndex_, ts) : lastVideoUs_ + frameDurUs_;
         lastVideoUs_ = pts;
         if (awaitKey_) {
             // After a seek, pictures before the first key frame are built on

@@ -114,7 +114,7 @@ private:
     std::deque<TAudioChunk> audioOut_;
     bool eof_ = false;      // demuxer exhausted and decoders drained
     bool readError_ = false;
-    int64_t lastVideoUs_ = 0;
+    int64_t lastVideoUs_ = INT64_MIN; // time of the last picture out of the decoder
     bool draining_ = false;
 
     // While seeking: target and the key frame rule.

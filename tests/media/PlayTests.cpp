@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "MediaClips.h"
 #include "NotifySink.h"
@@ -225,4 +226,38 @@ TEST(SoundPlay, TwoPlayersMixAndCompleteIndependently) {
     EXPECT_EQ(filmSink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(soundSink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(FrameNumberOf(film.CurrentFrame()), 20);
+}
+
+TEST(WaitingPlay, PostedMessagesRunAndMayEvenFreeThePlayer) {
+    auto* player = new TMCIPlayer;
+    TVideoPanel panel;
+    player->Open(MediaClips().Mpeg1, &panel, ooFilmUnits);
+    bool ran = false;
+    // A screen change posted meanwhile destroys the screen and its player.
+    QTimer::singleShot(150, [&] {
+        ran = true;
+        delete player;
+        player = nullptr;
+    });
+    QElapsedTimer t;
+    t.start();
+    TMCIPlayer* self = player;
+    self->Play(0, 200, true, nullptr); // returns early: its device is gone
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(player, nullptr);
+    EXPECT_LT(t.elapsed(), 4000);
+}
+
+TEST(WaitingPlay, ASeekFromAPostedMessageEndsTheWait) {
+    TMCIPlayer player;
+    TVideoPanel panel;
+    TNotifySink sink;
+    player.Open(MediaClips().Mpeg1, &panel, ooFilmUnits);
+    QTimer::singleShot(150, [&] { player.Seek(200); });
+    player.Play(0, 150, true, &sink);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(FrameNumberOf(player.CurrentFrame()), 200);
+    tavtest::Pump(50);
+    ASSERT_EQ(sink.Notes.size(), 1u);
+    EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUPERSEDED);
 }

@@ -181,10 +181,16 @@ TEST(PlayerAudio, AttenuationOfTheExtensionIsAskedAtOpen) {
     });
     TMCIPlayer player;
     player.Open(MediaClips().Wave, nullptr, 0);
+    EXPECT_EQ(player.Volume(), 300);
     player.Open(MediaClips().Aiff, nullptr, 0);
+    EXPECT_EQ(player.Volume(), 1000) << "a negative attenuation leaves the volume alone";
     player.Open(MediaClips().Mpeg1, nullptr, ooFilmUnits);
     SetAttenuationProvider(nullptr);
     EXPECT_EQ(asked, (std::vector<std::string>{".wav", ".aif", ".mpg"}));
+    player.SetVolume(-4);
+    EXPECT_EQ(player.Volume(), 1000);
+    player.SetVolume(0);
+    EXPECT_EQ(player.Volume(), 0);
 }
 
 TEST(PlayerAudio, AliasOptionCountsProgramWide) {

@@ -62,6 +62,13 @@ TEST_P(ExactSeek, AroundKeyFramesAndEnds) {
     for (int p : positions) EXPECT_EQ(ShownAfterSeek(p), p) << "seek to unit " << p;
 }
 
+TEST_P(ExactSeek, EveryFrameOfTheFirstAndLastGroups) {
+    // Program streams may end on a picture without a time stamp; the last
+    // groups must still seek exactly.
+    for (int p = 0; p < 30; ++p) EXPECT_EQ(ShownAfterSeek(p), p) << "seek to unit " << p;
+    for (int p = 215; p < 250; ++p) EXPECT_EQ(ShownAfterSeek(p), p) << "seek to unit " << p;
+}
+
 TEST_P(ExactSeek, RandomOrderBackAndForth) {
     std::mt19937 rng(1234);
     for (int i = 0; i < 40; ++i) {
@@ -92,6 +99,25 @@ TEST_P(ExactSeek, BeyondTheEndAndNegativeShowTheLastFrame) {
 
 INSTANTIATE_TEST_SUITE_P(Clips, ExactSeek, ::testing::Values("mpeg1", "mpeg2", "h264"),
                          [](const auto& info) { return info.param; });
+
+TEST(LongFilm, LastGroupsOfAMinuteLongProgramStreamSeekExactly) {
+    // Ends on a picture without a time stamp, after 1,500 frames; a stale
+    // time once placed that picture inside the last group.
+    const std::string path = MediaClips().Folder + "/minute.mpg";
+    std::string bars = "drawbox=x=0:y=0:w=iw:h=20:color=white:t=fill";
+    for (int b = 0; b < 12; ++b)
+        bars += ",drawbox=x=" + std::to_string(8 + b * 28) + ":y=60:w=20:h=168:color=white:t=fill:enable='mod(floor(n/" +
+                std::to_string(1 << b) + "),2)'";
+    ASSERT_EQ(tavtest::RunShell("ffmpeg -v error -y -f lavfi -i color=c=black:s=352x288:r=25:d=60 -f lavfi -i "
+                                "sine=f=440:d=60 -vf \"" + bars + "\" -c:v mpeg1video -g 12 -bf 2 -b:v 1150k -c:a mp2 " + path),
+              0);
+    TMCIPlayer player;
+    player.Open(path, nullptr, ooFilmUnits);
+    for (int p = 1440; p < 1500; ++p) {
+        player.Seek(p);
+        EXPECT_EQ(FrameNumberOf(player.CurrentFrame()), p) << "seek to unit " << p;
+    }
+}
 
 TEST(VideoDisplay, FramesGoToTheFittedPanelAndNaturalSizeRestores) {
     QWidget host;
