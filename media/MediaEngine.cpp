@@ -146,8 +146,9 @@ void TMediaEngine::Work() {
     }
     if (audioDone_ && source_) source_->MarkEnded();
 
-    // Pre-roll: about 100 ms of sound before the clock starts.
-    const int64_t preroll = rate / 10;
+    // Pre-roll: one picture's worth of sound before the clock starts, so the
+    // output never runs dry at the start and the first picture appears at once.
+    const int64_t preroll = std::max<int64_t>(rate / 25, frameDur * rate / 1000000);
     bool eof = false;
     while (!stop_) {
         if (!ready_ && (audioDone_ || pushedFrames_ >= preroll)) {

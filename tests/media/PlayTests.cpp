@@ -211,6 +211,14 @@ TEST(SoundPlay, NullOutputIsUsedWithoutASoundDevice) {
     EXPECT_TRUE(TAudioOutput::Instance().IsNull());
 }
 
+TEST(SoundPlay, RealOutputDriverKeepsTime) {
+    // Under SDL's disk driver the device's own callback consumes the sound in
+    // real time: the clock follows it.
+    if (qgetenv("SDL_AUDIODRIVER") != "disk") GTEST_SKIP() << "needs SDL's disk driver";
+    EXPECT_FALSE(TAudioOutput::Instance().IsNull());
+    EXPECT_EQ(TAudioOutput::Instance().DriverName(), "disk");
+}
+
 TEST(SoundPlay, TwoPlayersMixAndCompleteIndependently) {
     TMCIPlayer film, sound;
     TNotifySink filmSink, soundSink;
