@@ -236,6 +236,25 @@ TEST(SoundPlay, TwoPlayersMixAndCompleteIndependently) {
     EXPECT_EQ(FrameNumberOf(film.CurrentFrame()), 20);
 }
 
+TEST(FullScreenPlay, PicturesGoFullScreenAndComeBackToThePanel) {
+    TMCIPlayer player;
+    TVideoPanel panel;
+    TNotifySink sink;
+    player.Open(MediaClips().Mpeg1, &panel, ooFilmUnits | ooFitPanel);
+    player.Seek(10);
+    player.Play(10, 200, false, &sink, true);
+    ASSERT_NE(player.FullScreenWindow(), nullptr);
+    tavtest::Pump(200);
+    const int full = FrameNumberOf(player.FullScreenWindow()->Frame());
+    EXPECT_GT(full, 10) << "the full-screen window shows the play";
+    EXPECT_EQ(FrameNumberOf(panel.Frame()), 10) << "the panel keeps its picture meanwhile";
+    player.Stop(false);
+    EXPECT_EQ(player.FullScreenWindow(), nullptr);
+    EXPECT_EQ(player.Panel(), &panel) << "the display window is kept";
+    player.Play(30, 35, true, nullptr);
+    EXPECT_EQ(FrameNumberOf(panel.Frame()), 35) << "a windowed play shows in the panel again";
+}
+
 TEST(WaitingPlay, PostedMessagesRunAndMayEvenFreeThePlayer) {
     auto* player = new TMCIPlayer;
     TVideoPanel panel;
