@@ -23,7 +23,8 @@ class RangePlay : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         const auto& c = MediaClips();
-        path = GetParam() == "mpeg1" ? c.Mpeg1 : GetParam() == "mpeg2" ? c.Mpeg2 : c.H264;
+        const std::string& k = GetParam();
+        path = k == "mpeg1" ? c.Mpeg1 : k == "mpeg2" ? c.Mpeg2 : k == "avi" ? c.Avi : k == "mov" ? c.Mov : c.H264;
         player.Open(path, nullptr, ooFilmUnits);
         // Frames go to a panel of our own rather than a top-level window.
         player.SetDisplayWindow(&panel);
@@ -173,7 +174,7 @@ TEST_P(RangePlay, ClosingAbortsAPendingPlay) {
     EXPECT_EQ(player.DeviceID, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clips, RangePlay, ::testing::Values("mpeg1", "mpeg2", "h264"),
+INSTANTIATE_TEST_SUITE_P(Clips, RangePlay, ::testing::Values("mpeg1", "mpeg2", "h264", "avi", "mov"),
                          [](const auto& info) { return info.param; });
 
 TEST(SoundPlay, WaveAndAiffPlayInMillisecondsAndComplete) {
