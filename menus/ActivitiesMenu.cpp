@@ -11,7 +11,6 @@
 #include "toolkit/Label.h"
 #include "toolkit/PictureLoader.h"
 
-#include <QPainter>
 
 namespace tav {
 
@@ -19,37 +18,6 @@ bool ActivitiesPoolReset = false;
 TPrintCertificate PrintCertificateHook;
 
 namespace {
-
-// The star animation's box: draws frame `frame` of the strip.
-class TStarBox : public QWidget {
-public:
-    TStarBox(QWidget* parent, TForm_ActivitiesMenu* menu) : QWidget(parent), menu_(menu) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        if (menu_->StarFrame < 0 || menu_->StarStrip.isNull()) return;
-        QPainter p(this);
-        p.drawImage(QPoint(0, -35 * menu_->StarFrame), menu_->StarStrip);
-    }
-
-private:
-    TForm_ActivitiesMenu* menu_;
-};
-
-// The strip's bottom-left pixel is its transparent colour.
-QImage WithColourKey(const QImage& picture) {
-    if (picture.isNull()) return picture;
-    QImage img = picture.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = img.pixel(0, img.height() - 1) & 0xFFFFFF;
-    for (int y = 0; y < img.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
-    }
-    return img;
-}
 
 TfcLabel* ResultLabel(QWidget* parent, int x, int y) {
     auto* l = new TfcLabel(parent);
@@ -123,8 +91,13 @@ TForm_ActivitiesMenu::TForm_ActivitiesMenu(TForm_Main& main, QWidget* parent)
     Panel_Star = new QWidget(this);
     Panel_Star->setGeometry(446, 545, 36, 35);
     Panel_Star->setAttribute(Qt::WA_TransparentForMouseEvents);
-    PaintBox_Star = new TStarBox(Panel_Star, this);
+    // Shows frame StarFrame of the strip through a moving view; the strip's
+    // bottom-left pixel is its transparent colour.
+    PaintBox_Star = new TImage(Panel_Star);
     PaintBox_Star->setGeometry(0, 0, 36, 35);
+    PaintBox_Star->SetTransparent(true);
+    PaintBox_Star->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PaintBox_Star->hide();
     Timer_Star.OnTimer = [this] { Timer_StarTimer(); };
 
     Help = new THelpOverlay(this, THelpVariant::Blend);
@@ -157,7 +130,8 @@ void TForm_ActivitiesMenu::FormShow() {
     if (!AwardShown.empty()) {
         const std::string folder = main_.ProgramFolder + "\\pc\\actmenu\\";
         Image_Stars->SetPicture(LoadPicture(folder + AwardShown + ".bmp"));
-        StarStrip = WithColourKey(LoadPicture(folder + AwardShown + "Anim.bmp"));
+        StarStrip = LoadPicture(folder + AwardShown + "Anim.bmp");
+        PaintBox_Star->SetPicture(StarStrip);
         StarFrame = -1;
         StarCycles = 0;
         Timer_Star.SetEnabled(true);
@@ -167,7 +141,7 @@ void TForm_ActivitiesMenu::FormShow() {
         Timer_Star.SetEnabled(false);
     }
     EButton_Print->setEnabled(!AwardShown.empty());
-    PaintBox_Star->update();
+    ShowStarFrame();
 }
 
 void TForm_ActivitiesMenu::Timer_StarTimer() {
@@ -176,7 +150,12 @@ void TForm_ActivitiesMenu::Timer_StarTimer() {
         StarFrame = 0;
         if (++StarCycles >= 6) Timer_Star.SetEnabled(false);
     }
-    PaintBox_Star->update();
+    ShowStarFrame();
+}
+
+void TForm_ActivitiesMenu::ShowStarFrame() {
+    PaintBox_Star->setVisible(StarFrame >= 0 && !StarStrip.isNull());
+    if (StarFrame >= 0) PaintBox_Star->SetView(QRect(0, 35 * StarFrame, 36, 35));
 }
 
 void TForm_ActivitiesMenu::ScreenReady() {

@@ -49,7 +49,7 @@ public:
     TfcLabel* fcLabel_Name;
     TImage* Image_Stars;
     QWidget* Panel_Star;
-    QWidget* PaintBox_Star;
+    TImage* PaintBox_Star;
     TTimer Timer_Star;
     THelpOverlay* Help;
 
@@ -61,6 +61,7 @@ public:
     // Results and award: run when the screen is shown.
     void FormShow();
     void Timer_StarTimer();
+    void ShowStarFrame();
     void EButton_PrintClick();
     void ActivityClick(int state);
 
