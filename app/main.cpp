@@ -4,6 +4,7 @@
 #include "app/Debug.h"
 #include "app/Main.h"
 #include "app/RegisterScreens.h"
+#include "media/MCIControl.h"
 #include "components/ZrPict.h"
 #include "platform/SingleInstance.h"
 #include "toolkit/Application.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
     RegisterPictFormat(); // PICT pictures load by file name from here on
     RegisterScreens();
     TForm_Main mainWindow(args);
+    // Players opening a file ask the configuration for its attenuation.
+    SetAttenuationProvider([&mainWindow](const std::string& ext) { return mainWindow.GetAttenuation(ext); });
     // Hidden until a diagnostic line arrives with Debug set; it exists before
     // the main window is shown, so start-up can already log.
     TForm_Debug debugWindow;

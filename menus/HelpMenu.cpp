@@ -4,8 +4,8 @@
 
 #include "app/Main.h"
 #include "components/SkinButton.h"
-#include "content/DebugLog.h"
 #include "content/OurUtils.h"
+#include "media/MCIControl.h"
 #include "menus/HelpOverlay.h"
 #include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"
@@ -29,8 +29,13 @@ std::string GreetingSuffix(const QTime& time) {
 
 TForm_HelpMenu::TForm_HelpMenu(TForm_Main& main, QWidget* parent)
     : TScreen(parent), Timer_UpDown(nullptr, 100), main_(main) {
-    PlayGreeting = [](const std::string& file) { DebugLog("Greeting (no media player yet): " + file); };
-    CloseGreeting = [] {};
+    // 1. The greeting player.
+    GreetingPlayer = std::make_unique<TMCIPlayer>();
+    PlayGreeting = [this](const std::string& file) {
+        GreetingPlayer->Open(file, nullptr, 0);
+        GreetingPlayer->Play(0, -1, false, nullptr);
+    };
+    CloseGreeting = [this] { GreetingPlayer->Close(); };
 
     Image_Background = new TImage(this);
     Image_Background->setGeometry(0, 0, 800, 600);
@@ -63,7 +68,7 @@ TForm_HelpMenu::TForm_HelpMenu(TForm_Main& main, QWidget* parent)
     EButton_Back = CreateSkinButton(this, "Back", {0, 556}, {38, 44}, 1);
     EButton_Back->OnClick = [this](auto*) { RunGuarded([this] { EButton_BackClick(); }); };
 
-    // 1.-2. The help picture, always shown here, and the Back button's hint.
+    // The help picture, always shown here, and the Back button's hint.
     Help = new THelpOverlay(this, THelpVariant::AlwaysShown, false);
     Help->WireBackground(Image_Background);
     Help->WireHintControl(EButton_Back, 1);
@@ -90,6 +95,7 @@ TForm_HelpMenu::TForm_HelpMenu(TForm_Main& main, QWidget* parent)
 
 TForm_HelpMenu::~TForm_HelpMenu() {
     Timer_UpDown.SetEnabled(false);
+    GreetingPlayer.reset();
 }
 
 void TForm_HelpMenu::LoadHelpPictures() {

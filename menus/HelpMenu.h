@@ -7,6 +7,7 @@
 #include <QTime>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "toolkit/Screen.h"
@@ -20,6 +21,7 @@ class TPanel;
 class TCoolListBox;
 class TZrButton;
 class THelpOverlay;
+class TMCIPlayer;
 
 // "gm" before noon, "ge" from 18:00, "ga" in between.
 std::string GreetingSuffix(const QTime& time);
@@ -50,11 +52,12 @@ public:
     void Timer_UpDownTimer();
     void EButton_BackClick();
 
-    // The greeting sound: plays file from start to end without waiting.
-    // Until the media player is part of the program this writes a debug-log
-    // line; the program (or a test) installs the real player here.
+    // The greeting player, created with the screen.
+    std::unique_ptr<TMCIPlayer> GreetingPlayer;
+    // Plays a greeting file from start to end without waiting (through
+    // GreetingPlayer; tests replace it).
     std::function<void(const std::string& file)> PlayGreeting;
-    // Stops and closes the greeting player (Back).
+    // Stops and closes the greeting (Back).
     std::function<void()> CloseGreeting;
     // The time of day (tests fix it).
     static std::function<QTime()> Now;

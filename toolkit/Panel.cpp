@@ -26,23 +26,4 @@ void TPanel::mouseMoveEvent(QMouseEvent* e) {
     if (OnMouseMove) OnMouseMove(this, int(e->position().x()), int(e->position().y()));
 }
 
-TVideoPanel::TVideoPanel(QWidget* parent, const QColor& colour) : TPanel(parent, colour) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TVideoPanel::ShowFrame(const QImage& frame) {
-    frame_ = frame;
-    update();
-}
-
-void TVideoPanel::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (frame_.isNull()) {
-        painter.fillRect(rect(), Color().isValid() ? Color() : QColor(Qt::black));
-        return;
-    }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), frame_);
-}
-
 } // namespace tav

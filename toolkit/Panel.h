@@ -1,7 +1,6 @@
 #pragma once
-// Panels: a borderless container filled with a colour (or clear), and the
-// video panel that shows the frames the media engine hands it, stretched to
-// the panel as the film display is.
+// Panels: a borderless container filled with a colour (or clear). The film's
+// video panel is the media layer's TVideoPanel.
 #include <QColor>
 #include <QImage>
 #include <QWidget>
@@ -31,20 +30,5 @@ private:
     QColor colour_;
 };
 
-class TVideoPanel : public TPanel {
-    Q_OBJECT
-public:
-    explicit TVideoPanel(QWidget* parent = nullptr, const QColor& colour = QColor(0, 0, 128));
-    // The current frame; a null image shows the panel's colour.
-    void ShowFrame(const QImage& frame);
-    void ClearFrame() { ShowFrame(QImage()); }
-    const QImage& Frame() const { return frame_; }
-
-protected:
-    void paintEvent(QPaintEvent* e) override;
-
-private:
-    QImage frame_;
-};
 
 } // namespace tav

@@ -10,6 +10,7 @@
 #include "../learners/ScreenFixture.h"
 #include "components/ZrButton.h"
 #include "content/OurUtils.h"
+#include "media/MCIControl.h"
 #include "menus/HelpMenu.h"
 #include "menus/HelpOverlay.h"
 #include "toolkit/Image.h"
@@ -215,4 +216,23 @@ TEST_F(HelpMenu, MissingFlagStripIsAnError) {
     StartProgram();
     QFile::remove(QString::fromStdString(program.File("shared/source/TheFlags.jpg")));
     EXPECT_THROW(TForm_HelpMenu(*main, nullptr), EProgramError);
+}
+
+TEST_F(HelpMenu, GreetingPlaysThroughTheMediaPlayer) {
+    StartProgram();
+    const std::string disc = qEnvironmentVariable("TAVOLIN_FIXTURE_DISC").toStdString();
+    if (disc.empty()) GTEST_SKIP() << "no generated fixture disc";
+    const std::string target = program.File("shared/source/helpsnds/5ga.aif");
+    QFile::remove(QString::fromStdString(target));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(disc + "/shared/source/helpsnds/5ga.aif"),
+                            QString::fromStdString(target)));
+    TForm_HelpMenu::Now = [] { return QTime(15, 0); };
+    auto* s = dynamic_cast<TForm_HelpMenu*>(GoTo(stHelpMenu)); // the real player stays in place
+    ASSERT_TRUE(s);
+    ClickRow(s, 1);
+    ASSERT_TRUE(s->GreetingPlayer->IsOpen);
+    EXPECT_NE(s->GreetingPlayer->FileName.find("5ga.aif"), std::string::npos);
+    EXPECT_GT(s->GreetingPlayer->GetLength(), 0);
+    s->EButton_BackClick();
+    EXPECT_FALSE(s->GreetingPlayer->IsOpen);
 }

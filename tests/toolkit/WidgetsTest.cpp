@@ -127,23 +127,10 @@ TEST(Edit, MaxLengthAndWindows1252Text) {
     EXPECT_EQ(edit.Text(), "ab");
 }
 
-TEST(Panel, ColourClearAndVideoFrames) {
+TEST(Panel, ColourAndClear) {
     tav::TPanel panel(nullptr, QColor(10, 20, 30));
     panel.resize(20, 10);
     EXPECT_EQ(Render(panel).pixel(3, 3), qRgb(10, 20, 30));
     panel.SetColor(QColor());
     EXPECT_EQ(Render(panel).pixel(3, 3), qRgb(1, 2, 3));
-
-    tav::TVideoPanel video;
-    video.resize(40, 20);
-    EXPECT_EQ(Render(video).pixel(3, 3), qRgb(0, 0, 128)); // navy until a frame comes
-    QImage frame(4, 2, QImage::Format_RGB32);
-    frame.fill(qRgb(200, 100, 0));
-    frame.setPixel(3, 1, qRgb(0, 200, 0));
-    video.ShowFrame(frame);
-    const QImage shown = Render(video);
-    EXPECT_EQ(shown.pixel(2, 2), qRgb(200, 100, 0));
-    EXPECT_EQ(shown.pixel(38, 18), qRgb(0, 200, 0)); // stretched to the panel
-    video.ClearFrame();
-    EXPECT_EQ(Render(video).pixel(38, 18), qRgb(0, 0, 128));
 }
