@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "app/Main.h"
 #include "components/SkinButton.h"
@@ -140,6 +141,12 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
     Timer_UpDown.OnTimer = [this] { Timer_UpDownTimer(); };
     Timer_UpDown.SetEnabled(true);
     Timer_UpDownTimer();
+
+    // The learner can type a name at once; an offered user name is replaced by typing.
+    QTimer::singleShot(0, CoolEdit_Name, [edit = CoolEdit_Name] {
+        edit->setFocus();
+        edit->selectAll();
+    });
 }
 
 std::vector<std::string> TForm_StudRec::names() const { return ListBox_Names->Items(); }

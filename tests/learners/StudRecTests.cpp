@@ -86,6 +86,10 @@ TEST_F(StudRec, FirstLearnerSeesTheSystemUserName) {
     EXPECT_EQ(s->CoolEdit_Name->Text(), "Pat");
     EXPECT_TRUE(s->EButton_Start->isEnabled());
     EXPECT_EQ(s->Image_Award->width(), 0);
+    // The name box has the keyboard and typing replaces the offered name.
+    ASSERT_TRUE(WaitUntil([&] { return s->CoolEdit_Name->hasFocus(); }, 2000));
+    QTest::keyClicks(s->CoolEdit_Name, "Kim");
+    EXPECT_EQ(s->CoolEdit_Name->Text(), "Kim");
     s->CoolEdit_Name->SetText("   ");
     EXPECT_FALSE(s->EButton_Start->isEnabled());
 }
