@@ -56,7 +56,11 @@ TForm_ActivitiesMenu::TForm_ActivitiesMenu(TForm_Main& main, QWidget* parent)
         {&EButton_SpellTest, "SpellTest", {320, 456}, {274, 58}, 8, stSpellingTest},
     };
     for (const auto& p : places) {
-        *p.button = CreateSkinButton(this, p.role, p.pos, p.size, p.tag);
+        // Practice and test rectangles of a row overlap, and the row's title
+        // sits on their top edge: each plate keeps clear of both.
+        const bool test = p.tag % 2 == 0;
+        const QMargins clear = test ? QMargins(32, 14, 0, 0) : QMargins(0, 14, 32, 0);
+        *p.button = CreateInsetSkinButton(this, p.role, p.pos, p.size, p.tag, clear);
         const int state = p.state;
         (*p.button)->OnClick = [this, state](TCustomZrImageStrip*) { RunGuarded([&] { ActivityClick(state); }); };
     }
