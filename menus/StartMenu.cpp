@@ -169,6 +169,9 @@ void TForm_StartMenu::ShowTextFile(const std::string& fileName) {
         text += ToQString(MacToAnsi(line));
     }
     Memo_Text->setPlainText(text);
+    // A hover hint on its way for the button just clicked must not appear
+    // over the panel.
+    Help->BackgroundMouseMove();
     BlendChange(this, kBlendMs, [this] {
         EButton_Back->hide();
         if (Help->Image_Lifebelt) Help->Image_Lifebelt->hide();
