@@ -1,0 +1,254 @@
+// Seek and playback cost of the media engine, against the ffmpeg command-line
+// tool on the same clips and positions, measured in the same run.
+//
+//   media_seek [SECONDS]   (length of the generated clips, default 60)
+//
+// Figures printed:
+//  1. in-process exact seek, frame ready: median and 90th percentile over 200
+//     random positions (352x288 MPEG-1 GOP 12, 720x576 MPEG-2 GOP 15);
+//  2. whole process: `tavolin-media frame` against
+//     `ffmpeg -ss T -i F -frames:v 1 -f image2 out.png`, ratio of medians,
+//     and whether both wrote the same picture;
+//  3. real-time playback of the MPEG-2 clip: CPU use of decode + conversion,
+//     against ffmpeg decoding and converting the same range as fast as it can;
+//  4. Play on a stopped device to first frame, and range end to completion.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "media/AudioOutput.h"
+#include "media/MCIControl.h"
+#include "media/MediaDecoder.h"
+#include "platform/Messages.h"
+
+using namespace tav;
+
+namespace {
+
+double NowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double CpuSeconds(int who) {
+    rusage u{};
+    getrusage(who, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+int Run(const std::string& cmd) {
+    int rc = std::system(cmd.c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+double Percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[std::min(v.size() - 1, static_cast<size_t>(p * v.size()))];
+}
+
+// Frame numbers as bars, as in the tests: bit b is a white bar at 8 + 28 b.
+std::string BarFilter() {
+    std::string f = "drawbox=x=0:y=50:w=352:h=188:color=black:t=fill,drawbox=x=0:y=0:w=iw:h=20:color=white:t=fill";
+    for (int b = 0; b < 12; ++b)
+        f += ",drawbox=x=" + std::to_string(8 + b * 28) + ":y=60:w=20:h=168:color=white:t=fill:enable='mod(floor(n/" +
+             std::to_string(1 << b) + "),2)'";
+    return f;
+}
+
+int FrameNumberOf(const QImage& image) {
+    if (image.isNull() || image.width() < 8 + 12 * 28 || image.height() < 228) return -1;
+    auto white = [&](int x, int y) { return qGray(image.pixel(x, y)) > 128; };
+    if (!white(image.width() / 2, 10)) return -1;
+    int n = 0;
+    for (int b = 0; b < 12; ++b)
+        if (white(8 + b * 28 + 10, 144)) n |= 1 << b;
+    return n;
+}
+
+struct Clip {
+    std::string Name, Path;
+    int Frames;
+};
+
+void InProcessSeeks(const Clip& clip) {
+    TMediaDecoder decoder(clip.Path, 48000);
+    std::mt19937 rng(42);
+    std::vector<double> times;
+    int wrong = 0;
+    for (int i = 0; i < 200; ++i) {
+        const int frame = static_cast<int>(rng() % clip.Frames);
+        TVideoFrame out;
+        const double t0 = NowMs();
+        decoder.SeekExact(int64_t(frame) * 40000, &out);
+        times.push_back(NowMs() - t0);
+        const int got = FrameNumberOf(out.Image);
+        if (got != frame % 4096 && ++wrong <= 3)
+            std::printf("  wrong picture: seek to frame %d showed %d (%s)\n", frame, got,
+                        out.Image.isNull() ? "no picture" : "decoded");
+    }
+    std::printf("  %-28s exact seek, frame ready: median %6.2f ms, p90 %6.2f ms, wrong frames %d/200\n",
+                clip.Name.c_str(), Median(times), Percentile(times, 0.9), wrong);
+}
+
+void WholeProcess(const Clip& clip, const std::string& dir) {
+    std::mt19937 rng(7);
+    std::vector<double> ours, peer;
+    int exact = 0, agree = 0, count = 24;
+    for (int i = 0; i < count; ++i) {
+        const int frame = static_cast<int>(rng() % clip.Frames);
+        const std::string a = dir + "/ours.png", b = dir + "/peer.png";
+        double t0 = NowMs();
+        Run(std::string(TAVOLIN_MEDIA_TOOL) + " frame " + clip.Path + " " + std::to_string(frame) + " " + a +
+            " >/dev/null 2>&1");
+        ours.push_back(NowMs() - t0);
+        // ffmpeg gives the first picture that starts at or after the time
+        // (counted from the first picture), so ask just before the frame's start.
+        char ss[32];
+        std::snprintf(ss, sizeof ss, "%.4f", std::max(0.0, frame * 0.04 - 0.0005));
+        t0 = NowMs();
+        Run("ffmpeg -v error -y -ss " + std::string(ss) + " -i " + clip.Path + " -frames:v 1 -f image2 " + b);
+        peer.push_back(NowMs() - t0);
+        const int fa = FrameNumberOf(QImage(QString::fromStdString(a)));
+        const int fb = FrameNumberOf(QImage(QString::fromStdString(b)));
+        if (fa == frame % 4096) ++exact;
+        if (fa == fb) ++agree;
+    }
+    const double mo = Median(ours), mp = Median(peer);
+    std::printf("  %-28s whole process: tavolin-media frame %6.1f ms, ffmpeg -ss %6.1f ms, ratio %.2f; "
+                "our picture exact %d/%d, ffmpeg's the same picture %d/%d\n",
+                clip.Name.c_str(), mo, mp, mo / mp, exact, count, agree, count);
+}
+
+class Sink : public QObject {
+public:
+    int Outcome = 0;
+    double At = 0;
+    QEventLoop* Loop = nullptr;
+    bool event(QEvent* e) override {
+        if (auto* m = AsMessage(e, MM_MCINOTIFY)) {
+            Outcome = static_cast<int>(m->WParam());
+            At = NowMs();
+            if (Loop) Loop->quit();
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+
+void Playback(const Clip& clip, int seconds) {
+    TMCIPlayer player;
+    TVideoPanel panel;
+    panel.resize(720, 576);
+    player.Open(clip.Path, &panel, ooFilmUnits | ooFitPanel);
+    player.Seek(0);
+    Sink sink;
+    const int units = seconds * 25;
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    const double t0 = NowMs();
+    QEventLoop loop;
+    sink.Loop = &loop;
+    player.Play(0, units, false, &sink);
+    loop.exec();
+    const double wall = NowMs() - t0;
+    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    const int painted = panel.FrameCount();
+
+    const double c0 = CpuSeconds(RUSAGE_CHILDREN);
+    Run("ffmpeg -v error -threads 1 -i " + clip.Path + " -t " + std::to_string(seconds) +
+        " -an -pix_fmt bgra -f null -");
+    const double peerCpu = CpuSeconds(RUSAGE_CHILDREN) - c0;
+    std::printf("  %-28s real-time play of %d s: wall %.2f s, CPU %.2f s = %.1f %% of one core, %d frames shown; "
+                "ffmpeg decode+convert of the same range %.2f s CPU; ratio %.2f\n",
+                clip.Name.c_str(), seconds, wall / 1000, cpu, 100 * cpu / (wall / 1000), painted, peerCpu,
+                cpu / std::max(peerCpu, 1e-6));
+}
+
+void Latency(const Clip& clip) {
+    TMCIPlayer player;
+    TVideoPanel panel;
+    player.Open(clip.Path, &panel, ooFilmUnits | ooFitPanel);
+    std::mt19937 rng(3);
+    std::vector<double> first, done;
+    for (int i = 0; i < 15; ++i) {
+        const int from = static_cast<int>(rng() % (clip.Frames - 30));
+        player.Stop(false);
+        Sink sink;
+        const int before = panel.FrameCount();
+        const double t0 = NowMs();
+        player.Play(from, from + 10, false, &sink);
+        double firstAt = 0;
+        while (sink.Outcome == 0) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            if (firstAt == 0 && panel.FrameCount() > before) firstAt = NowMs();
+        }
+        first.push_back(firstAt - t0);
+        // The range lasts 10 frames (400 ms) after the first frame is up.
+        done.push_back(sink.At - (firstAt + 400));
+    }
+    std::printf("  %-28s Play to first frame: median %.1f ms, max %.1f ms; range end to completion: median %.1f ms, "
+                "max %.1f ms\n",
+                clip.Name.c_str(), Median(first), *std::max_element(first.begin(), first.end()), Median(done),
+                *std::max_element(done.begin(), done.end()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--check") { // seek every frame of one file
+        TMediaDecoder decoder(argv[2], 48000);
+        int wrong = 0, n = 0;
+        for (int f = 0; f * 40000 < decoder.DurationUs(); ++f, ++n) {
+            TVideoFrame out;
+            decoder.SeekExact(int64_t(f) * 40000, &out);
+            const int got = FrameNumberOf(out.Image);
+            if (got != f % 4096 && ++wrong <= 20) std::printf("frame %d showed %d\n", f, got);
+        }
+        std::printf("%d of %d seeks wrong\n", wrong, n);
+        return wrong != 0;
+    }
+    const int seconds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 60;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    const std::string len = std::to_string(seconds);
+    std::printf("Generating %d s clips ...\n", seconds);
+    Clip small{"352x288 MPEG-1 GOP 12", d + "/small.mpg", seconds * 25};
+    Clip pal{"720x576 MPEG-2 GOP 15", d + "/pal.mpg", seconds * 25};
+    Run("ffmpeg -v error -y -f lavfi -i color=c=black:s=352x288:r=25:d=" + len + " -f lavfi -i sine=f=440:d=" + len +
+        " -vf \"" + BarFilter() + "\" -c:v mpeg1video -g 12 -bf 2 -b:v 1150k -c:a mp2 " + small.Path);
+    Run("ffmpeg -v error -y -f lavfi -i testsrc2=s=720x576:r=25:d=" + len + " -f lavfi -i sine=f=440:d=" + len +
+        " -vf \"" + BarFilter() + "\" -c:v mpeg2video -g 15 -bf 2 -b:v 5000k -c:a mp2 -f vob " + pal.Path);
+    std::printf("Sound output: %s\n", TAudioOutput::Instance().IsNull() ? "null (timer-driven)"
+                                                                       : TAudioOutput::Instance().DriverName().c_str());
+    std::printf("1. In-process exact seeks (200 random positions)\n");
+    InProcessSeeks(small);
+    InProcessSeeks(pal);
+    std::printf("2. Whole process, one frame to PNG (24 random positions)\n");
+    WholeProcess(small, d);
+    WholeProcess(pal, d);
+    std::printf("3. Playback CPU\n");
+    Playback(pal, std::min(seconds, 60));
+    std::printf("4. Latency\n");
+    Latency(small);
+    Latency(pal);
+    return 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The widget a player shows its pictures in: it paints the latest frame
+// scaled into its picture rectangle (the whole widget unless one is set).
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+namespace tav {
+
+class TVideoPanel : public QWidget {
+public:
+    explicit TVideoPanel(QWidget* parent = nullptr);
+
+    void SetFrame(const QImage& frame);
+    void Clear();
+    QImage Frame() const { return frame_; }
+    // Frames received since creation (tests and diagnostics).
+    int FrameCount() const { return frameCount_; }
+
+    // Where inside the widget the picture goes; an empty rectangle means the
+    // whole widget.
+    void SetPictureRect(const QRect& rect);
+    QRect PictureRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage frame_;
+    QRect pictureRect_;
+    int frameCount_ = 0;
+};
+
+} // namespace tav
