@@ -72,7 +72,8 @@ TForm_Activity::TForm_Activity(TForm_Main& main, QWidget* parent, const TActivit
     // Creation: the spinner strip, cleared caption, hidden end score, seeded draws.
     SpinnerBitmap = LoadPicture(main_.ProgramFolder + "\\pc\\common\\spinner.bmp");
     SpinnerFrame = -1;
-    Image_Spinner = MakeImage(Panel_Background, {48, 68, kSpinnerW, kSpinnerH}, QImage());
+    // The frames' bottom-left colour is their background: the reel alone shows.
+    Image_Spinner = MakeImage(Panel_Background, {48, 68, kSpinnerW, kSpinnerH}, QImage(), true);
     Image_Spinner->hide();
     fcLabel_EndScore = new TfcLabel(Panel_Background);
     fcLabel_EndScore->setGeometry(82, 117, 81, 56);

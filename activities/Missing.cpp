@@ -145,6 +145,7 @@ bool TForm_Missing::AnswerFeedback(int tag) {
         LastAnswerRight = true;
         RightAnswerShown = true; // no second answer to this question
         ShowMark(Image_Tick, Images[tag]);
+        Labels[tag]->raise(); // the word stays readable over the mark
         fcLabel_Caption->SetCaption(CurrentLine ? CurrentLine->LineText : GappedLine);
         for (int k = 1; k <= kChoices; ++k)
             if (k != tag) ShowChoice(k, false);
@@ -154,6 +155,7 @@ bool TForm_Missing::AnswerFeedback(int tag) {
     }
     LastAnswerRight = false;
     ShowMark(Image_Cross, Images[tag]);
+    Labels[tag]->raise();
     repaint();
     PlayWrongSound(true);
     Image_Cross->hide();

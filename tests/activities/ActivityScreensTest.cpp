@@ -456,3 +456,55 @@ TEST_F(MissingScreens, ARealLineThroughTheClipPoolStartsTheClock) {
     Click(s->EButton_Back);
     ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
 }
+
+// The test screen as a learner sees it, with a real line played through the
+// clip pool: the film picture is in the video panel and the end score shows
+// on the spinner. With TAVOLIN_SHOTS set the pictures are written there.
+TEST_F(MissingScreens, TheScreenAsALearnerSeesIt) {
+    SetActivityMedia(nullptr);
+    SetTickSource(nullptr);
+    Start();
+    Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
+    struct Free {
+        ~Free() { delete Form_Movie; Form_Movie = nullptr; }
+    } freePool;
+    main->PostStateChange(stMissingTest, 1);
+    ASSERT_TRUE(WaitUntil([&] { return dynamic_cast<TForm_MissingTest*>(main->CurrentScreen()) != nullptr; }));
+    auto* s = dynamic_cast<TForm_MissingTest*>(main->CurrentScreen());
+    ASSERT_TRUE(WaitUntil([&] { return s->ClockStarted; }, 10000));
+    const QString dir = qEnvironmentVariable("TAVOLIN_SHOTS");
+    auto shot = [&](const char* name) {
+        const QImage img = s->grab().toImage();
+        if (!dir.isEmpty()) img.save(dir + "/" + name + ".png");
+        return img;
+    };
+    const QImage question = shot("missing-question");
+    // The video panel shows a film picture, not its plain navy.
+    const QRect video = s->Panel_Video->geometry();
+    std::set<QRgb> colours;
+    for (int y = video.top(); y < video.bottom(); y += 7)
+        for (int x = video.left(); x < video.right(); x += 7) colours.insert(question.pixel(x, y));
+    EXPECT_GT(colours.size(), 20u);
+    s->Image1Click(WrongSlot(s));
+    s->Image1Click(s->CorrectSlot);
+    shot("missing-right");
+    s->Timer_NextQuestion.SetEnabled(false);
+    s->TimeOut();
+    shot("missing-timeout");
+    s->DismissSorry();
+    // The screen leaves by itself right after the score is spoken: take the
+    // picture when the score comes up.
+    struct ShowWatch : QObject {
+        std::function<void()> onShow;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Show && onShow) onShow();
+            return false;
+        }
+    } watch;
+    QImage final;
+    watch.onShow = [&] { final = shot("missing-final"); };
+    s->fcLabel_EndScore->installEventFilter(&watch);
+    s->FinishTest(2, 37);
+    ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
+    EXPECT_FALSE(final.isNull());
+}
