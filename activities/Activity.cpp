@@ -237,7 +237,8 @@ void TForm_Activity::CreateTestParts(QPoint score, QPoint count, QPoint stopwatc
 
 bool TForm_Activity::BeginTestQuestion() {
     QCoreApplication::processEvents();
-    if (leaving_) return false;
+    // A question due after the test ended at Back never comes.
+    if (leaving_ || Finishing) return false;
     ++QuestionNumber;
     if (QuestionNumber > setup_.Questions) {
         fcLabel_Score->hide();

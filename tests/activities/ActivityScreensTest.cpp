@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <set>
@@ -399,7 +400,11 @@ TEST_F(MissingScreens, BackAfterAnAnswerEndsTheTestWithThePointsSoFar) {
     EXPECT_TRUE(media.Played("jingle.aif"));
     EXPECT_FALSE(s->Image_Spinner->isHidden());
     Click(s->EButton_Back); // a second Back changes nothing
-    TTimer::AdvanceTimers(900);
+    TTimer::AdvanceTimers(800);
+    EXPECT_TRUE(s->fcLabel_EndScore->isHidden());
+    TTimer::AdvanceTimers(300);
+    // The question due a second after the right answer does not come.
+    EXPECT_EQ(s->QuestionNumber, 1);
     EXPECT_EQ(s->fcLabel_EndScore->Caption(), "5");
     EXPECT_FALSE(s->fcLabel_EndScore->isHidden());
     // The spoken score is played when the disc has it.
@@ -449,9 +454,13 @@ TEST_F(MissingScreens, ARealLineThroughTheClipPoolStartsTheClock) {
     ASSERT_TRUE(WaitUntil([&] { return dynamic_cast<TForm_MissingTest*>(main->CurrentScreen()) != nullptr; }));
     auto* s = dynamic_cast<TForm_MissingTest*>(main->CurrentScreen());
     ASSERT_TRUE(WaitUntil([&] { return s->CurrentLine != nullptr; }));
+    QElapsedTimer playing;
+    playing.start();
     const int lineMs = (s->CurrentLine->EndFrame - s->CurrentLine->StartFrame) * 40;
     EXPECT_FALSE(s->ClockStarted);
     ASSERT_TRUE(WaitUntil([&] { return s->ClockStarted; }, lineMs + 5000));
+    // The whole line played before the clock started, not a cut piece of it.
+    EXPECT_GE(playing.elapsed(), lineMs - 300);
     EXPECT_TRUE(s->Timer_LED.Enabled());
     Click(s->EButton_Back);
     ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
