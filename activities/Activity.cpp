@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "activities/ActivityMedia.h"
+#include "activities/LightBar.h"
 #include "app/Main.h"
 #include "components/SkinButton.h"
 #include "content/DebugLog.h"
@@ -169,8 +170,8 @@ void TForm_Activity::PlayWrongSound(bool wait) {
 // ---- practice --------------------------------------------------------------------------
 
 void TForm_Activity::CreatePracticeParts(QPoint lights, QPoint score, QPoint hint) {
-    Image_LightsOn = MakeImage(Panel_Background, {lights, QSize(27, 219)}, skin::LightBar(true));
-    Image_LightsOff = MakeImage(Panel_Background, {lights, QSize(27, 219)}, skin::LightBar(false));
+    Image_LightsOn = MakeImage(Panel_Background, {lights, QSize(27, 219)}, ActivityLightBar(true), true);
+    Image_LightsOff = MakeImage(Panel_Background, {lights, QSize(27, 219)}, ActivityLightBar(false), true);
     fcLabel_Score = new TfcLabel(Panel_Background);
     fcLabel_Score->setGeometry(score.x() - 12, score.y(), 51, 22);
     fcLabel_Score->SetLabelFont(PixelFont("Arial", 16, true));
@@ -190,10 +191,10 @@ void TForm_Activity::CountAttempt(bool right) {
 void TForm_Activity::ShowPercent(int percent) {
     Percent = percent;
     fcLabel_Score->SetCaption(IntToStr(percent));
-    const int steps = percent / 5;
     // The "off" picture covers the bar from the top; 11 pixels per 5 % lit.
-    Image_LightsOff->resize(27, steps >= 20 ? 0 : std::min(219, 223 - 11 * steps));
-    Image_LightsOff->setVisible(steps < 20);
+    const int off = LightsOffHeight(percent);
+    Image_LightsOff->resize(27, off);
+    Image_LightsOff->setVisible(off > 0);
 }
 
 // ---- test ----------------------------------------------------------------------------

@@ -517,3 +517,20 @@ TEST_F(MissingScreens, TheScreenAsALearnerSeesIt) {
     ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
     EXPECT_FALSE(final.isNull());
 }
+
+// The practice screen after a wrong answer, a hint and a right answer: the
+// light bar and the percentage. With TAVOLIN_SHOTS set the picture is written.
+TEST_F(MissingScreens, ThePracticeScreenAsALearnerSeesIt) {
+    Start();
+    TForm_MissingPrac* s = Practice();
+    s->Image1Click(WrongSlot(s));
+    s->EButton_HintClick();
+    s->Image1Click(s->CorrectSlot);
+    s->ShowPercent(65);
+    const QImage img = s->grab().toImage();
+    const QString dir = qEnvironmentVariable("TAVOLIN_SHOTS");
+    if (!dir.isEmpty()) img.save(dir + "/missing-practice.png");
+    // 13 steps of 11 pixels are lit: the "off" picture ends 143 pixels down.
+    EXPECT_EQ(s->Image_LightsOff->geometry().bottom() + 1 - s->Image_LightsOn->y(), 223 - 11 * 13);
+    EXPECT_NE(img.pixel(120, 41 + 219 - 5), img.pixel(120, 41 + 5)); // lit bottom, dark top
+}
