@@ -19,6 +19,7 @@
 #include "app/ContentLocation.h"
 #include "content/DebugLog.h"
 #include "media/Movie.h"
+#include "media/VolumeControl.h"
 #include "menus/HelpOverlay.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -533,4 +534,64 @@ TEST_F(MissingScreens, ThePracticeScreenAsALearnerSeesIt) {
     // 13 steps of 11 pixels are lit: the "off" picture ends 143 pixels down.
     EXPECT_EQ(s->Image_LightsOff->geometry().bottom() + 1 - s->Image_LightsOn->y(), 223 - 11 * 13);
     EXPECT_NE(img.pixel(120, 41 + 219 - 5), img.pixel(120, 41 + 5)); // lit bottom, dark top
+}
+
+TEST_F(MissingScreens, LayoutOfTheTestScreenWithItsVolumeSlider) {
+    Start();
+    TForm_MissingTest* s = Test();
+    EXPECT_EQ(s->Panel_Video->geometry(), QRect(264, 42, 272, 220));
+    EXPECT_EQ(s->fcLabel_Caption->geometry(), QRect(19, 329, 760, 58));
+    EXPECT_EQ(s->EButton_Play->geometry(), QRect(381, 265, 38, 27));
+    EXPECT_EQ(s->EButton_Volume->geometry(), QRect(521, 266, 24, 24));
+    EXPECT_EQ(s->EButton_Back->geometry(), QRect(0, 556, 38, 44));
+    EXPECT_EQ(s->Help->Image_Lifebelt->geometry(), QRect(741, 547, 59, 53));
+    EXPECT_EQ(s->Image_Spinner->geometry(), QRect(48, 68, 188, 185));
+    EXPECT_EQ(s->Panel_Stopwatch->geometry(), QRect(638, 123, 101, 36));
+    EXPECT_EQ(s->Images[1]->geometry(), QRect(0, 400, 196, 54));
+    EXPECT_EQ(s->Images[10]->geometry(), QRect(500, 508, 196, 54));
+    EXPECT_EQ(s->Labels[9]->geometry(), QRect(122, 528, 149, 16));
+    EXPECT_EQ(s->Labels[1]->FontColor(), QColor(237, 225, 225));
+    // The slider opens with the knob at the system volume and sets it live.
+    unsigned written = 70000;
+    s->Volume->ReadVolume = [] { return uint16_t(33135); };
+    s->Volume->WriteVolume = [&](unsigned v) { written = v; };
+    EXPECT_TRUE(s->Volume->Panel_VolScale->isHidden());
+    Click(s->EButton_Volume);
+    EXPECT_FALSE(s->Volume->Panel_VolScale->isHidden());
+    EXPECT_EQ(s->Volume->Panel_VolScale->geometry(), QRect(541, 167, 18, 118));
+    EXPECT_EQ(s->Volume->Image_VolSlide->y(), 45);
+    s->Volume->Image_VolSlideMouseDown(4);
+    s->Volume->Image_VolSlideMouseMove(4 - 45);
+    EXPECT_EQ(written, 65535u);
+    s->Volume->Image_VolSlideMouseUp();
+}
+
+TEST_F(MissingScreens, PracticePlaquesAndTheirColour) {
+    Start();
+    TForm_MissingPrac* s = Practice();
+    EXPECT_EQ(s->Images[1]->geometry(), QRect(1, 400, 196, 54));
+    EXPECT_EQ(s->Labels[1]->FontColor(), QColor(242, 145, 146));
+    EXPECT_EQ(s->Image_LightsOn->geometry(), QRect(107, 41, 27, 219));
+    EXPECT_EQ(s->EButton_Hint->geometry(), QRect(376, 550, 49, 47));
+    // The caption replays the line like the Play button.
+    const int films = media.films;
+    Click(s->fcLabel_Caption);
+    Click(s->EButton_Play);
+    EXPECT_EQ(media.films, films + 2);
+}
+
+TEST_F(MissingScreens, ATimeOutOnTheLastQuestionEndsTheTest) {
+    Start();
+    TForm_MissingTest* s = Test();
+    s->QuestionNumber = 20;
+    s->ShowScore(12);
+    LineEnds(s);
+    TTimer::AdvanceTimers(10000);
+    ASSERT_TRUE(s->SorryShown);
+    Click(s->Panel_Sorry);
+    ASSERT_TRUE(WaitUntil([&] { return s->Finishing; }));
+    EXPECT_EQ(s->fcLabel_Count->Caption(), "1/20"); // the counter keeps the last number it showed
+    EXPECT_EQ(main->Scores[2], 12);
+    TTimer::AdvanceTimers(900);
+    ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
 }
