@@ -90,6 +90,7 @@ TForm_Activity::TForm_Activity(TForm_Main& main, QWidget* parent, const TActivit
     Help = new THelpOverlay(this, THelpVariant::Plain);
     Help->LoadHelp(main_.HelpFolder, setup_.HelpPicture);
     Help->WireBackground(Image_Background);
+    Help->OnBackgroundMove = [this] { HelpToggled = false; };
     Help->OnHelpShown = [this] { HelpShown(); };
     Help->OnHelpHidden = [this] { HelpHidden(); };
 }
@@ -159,12 +160,23 @@ void TForm_Activity::ShowMark(TImage* mark, const QWidget* on) {
     mark->raise();
 }
 
+void TForm_Activity::PlayCueSound(const std::string& path, bool wait) {
+    // A missing cue sound is reported ("Missing sound file ...") but the
+    // question or the end of the test goes on: failing half-way would leave
+    // the learner on a question that takes no answer or a test that cannot end.
+    try {
+        ActivityMedia().PlaySound(path, wait);
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+}
+
 void TForm_Activity::PlayRightSound() {
-    ActivityMedia().PlaySound(main_.ProgramFolder + "\\pc\\common\\right" + IntToStr(Random(3) + 1) + ".aif", true);
+    PlayCueSound(main_.ProgramFolder + "\\pc\\common\\right" + IntToStr(Random(3) + 1) + ".aif", true);
 }
 
 void TForm_Activity::PlayWrongSound(bool wait) {
-    ActivityMedia().PlaySound(main_.ProgramFolder + "\\pc\\common\\wrong" + IntToStr(Random(3) + 1) + ".aif", wait);
+    PlayCueSound(main_.ProgramFolder + "\\pc\\common\\wrong" + IntToStr(Random(3) + 1) + ".aif", wait);
 }
 
 // ---- practice --------------------------------------------------------------------------
@@ -307,7 +319,7 @@ void TForm_Activity::TimeOut() {
     SorryShown = true;
     Panel_Sorry->show();
     Panel_Sorry->raise();
-    ActivityMedia().PlaySound(main_.ProgramFolder + "\\pc\\common\\boo.aif", false);
+    PlayCueSound(main_.ProgramFolder + "\\pc\\common\\boo.aif", false);
     InstallSorryHook();
 }
 
@@ -371,7 +383,7 @@ void TForm_Activity::FinishTest(int slot, int score) {
     ClockArmed = false;
     main_.RecordTestScore(slot, score);
     FinalScore = score;
-    ActivityMedia().PlaySound(main_.ContentRoot + "\\shared\\jingle.aif", false);
+    PlayCueSound(main_.ContentRoot + "\\shared\\jingle.aif", false);
     SpinnerFrame = 0;
     Image_Spinner->SetPicture(SpinnerBitmap.copy(0, 0, kSpinnerW, kSpinnerH));
     Image_Spinner->show();

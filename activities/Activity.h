@@ -117,6 +117,8 @@ public:
     // ---- feedback
     // Centres the tick or cross on the clicked control and shows it.
     void ShowMark(TImage* mark, const QWidget* on);
+    // Right, wrong, boo and jingle: a missing file is reported, the screen goes on.
+    void PlayCueSound(const std::string& path, bool wait);
     void PlayRightSound();
     void PlayWrongSound(bool wait);
 

@@ -18,6 +18,8 @@
 #include "activities/MissingWords.h"
 #include "app/ContentLocation.h"
 #include "content/DebugLog.h"
+#include "content/OurUtils.h"
+#include "platform/Paths.h"
 #include "media/Movie.h"
 #include "media/VolumeControl.h"
 #include "menus/HelpOverlay.h"
@@ -56,6 +58,7 @@ struct FakeMedia : IActivityMedia {
     }
     void StopFilm() override { calls.push_back("stop"); }
     void PlaySound(const std::string& path, bool) override {
+        if (!FileExists(path)) throw EProgramError("Missing sound file " + path);
         const size_t slash = path.find_last_of('\\');
         sounds.push_back(path.substr(slash + 1));
     }
@@ -594,4 +597,17 @@ TEST_F(MissingScreens, ATimeOutOnTheLastQuestionEndsTheTest) {
     EXPECT_EQ(main->Scores[2], 12);
     TTimer::AdvanceTimers(900);
     ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
+}
+
+TEST_F(MissingScreens, AMissingRightSoundIsReportedAndTheTestGoesOn) {
+    Start();
+    for (int n = 1; n <= 3; ++n) QFile::remove(QString::fromStdString(program.File("PC/common/right" + std::to_string(n) + ".aif")));
+    TForm_MissingTest* s = Test();
+    MessageCapture box(TModalResult::Ignore);
+    s->Image1Click(s->CorrectSlot);
+    ASSERT_EQ(box.Messages.size(), 1u);
+    EXPECT_NE(box.Last().find("Missing sound file "), std::string::npos) << box.Last();
+    EXPECT_EQ(s->Score, 5);
+    TTimer::AdvanceTimers(1000);
+    EXPECT_EQ(s->QuestionNumber, 2);
 }
