@@ -264,6 +264,7 @@ bool TForm_Activity::BeginTestQuestion() {
 }
 
 void TForm_Activity::EndTestQuestion() {
+    Timer_LED.SetEnabled(false); // each question's clock starts afresh when its line ends
     ClockArmed = !NoQuestion;
     ClockStarted = false;
     ClockPaused = false;
@@ -281,8 +282,11 @@ bool TForm_Activity::BeginTestAnswer() {
 void TForm_Activity::EndTestAnswer(bool right) {
     Answered = true;
     if (right) {
+        // The clock stays stopped, also when the help picture that paused it goes.
+        ClockPaused = false;
+        PauseStart = 0;
         ShowScore(Score + 5);
-        return; // the clock stays stopped
+        return;
     }
     Timer_LED.SetEnabled(ledWasRunning_); // the clock runs on
     ClockArmed = true;

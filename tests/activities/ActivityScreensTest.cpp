@@ -611,3 +611,19 @@ TEST_F(MissingScreens, AMissingRightSoundIsReportedAndTheTestGoesOn) {
     TTimer::AdvanceTimers(1000);
     EXPECT_EQ(s->QuestionNumber, 2);
 }
+
+TEST_F(MissingScreens, ARightAnswerWhileTheHelpIsUpKeepsTheClockStopped) {
+    Start();
+    TForm_MissingTest* s = Test();
+    LineEnds(s);
+    TTimer::AdvanceTimers(2000);
+    s->Help->ShowHelp();
+    s->Image1Click(s->CorrectSlot);
+    s->Help->BackgroundMouseMove();
+    EXPECT_FALSE(s->Timer_LED.Enabled());
+    TTimer::AdvanceTimers(1000);
+    ASSERT_EQ(s->QuestionNumber, 2);
+    TTimer::AdvanceTimers(20000); // the new line has not ended: no clock, no time-out
+    EXPECT_FALSE(s->SorryShown);
+    EXPECT_EQ(s->TimeLeft, 10000);
+}
