@@ -627,3 +627,14 @@ TEST_F(MissingScreens, ARightAnswerWhileTheHelpIsUpKeepsTheClockStopped) {
     EXPECT_FALSE(s->SorryShown);
     EXPECT_EQ(s->TimeLeft, 10000);
 }
+
+TEST_F(MissingScreens, WhenOneSpeakerHasAllTheLinesTheSpeakerMayRepeat) {
+    Start();
+    TForm_MissingPrac* s = Practice();
+    for (auto& e : main->MovieEntries) e.Speaker = "Hugo";
+    for (int i = 0; i < 3; ++i) {
+        s->NextQuestion();
+        EXPECT_FALSE(s->NoQuestion);
+        EXPECT_EQ(s->CurrentLine->Speaker, "Hugo");
+    }
+}
