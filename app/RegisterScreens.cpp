@@ -1,9 +1,13 @@
 #include "app/RegisterScreens.h"
 
+#include "activities/Missing.h"
+#include "app/ClipPoolLink.h"
 #include "app/CustomStart.h"
+#include "app/Main.h"
 #include "app/MultiMenu.h"
 #include "menus/ActivitiesMenu.h"
 #include "menus/MainMenu.h"
+#include "media/Movie.h"
 #include "menus/StartMenu.h"
 #include "app/ScreenRegistry.h"
 #include "learners/Award.h"
@@ -22,6 +26,24 @@ void RegisterScreens() {
     RegisterScreen(stStudRec, [](TForm_Main& main, QWidget* parent) { return new TForm_StudRec(main, parent); });
     PrintCertificateHook = [](const std::string& name, const std::string& award) { PrintCertificate(name, award); };
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
+    RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
+    RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
+
+    // The menus reach the film clip pool through this link.
+    TClipPoolLink& pool = ClipPoolLink();
+    pool.Exists = [] { return Form_Movie != nullptr; };
+    pool.Create = [](bool visible) {
+        if (Form_Movie || !Form_Main) return;
+        TMovieSettings settings = TMovieSettings::FromMain(*Form_Main);
+        settings.MovieVisible = visible;
+        Form_Movie = new TForm_Movie(settings);
+    };
+    pool.ResetPlayers = [] { if (Form_Movie) Form_Movie->ResetPlayers(); };
+    pool.DetachDisplay = [] { if (Form_Movie) Form_Movie->DetachDisplay(); };
+    pool.Free = [] {
+        delete Form_Movie;
+        Form_Movie = nullptr;
+    };
 }
 
 } // namespace tav

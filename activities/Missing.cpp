@@ -1,0 +1,227 @@
+#include "activities/Missing.h"
+
+#include <QCoreApplication>
+
+#include "activities/ActivityMedia.h"
+#include "activities/MissingWords.h"
+#include "app/Main.h"
+#include "components/ZrButton.h"
+#include "content/DebugLog.h"
+#include "content/OurUtils.h"
+#include "menus/HelpOverlay.h"
+#include "toolkit/ErrorHandler.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/Panel.h"
+#include "toolkit/Skin.h"
+
+namespace tav {
+
+namespace {
+
+struct TChoicePlace {
+    QPoint plaque, label;
+};
+const TChoicePlace kPlaces[TForm_Missing::kChoices + 1] = {
+    {},
+    {{0, 400}, {25, 419}},   {{200, 400}, {223, 417}}, {{401, 400}, {423, 419}}, {{600, 400}, {624, 418}},
+    {{0, 454}, {22, 472}},   {{201, 454}, {223, 473}}, {{401, 453}, {424, 473}}, {{600, 454}, {623, 473}},
+    {{100, 508}, {122, 528}}, {{500, 508}, {524, 528}},
+};
+
+TActivitySetup PracticeSetup() { return {.Test = false, .Slot = 2, .HelpPicture = "\\wphelp.jpg"}; }
+TActivitySetup TestSetup() {
+    return {.Test = true, .Slot = 2, .Questions = 20, .TimeLimitMs = 10000, .HelpPicture = "\\wthelp.jpg"};
+}
+
+} // namespace
+
+const char* const TForm_Missing::kNoLineText = "This film has no line with a word that can be hidden.";
+const char* const TForm_Missing::kFewWordsText = "The word list has too few words to choose from.";
+
+TForm_Missing::TForm_Missing(TForm_Main& main, QWidget* parent, const TActivitySetup& setup)
+    : TForm_Activity(main, parent, setup), Timer_NextQuestion(this, 1000) {
+    fcLabel_Caption->OnClick = [this](TfcLabel*) { RunGuarded([this] { EButton_PlayClick(); }); };
+    const QImage plaque = skin::Plaque(setup.Test);
+    const QColor ink = setup.Test ? QColor(237, 225, 225) : QColor(242, 145, 146);
+    for (int k = 1; k <= kChoices; ++k) {
+        QPoint at = kPlaces[k].plaque;
+        if (k == 1 && !setup.Test) at.setX(1);
+        Images[k] = new TImage(Panel_Background);
+        Images[k]->setGeometry(QRect(at, QSize(196, 54)));
+        Images[k]->SetPicture(plaque);
+        Images[k]->SetTransparent(true);
+        Images[k]->Tag = k;
+        Images[k]->OnClick = [this, k](TImage*) { RunGuarded([this, k] { Image1Click(k); }); };
+        Labels[k] = new TfcLabel(Panel_Background);
+        Labels[k]->setGeometry(QRect(kPlaces[k].label, QSize(149, 16)));
+        Labels[k]->SetLabelFont(PixelFont("Arial", 13, true));
+        Labels[k]->SetFontColor(ink);
+        Labels[k]->SetAlignment(Qt::AlignCenter);
+        Labels[k]->SetEffects({.ShadowOffset = 1, .ShadowColor = Qt::black});
+        Labels[k]->Tag = k;
+        Labels[k]->OnClick = [this, k](TfcLabel*) { RunGuarded([this, k] { Image1Click(k); }); };
+        Labels[k]->SetCaption("");
+    }
+    WordList = LoadWordList(main.TargetFolder + "\\words.txt", main);
+    LastSpeaker.clear();
+    Timer_NextQuestion.OnTimer = [this] { Timer_NextQuestionTimer(); };
+}
+
+TForm_Missing::~TForm_Missing() { Timer_NextQuestion.SetEnabled(false); }
+
+void TForm_Missing::StartActivity() {
+    TForm_Activity::StartActivity();
+    NextQuestion();
+}
+
+void TForm_Missing::ShowChoice(int slot, bool visible) {
+    Images[slot]->setVisible(visible);
+    Labels[slot]->setVisible(visible);
+}
+
+void TForm_Missing::HideChoices() {
+    for (int k = 1; k <= kChoices; ++k) ShowChoice(k, false);
+}
+
+void TForm_Missing::NextQuestion() {
+    ActivityMedia().CloseSounds();
+    Randomize();
+    NoQuestion = false;
+    RightAnswerShown = false;
+    Image_Tick->hide();
+    Image_Cross->hide();
+
+    // The lines that suit: meant for activities, with a word to hide, and
+    // not by the speaker of the previous question. Choosing among them is
+    // the same uniform draw as drawing any activity line and refusing the
+    // unsuitable ones, but it always ends.
+    std::vector<const TMovieEntry*> suitable, sameSpeaker;
+    for (const TMovieEntry& e : Main().MovieEntries) {
+        if (!e.ForActivities || GapCandidates(e.LineText).empty()) continue;
+        (e.Speaker == LastSpeaker && !LastSpeaker.empty() ? sameSpeaker : suitable).push_back(&e);
+    }
+    if (suitable.empty() && !sameSpeaker.empty()) {
+        // Only one speaker has usable lines: repeating the speaker is better
+        // than no question at all.
+        DebugLog("Missing word: only lines of " + LastSpeaker + " remain");
+        suitable = sameSpeaker;
+    }
+    if (suitable.empty()) {
+        HideChoices();
+        ShowNoQuestion(kNoLineText);
+        return;
+    }
+    const TMovieEntry* line = suitable[size_t(Random(int(suitable.size())))];
+    std::string gapped = line->LineText;
+    const std::string word = MakeGap(gapped, Random);
+    const std::vector<std::string> wrong = DrawWrongChoices(WordList, word, kChoices - 1, Random);
+    if (wrong.empty()) {
+        HideChoices();
+        ShowNoQuestion(kFewWordsText);
+        return;
+    }
+    CurrentLine = line;
+    HiddenWord = word;
+    GappedLine = gapped;
+    LastSpeaker = line->Speaker;
+    CorrectSlot = Random(kChoices) + 1;
+    if (Main().Cheat) DebugLog("Missing word: " + word + " (choice " + IntToStr(CorrectSlot) + ")");
+    fcLabel_Caption->SetCaption(gapped);
+
+    size_t next = 0;
+    for (int s = 1; s <= kChoices; ++s) {
+        Labels[s]->SetCaption(s == CorrectSlot ? word : wrong[next++]);
+        ShowChoice(s, true);
+    }
+    repaint();
+    QCoreApplication::processEvents();
+    PlayLine(true, false);
+}
+
+bool TForm_Missing::AnswerFeedback(int tag) {
+    ActivityMedia().StopFilm();
+    if (tag == CorrectSlot) {
+        LastAnswerRight = true;
+        RightAnswerShown = true; // no second answer to this question
+        ShowMark(Image_Tick, Images[tag]);
+        Labels[tag]->raise(); // the word stays readable over the mark
+        fcLabel_Caption->SetCaption(CurrentLine ? CurrentLine->LineText : GappedLine);
+        for (int k = 1; k <= kChoices; ++k)
+            if (k != tag) ShowChoice(k, false);
+        repaint();
+        PlayRightSound();
+        return true;
+    }
+    LastAnswerRight = false;
+    ShowMark(Image_Cross, Images[tag]);
+    Labels[tag]->raise();
+    repaint();
+    PlayWrongSound(true);
+    Image_Cross->hide();
+    ShowChoice(tag, false);
+    return false;
+}
+
+void TForm_Missing::Image1Click(int tag) {
+    // The family alone has no pattern; the practice and test screens count.
+    if (!AcceptsAnswers()) return;
+    AnswerFeedback(tag);
+}
+
+void TForm_Missing::Timer_NextQuestionTimer() {
+    Timer_NextQuestion.SetEnabled(false);
+    Image_Tick->hide();
+    NextQuestion();
+}
+
+// ---- practice ----------------------------------------------------------------------------
+
+TForm_MissingPrac::TForm_MissingPrac(TForm_Main& main, QWidget* parent)
+    : TForm_Missing(main, parent, PracticeSetup()) {
+    CreatePracticeParts({107, 41}, {107, 260}, {376, 550});
+    EButton_Hint->OnClick = [this](TCustomZrImageStrip*) { RunGuarded([this] { EButton_HintClick(); }); };
+    Help->RaiseAll();
+}
+
+void TForm_MissingPrac::Image1Click(int tag) {
+    if (!AcceptsAnswers() || !Images[tag]->isVisibleTo(this)) return;
+    const bool right = AnswerFeedback(tag);
+    CountAttempt(right);
+    if (right) Timer_NextQuestion.SetEnabled(true);
+}
+
+void TForm_MissingPrac::EButton_HintClick() {
+    if (!AcceptsAnswers()) return;
+    std::vector<int> open;
+    for (int k = 1; k <= kChoices; ++k)
+        if (k != CorrectSlot && !Labels[k]->isHidden()) open.push_back(k);
+    if (open.empty()) return;
+    PlayWrongSound(false);
+    ShowChoice(open[size_t(Random(int(open.size())))], false);
+    ++Attempts; // a hint counts as a wrong attempt
+    ShowPercent(RightAnswers * 100 / Attempts);
+}
+
+// ---- test ----------------------------------------------------------------------------------
+
+TForm_MissingTest::TForm_MissingTest(TForm_Main& main, QWidget* parent) : TForm_Missing(main, parent, TestSetup()) {
+    CreateTestParts({104, 129}, {107, 185}, {638, 123});
+    Help->RaiseAll();
+}
+
+void TForm_MissingTest::NextQuestion() {
+    if (!BeginTestQuestion()) return;
+    TForm_Missing::NextQuestion();
+    EndTestQuestion();
+}
+
+void TForm_MissingTest::Image1Click(int tag) {
+    if (!Images[tag]->isVisibleTo(this)) return;
+    if (!BeginTestAnswer()) return;
+    const bool right = AnswerFeedback(tag);
+    EndTestAnswer(right);
+    if (right) Timer_NextQuestion.SetEnabled(true);
+}
+
+} // namespace tav

@@ -1,0 +1,73 @@
+#include "activities/MissingWords.h"
+
+#include "content/KeyFiles.h"
+#include "content/OurUtils.h"
+#include "content/TargetIndex.h"
+#include "content/Text1252.h"
+
+namespace tav {
+
+const std::string kGapMark(6, '\xD7');
+
+bool IsGapSeparator(unsigned char c) { return c >= 32 && c <= 63 && c != '\''; }
+
+std::vector<TGapCandidate> GapCandidates(const std::string& line) {
+    std::vector<TGapCandidate> found;
+    std::string word;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (!IsGapSeparator(c)) {
+            if (word.size() < 255) word += line[i];
+            continue;
+        }
+        if (word.size() >= 4) found.push_back({word, static_cast<int>(i) + 1});
+        word.clear();
+    }
+    return found;
+}
+
+std::string MakeGap(std::string& line, const std::function<int(int)>& random) {
+    const std::vector<TGapCandidate> candidates = GapCandidates(line);
+    if (candidates.empty()) return {};
+    const TGapCandidate& chosen = candidates[static_cast<size_t>(random(static_cast<int>(candidates.size())))];
+    const size_t first = static_cast<size_t>(chosen.SeparatorPos) - chosen.Word.size(); // 1-based start
+    line = line.substr(0, first - 1) + kGapMark + line.substr(static_cast<size_t>(chosen.SeparatorPos) - 1);
+    return LowerCase1252(chosen.Word);
+}
+
+std::vector<std::string> LoadWordList(const std::string& fileName, const TTargetIndex& filter) {
+    std::vector<std::string> words;
+    for (const std::string& raw : ReadTextLines(fileName)) {
+        std::string rest = MacToAnsi(raw);
+        while (true) {
+            const size_t bar = rest.find('|');
+            const std::string field = Trim(rest.substr(0, bar));
+            if (field.empty()) break;
+            if (!filter.IsFilteredText(field)) words.push_back(field);
+            if (bar == std::string::npos) break;
+            rest.erase(0, bar + 1);
+        }
+    }
+    return words;
+}
+
+std::vector<std::string> DrawWrongChoices(const std::vector<std::string>& wordList, const std::string& hidden,
+                                          int count, const std::function<int(int)>& random) {
+    // The entries that may be drawn at all; drawing from them directly gives
+    // the same uniform choice as drawing from the whole list and refusing,
+    // but always ends.
+    std::vector<size_t> open;
+    const std::string hiddenLower = LowerCase1252(hidden);
+    for (size_t k = 0; k < wordList.size(); ++k)
+        if (LowerCase1252(wordList[k]) != hiddenLower) open.push_back(k);
+    if (static_cast<int>(open.size()) < count) return {};
+    std::vector<std::string> chosen;
+    for (int i = 0; i < count; ++i) {
+        const size_t pick = static_cast<size_t>(random(static_cast<int>(open.size())));
+        chosen.push_back(LowerCase1252(wordList[open[pick]]));
+        open.erase(open.begin() + static_cast<std::ptrdiff_t>(pick));
+    }
+    return chosen;
+}
+
+} // namespace tav

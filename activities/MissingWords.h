@@ -1,0 +1,48 @@
+#pragma once
+// The text side of the missing-word activity: the word list that supplies
+// the wrong choices, the gap that hides one word of a film line, and the
+// drawing of the wrong choices. No screen here, so all of it is tested alone.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+class TTargetIndex;
+
+// Six multiplication signs (Windows-1252 code 215), whatever the word's length.
+extern const std::string kGapMark;
+
+// The characters that end a word when gaps are made: codes 32..63 except the
+// apostrophe. Letters, the apostrophe, control codes and codes from 64 up
+// belong to words.
+bool IsGapSeparator(unsigned char c);
+
+// A word that may be hidden: its text as written and the 1-based position
+// of the separator that follows it.
+struct TGapCandidate {
+    std::string Word;
+    int SeparatorPos = 0;
+};
+
+// Words of 4 or more characters followed by a separator, in line order.
+// A word that ends the line is never one.
+std::vector<TGapCandidate> GapCandidates(const std::string& line);
+
+// Hides one candidate, chosen with random(n) (0 .. n-1), behind kGapMark.
+// Returns the hidden word in lower case, or empty (line unchanged) when the
+// line has no candidate.
+std::string MakeGap(std::string& line, const std::function<int(int)>& random);
+
+// words.txt: Mac text, fields separated by "|", each trimmed; a line ends at
+// its first empty field; fields the target's filter catches are skipped.
+// A missing file raises the reader's error.
+std::vector<std::string> LoadWordList(const std::string& fileName, const TTargetIndex& filter);
+
+// Nine wrong choices for a hidden word: distinct list indexes whose words
+// differ (ignoring case) from the word, each lower-cased. Empty when the list
+// has fewer than nine such entries.
+std::vector<std::string> DrawWrongChoices(const std::vector<std::string>& wordList, const std::string& hidden,
+                                          int count, const std::function<int(int)>& random);
+
+} // namespace tav
