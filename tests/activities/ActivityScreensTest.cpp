@@ -36,14 +36,6 @@ using namespace tavtest;
 
 namespace {
 
-void CopyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& e : QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (e.isDir()) CopyFolder(e.absoluteFilePath(), to + "/" + e.fileName());
-        else QFile::copy(e.absoluteFilePath(), to + "/" + e.fileName());
-    }
-}
-
 struct FakeMedia : IActivityMedia {
     std::vector<std::string> calls;
     std::vector<std::string> sounds;
@@ -76,13 +68,9 @@ protected:
     std::string disc;
 
     void SetUp() override {
-        const char* fixture = std::getenv("TAVOLIN_FIXTURE_DISC");
-        if (!fixture || !QDir(fixture).exists()) GTEST_SKIP() << "the fixture disc was not generated";
-        disc = fixture;
+        disc = UseFixtureDisc(program.Path());
+        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
-        CopyFolder(QString::fromStdString(disc + "/PC"), QString::fromStdString(program.File("PC")));
-        SetContentAsker([this] { return disc; });
-        TForm_Main::LanguageFromSystem = [] { return 2; };
         ScreenLog.clear();
         RegisterProbeScreens();
         RegisterScreen(stMissingPrac, [](TForm_Main& m, QWidget* p) { return new TForm_MissingPrac(m, p); });

@@ -1,7 +1,11 @@
 #include "AppFixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 
+#include <cstdlib>
+
+#include "app/ContentLocation.h"
 #include "app/ScreenRegistry.h"
 #include "content/OurUtils.h"
 
@@ -50,6 +54,26 @@ void MakeProgramFolder(const std::string& dir, const ProgramFolderOptions& optio
         WriteFile(dir + "/Target.txt",
                   "MultiMenu|back.jpg\r\nTarget1|fr.jpg|100,200|French|\r\nSourceHelpLangs|2,5\r\n");
     if (!options.config.empty()) WriteFile(dir + "/sconfig.txt", options.config);
+}
+
+void CopyFolder(const std::string& from, const std::string& to) {
+    const QString target = QString::fromStdString(to);
+    QDir().mkpath(target);
+    for (const QFileInfo& e : QDir(QString::fromStdString(from)).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        const std::string dest = to + "/" + e.fileName().toStdString();
+        if (e.isDir()) CopyFolder(e.absoluteFilePath().toStdString(), dest);
+        else QFile::copy(e.absoluteFilePath(), QString::fromStdString(dest));
+    }
+}
+
+std::string UseFixtureDisc(const std::string& programFolder) {
+    const char* fixture = std::getenv("TAVOLIN_FIXTURE_DISC");
+    if (!fixture || !QDir(fixture).exists()) return {};
+    const std::string disc = fixture;
+    CopyFolder(disc + "/PC", programFolder + "/PC");
+    SetContentAsker([disc] { return disc; });
+    TForm_Main::LanguageFromSystem = [] { return 2; };
+    return disc;
 }
 
 bool FakeLink::Connect() { Calls->push_back("Connect"); return ConnectResult; }

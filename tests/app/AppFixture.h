@@ -48,6 +48,15 @@ struct ProgramFolderOptions {
 // A program folder that is also the content root.
 void MakeProgramFolder(const std::string& dir, const ProgramFolderOptions& options);
 
+// Copies a folder tree.
+void CopyFolder(const std::string& from, const std::string& to);
+
+// Sets a test's program folder up for the generated fixture disc: its PC
+// media are copied into the program folder, the disc search answers with the
+// disc, and the system language is English. Returns the disc's root, or ""
+// when the fixture disc was not generated.
+std::string UseFixtureDisc(const std::string& programFolder);
+
 class FakeLink : public tav::IClassroomLink {
 public:
     std::vector<std::string>* Calls; // shared with the test after the main window takes ownership

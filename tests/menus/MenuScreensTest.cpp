@@ -25,15 +25,6 @@ using namespace tavtest;
 
 namespace {
 
-void CopyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    QDir src(from);
-    for (const QFileInfo& e : src.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (e.isDir()) CopyFolder(e.absoluteFilePath(), to + "/" + e.fileName());
-        else QFile::copy(e.absoluteFilePath(), to + "/" + e.fileName());
-    }
-}
-
 // A fake clip pool that records what the menus ask of it.
 struct FakePool {
     bool exists = false;
@@ -57,15 +48,11 @@ protected:
     std::string disc;
 
     void SetUp() override {
-        const char* fixture = std::getenv("TAVOLIN_FIXTURE_DISC");
-        if (!fixture || !QDir(fixture).exists()) GTEST_SKIP() << "the fixture disc was not generated";
-        disc = fixture;
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
         // The program folder holds the PC media and the configuration; the
         // content comes from the fixture disc.
-        CopyFolder(QString::fromStdString(disc + "/PC"), QString::fromStdString(program.File("PC")));
-        SetContentAsker([this] { return disc; });
-        TForm_Main::LanguageFromSystem = [] { return 2; };
+        disc = UseFixtureDisc(program.Path());
+        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
         ScreenLog.clear();
         RegisterProbeScreens();
         RegisterScreen(stStartMenu, [](TForm_Main& m, QWidget* p) { return new TForm_StartMenu(m, p); });
