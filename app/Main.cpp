@@ -120,7 +120,12 @@ void TForm_Main::FormCreate(const std::vector<std::string>& args) {
 void TForm_Main::ShowInitialWindow() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screenWidth = screen ? screen->size().width() : 800;
-    if (Force800) showFullScreen();
+    if (Force800) {
+        // Cover the screen even where no window manager honours full-screen
+        // requests (a bare X server, a kiosk session).
+        if (screen) setGeometry(screen->geometry());
+        showFullScreen();
+    }
     else if (screenWidth <= 800) show();
     else showMaximized();
 }
