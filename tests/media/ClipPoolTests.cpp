@@ -89,6 +89,20 @@ TEST_F(ClipPool, JoinsThePartsIntoOneTimeline) {
     EXPECT_EQ(pool->PartPlayers[4], nullptr);
 }
 
+TEST_F(ClipPool, MovieVisibleShowsTheParkedParts) {
+    TMovieSettings s = Settings(false);
+    s.MovieVisible = true;
+    pool = std::make_unique<TForm_Movie>(s);
+    EXPECT_TRUE(pool->isVisible());
+    EXPECT_EQ(pool->size(), QSize(215, 160));
+    EXPECT_EQ(pool->PartPanels[5]->geometry(), QRect(6, 46, 44, 36));
+    EXPECT_EQ(pool->PartPanels[8]->objectName(), "Panel8");
+    // Each open part shows its picture in its own panel, scaled to it.
+    ASSERT_NE(pool->PartPlayers[2]->Panel(), nullptr);
+    EXPECT_EQ(pool->PartPlayers[2]->Panel()->parentWidget(), pool->PartPanels[2]);
+    EXPECT_EQ(pool->PartPlayers[2]->Panel()->geometry(), QRect(0, 0, 44, 36));
+}
+
 TEST_F(ClipPool, AllPartsStayOpenWithoutMovieSingle) {
     Make(false);
     EXPECT_EQ(OpenParts(), 3);
@@ -443,6 +457,36 @@ TEST_F(ClipPool, ResetRecreatesEveryPlayer) {
     EXPECT_FALSE(pool->Label_Reset->isVisible());
     EXPECT_EQ(pool->Label_Reset->text(), "Resetting!");
     EXPECT_EQ(pool->PrepareSound(s[0]), pool->SoundPlayers[2].get());
+}
+
+TEST_F(ClipPool, ResetWhileAttachedSelectsThePartAgain) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    pool->SeekFilm(Start(2) + 5);
+    pool->ResetPlayers();
+    EXPECT_EQ(OpenParts(), 0);
+    EXPECT_EQ(pool->GetFilmPosition(), Start(2)) << "a closed part player stands at its part's start";
+    pool->SeekFilm(Start(2) + 9);
+    EXPECT_EQ(Shown(), Start(2) + 9);
+    pool->PlayFilm(Start(2) + 12, Start(2) + 14, false, &sink, false);
+    WaitNotes(sink, 1);
+    EXPECT_EQ(sink.Notes.back().Outcome, MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(Shown(), Start(2) + 14);
+}
+
+TEST_F(ClipPool, GlobalPoolFromTheMainWindowSettings) {
+    ASSERT_EQ(Form_Movie, nullptr);
+    // Without a main window there are no film parts: an empty pool.
+    TForm_Movie* created = CreateFormMovie();
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(CreateFormMovie(), created) << "created once";
+    EXPECT_EQ(created->PartCount, 0);
+    created->AttachDisplay(&panel, false);
+    created->PlayFilm(0, 10, false, &sink, false);
+    created->SeekFilm(5);
+    EXPECT_EQ(created->CurrentPart, 0);
+    FreeFormMovie();
+    EXPECT_EQ(Form_Movie, nullptr);
 }
 
 // ---- full screen ----------------------------------------------------------------------
