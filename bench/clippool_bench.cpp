@@ -61,6 +61,7 @@ struct TStats {
 
 struct TRange {
     int From, To;
+    int LastFrame; // the picture holding the end: the part's last one when cut at its end
 };
 
 // Plays one range with play(), measures the first frame and the completion.
@@ -79,7 +80,7 @@ bool Measure(TVideoPanel& panel, tavtest::TNotifySink& sink, const TRange& r, co
     first.Add(firstShown - t0);
     double endShown = -1;
     if (!Await([&] {
-            if (endShown < 0 && FrameNumberOf(panel.Frame()) == r.To) endShown = NowMs();
+            if (endShown < 0 && FrameNumberOf(panel.Frame()) >= r.LastFrame) endShown = NowMs();
             return !sink.Notes.empty();
         }))
         return false;
@@ -124,10 +125,14 @@ int main(int argc, char** argv) {
     for (int i = 0; i < ranges; ++i) {
         const int length = std::uniform_int_distribution<int>(38, 150)(rng);
         const int from = std::uniform_int_distribution<int>(0, pool->FilmLength - length - 1)(rng);
-        TRange r{from, from + length};
-        // A range is cut at the end of its part; the completion comes there.
+        TRange r{from, from + length, from + length};
+        // A range is cut at the end of its part; the completion comes there,
+        // after the part's last picture (which may start just before the end).
         const int k = pool->PartOf(from);
-        r.To = std::min(r.To, pool->PartStart[k + 1]);
+        if (r.To >= pool->PartStart[k + 1]) {
+            r.To = pool->PartStart[k + 1];
+            r.LastFrame = r.To - 1;
+        }
         list.push_back(r);
     }
 
