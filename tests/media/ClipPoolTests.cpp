@@ -435,6 +435,10 @@ TEST_F(ClipPool, PlaySoundReportsToTheCallerAndStopsAndCloses) {
     ASSERT_EQ(sink.Notes.size(), 1u);
     EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(sink.Notes[0].Device, pool->SoundPlayers[2]->DeviceID);
+    // A waiting play returns when the sound has ended.
+    pool->PlaySound(s[0], true, nullptr);
+    EXPECT_FALSE(pool->SoundPlayers[2]->IsPlaying());
+    EXPECT_EQ(pool->SoundPlayers[2]->GetPosition(), pool->SoundPlayers[2]->GetLength());
     pool->PlaySound(s[1], false, nullptr);
     EXPECT_TRUE(pool->SoundPlayers[3]->IsPlaying());
     pool->StopSounds();
