@@ -250,6 +250,24 @@ TEST_F(ClipPool, RunsOnIntoTheNextPartsWithoutReporting) {
     EXPECT_EQ(pool->GetFilmPosition(), pool->FilmLength);
 }
 
+TEST_F(ClipPool, RunOnOpensTheNextPartAtTheSeamWhenNotReadyYet) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    pool->SeekFilm(Start(2) - 2); // the seam comes before the part could be opened ahead
+    pool->PlayFilm(-1, -1, false, &sink, false);
+    EXPECT_FALSE(pool->NextPartReady());
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return pool->CurrentPart == 2 && Shown() >= Start(2) + 5; }, 8000));
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(OpenParts(), 1);
+    // Part 3 is opened ahead while part 2 plays, outside PartPlayers.
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return pool->NextPartReady(); }, 3000));
+    EXPECT_FALSE(pool->PartPlayers[3]->IsOpen);
+    // A bounded play elsewhere drops it again.
+    pool->PlayFilm(10, 12, true, nullptr, false);
+    EXPECT_FALSE(pool->NextPartReady());
+    EXPECT_TRUE(sink.Notes.empty() || sink.Notes.back().Outcome != MCI_NOTIFY_SUCCESSFUL);
+}
+
 TEST_F(ClipPool, RunOnWithAllPartsOpen) {
     Make(false);
     pool->AttachDisplay(&panel, false);
