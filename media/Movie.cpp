@@ -233,6 +233,8 @@ void TForm_Movie::SelectPart(int k, QWidget* panel, int offset) {
                 OpenPart(*PartPlayers[k], k);
             }
         }
+    } else if (!PartPlayers[k]->IsOpen) {
+        OpenPart(*PartPlayers[k], k); // all parts are meant to be open here
     }
     TMCIPlayer& player = *PartPlayers[k];
     if (offset >= 0) {
