@@ -572,3 +572,22 @@ TEST_F(ClipPool, AltKeyAlsoLeavesFullScreenAndDetachTakesTheHookAway) {
     EXPECT_FALSE(pool->Blanker()->isVisible());
     EXPECT_FALSE(TAppEvents::Instance().Hook());
 }
+
+TEST_F(ClipPool, EndOfTheFilmInFullScreenHidesTheBackdropButKeepsTheHook) {
+    Make();
+    TAppEvents::Instance().Install();
+    TAppEvents::Instance().SetHook(nullptr);
+    pool->AttachDisplay(&panel, false);
+    panel.show();
+    pool->PlayFilm(pool->FilmLength - 8, -1, false, &sink, true);
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return !Playing(); }, 5000));
+    tavtest::Pump(100);
+    EXPECT_FALSE(pool->Blanker()->isVisible());
+    EXPECT_TRUE(pool->FullScreenHookInstalled()) << "until the next click or Alt key";
+    EXPECT_TRUE(sink.Notes.empty());
+    QTest::mouseClick(&panel, Qt::LeftButton);
+    EXPECT_FALSE(pool->FullScreenHookInstalled());
+    tavtest::Pump(150);
+    EXPECT_GE(Shown(), pool->FilmLength - 2) << "the last picture stands in the window";
+    EXPECT_TRUE(sink.Notes.empty());
+}
