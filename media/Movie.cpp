@@ -21,6 +21,24 @@ namespace tav {
 
 TForm_Movie* Form_Movie = nullptr;
 
+TForm_Movie* CreateFormMovie() {
+    if (!Form_Movie) {
+        Form_Movie = new TForm_Movie();
+        // Whatever is still open is closed before the application goes.
+        static bool connected = false;
+        if (!connected && QCoreApplication::instance()) {
+            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { FreeFormMovie(); });
+            connected = true;
+        }
+    }
+    return Form_Movie;
+}
+
+void FreeFormMovie() {
+    delete Form_Movie; // the destructor clears Form_Movie
+    Form_Movie = nullptr;
+}
+
 namespace {
 
 constexpr int kMaxParts = 8;
@@ -71,7 +89,7 @@ TMovieSettings TMovieSettings::FromMain(TForm_Main& main) {
     s.MovieSingle = main.MovieSingle;
     s.MovieVisible = main.MovieVisible;
     s.MainWindow = &main;
-    s.AppHook = [m = &main](QObject* r, QEvent* e) { return m->AppMessageHook(r, e); };
+    s.AppHook = [m = QPointer<TForm_Main>(&main)](QObject* r, QEvent* e) { return m && m->AppMessageHook(r, e); };
     return s;
 }
 
@@ -215,6 +233,8 @@ void TForm_Movie::SelectPart(int k, QWidget* panel, int offset) {
                 OpenPart(*PartPlayers[k], k);
             }
         }
+    } else if (!PartPlayers[k]->IsOpen) {
+        OpenPart(*PartPlayers[k], k); // all parts are meant to be open here
     }
     TMCIPlayer& player = *PartPlayers[k];
     if (offset >= 0) {
@@ -299,11 +319,13 @@ void TForm_Movie::SeekFilm(int position) {
     int offset = 0;
     const int k = PartOf(position, &offset);
     offset = ClampOffset(k, offset);
-    if (k != CurrentPart) {
+    // A part whose player was closed or parked by a reset is selected again.
+    if (k != CurrentPart || !PartPlayers[k]->IsOpen) {
         ParkPart(CurrentPart);
         CurrentPart = k;
         SelectPart(k, ShownPanel(), offset); // seeks as it selects
     } else {
+        if (!ShowsIn(*PartPlayers[k], ShownPanel())) ShowIn(*PartPlayers[k], ShownPanel());
         PartPlayers[k]->Seek(offset);
     }
 }
@@ -446,7 +468,7 @@ void TForm_Movie::LeaveFullScreenQuietly() {
 
 void TForm_Movie::LeaveFullScreen() {
     LeaveFullScreenQuietly();
-    if (settings_.MainWindow) {
+    if (settings_.MainWindow) { // gone if the main window closed meanwhile
         settings_.MainWindow->show();
         settings_.MainWindow->repaint();
     }

@@ -30,7 +30,7 @@ struct TMovieSettings {
     bool NtMode = false;      // ".wav" files go to a player of their own
     bool MovieSingle = true;  // only the shown part's player stays open
     bool MovieVisible = false;
-    QWidget* MainWindow = nullptr; // shown again when full-screen play ends
+    QPointer<QWidget> MainWindow; // shown again when full-screen play ends
     // The application hook that sees every message first during full-screen
     // play; empty: the hook installed when full screen began.
     TAppMessageHook AppHook;
@@ -150,5 +150,11 @@ private:
 // The program's one clip pool: created by the main menu the first time it is
 // shown, freed when the start menu goes back to the multi menu.
 extern TForm_Movie* Form_Movie;
+
+// Creates Form_Movie from the main window's settings when there is none yet
+// (the main menu, each time it is shown) and returns it.
+TForm_Movie* CreateFormMovie();
+// Frees Form_Movie (the start menu going back to the multi menu).
+void FreeFormMovie();
 
 } // namespace tav

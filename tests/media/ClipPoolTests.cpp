@@ -89,6 +89,20 @@ TEST_F(ClipPool, JoinsThePartsIntoOneTimeline) {
     EXPECT_EQ(pool->PartPlayers[4], nullptr);
 }
 
+TEST_F(ClipPool, MovieVisibleShowsTheParkedParts) {
+    TMovieSettings s = Settings(false);
+    s.MovieVisible = true;
+    pool = std::make_unique<TForm_Movie>(s);
+    EXPECT_TRUE(pool->isVisible());
+    EXPECT_EQ(pool->size(), QSize(215, 160));
+    EXPECT_EQ(pool->PartPanels[5]->geometry(), QRect(6, 46, 44, 36));
+    EXPECT_EQ(pool->PartPanels[8]->objectName(), "Panel8");
+    // Each open part shows its picture in its own panel, scaled to it.
+    ASSERT_NE(pool->PartPlayers[2]->Panel(), nullptr);
+    EXPECT_EQ(pool->PartPlayers[2]->Panel()->parentWidget(), pool->PartPanels[2]);
+    EXPECT_EQ(pool->PartPlayers[2]->Panel()->geometry(), QRect(0, 0, 44, 36));
+}
+
 TEST_F(ClipPool, AllPartsStayOpenWithoutMovieSingle) {
     Make(false);
     EXPECT_EQ(OpenParts(), 3);
@@ -234,6 +248,24 @@ TEST_F(ClipPool, RunsOnIntoTheNextPartsWithoutReporting) {
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](int n) { return n >= Start(3) - 3 && n < Start(3); }));
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](int n) { return n >= Start(3) && n <= Start(3) + 3; }));
     EXPECT_EQ(pool->GetFilmPosition(), pool->FilmLength);
+}
+
+TEST_F(ClipPool, RunOnOpensTheNextPartAtTheSeamWhenNotReadyYet) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    pool->SeekFilm(Start(2) - 2); // the seam comes before the part could be opened ahead
+    pool->PlayFilm(-1, -1, false, &sink, false);
+    EXPECT_FALSE(pool->NextPartReady());
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return pool->CurrentPart == 2 && Shown() >= Start(2) + 5; }, 8000));
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(OpenParts(), 1);
+    // Part 3 is opened ahead while part 2 plays, outside PartPlayers.
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return pool->NextPartReady(); }, 3000));
+    EXPECT_FALSE(pool->PartPlayers[3]->IsOpen);
+    // A bounded play elsewhere drops it again.
+    pool->PlayFilm(10, 12, true, nullptr, false);
+    EXPECT_FALSE(pool->NextPartReady());
+    EXPECT_TRUE(sink.Notes.empty() || sink.Notes.back().Outcome != MCI_NOTIFY_SUCCESSFUL);
 }
 
 TEST_F(ClipPool, RunOnWithAllPartsOpen) {
@@ -421,6 +453,10 @@ TEST_F(ClipPool, PlaySoundReportsToTheCallerAndStopsAndCloses) {
     ASSERT_EQ(sink.Notes.size(), 1u);
     EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(sink.Notes[0].Device, pool->SoundPlayers[2]->DeviceID);
+    // A waiting play returns when the sound has ended.
+    pool->PlaySound(s[0], true, nullptr);
+    EXPECT_FALSE(pool->SoundPlayers[2]->IsPlaying());
+    EXPECT_EQ(pool->SoundPlayers[2]->GetPosition(), pool->SoundPlayers[2]->GetLength());
     pool->PlaySound(s[1], false, nullptr);
     EXPECT_TRUE(pool->SoundPlayers[3]->IsPlaying());
     pool->StopSounds();
@@ -443,6 +479,36 @@ TEST_F(ClipPool, ResetRecreatesEveryPlayer) {
     EXPECT_FALSE(pool->Label_Reset->isVisible());
     EXPECT_EQ(pool->Label_Reset->text(), "Resetting!");
     EXPECT_EQ(pool->PrepareSound(s[0]), pool->SoundPlayers[2].get());
+}
+
+TEST_F(ClipPool, ResetWhileAttachedSelectsThePartAgain) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    pool->SeekFilm(Start(2) + 5);
+    pool->ResetPlayers();
+    EXPECT_EQ(OpenParts(), 0);
+    EXPECT_EQ(pool->GetFilmPosition(), Start(2)) << "a closed part player stands at its part's start";
+    pool->SeekFilm(Start(2) + 9);
+    EXPECT_EQ(Shown(), Start(2) + 9);
+    pool->PlayFilm(Start(2) + 12, Start(2) + 14, false, &sink, false);
+    WaitNotes(sink, 1);
+    EXPECT_EQ(sink.Notes.back().Outcome, MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(Shown(), Start(2) + 14);
+}
+
+TEST_F(ClipPool, GlobalPoolFromTheMainWindowSettings) {
+    ASSERT_EQ(Form_Movie, nullptr);
+    // Without a main window there are no film parts: an empty pool.
+    TForm_Movie* created = CreateFormMovie();
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(CreateFormMovie(), created) << "created once";
+    EXPECT_EQ(created->PartCount, 0);
+    created->AttachDisplay(&panel, false);
+    created->PlayFilm(0, 10, false, &sink, false);
+    created->SeekFilm(5);
+    EXPECT_EQ(created->CurrentPart, 0);
+    FreeFormMovie();
+    EXPECT_EQ(Form_Movie, nullptr);
 }
 
 // ---- full screen ----------------------------------------------------------------------
@@ -505,4 +571,23 @@ TEST_F(ClipPool, AltKeyAlsoLeavesFullScreenAndDetachTakesTheHookAway) {
     EXPECT_FALSE(pool->FullScreenHookInstalled());
     EXPECT_FALSE(pool->Blanker()->isVisible());
     EXPECT_FALSE(TAppEvents::Instance().Hook());
+}
+
+TEST_F(ClipPool, EndOfTheFilmInFullScreenHidesTheBackdropButKeepsTheHook) {
+    Make();
+    TAppEvents::Instance().Install();
+    TAppEvents::Instance().SetHook(nullptr);
+    pool->AttachDisplay(&panel, false);
+    panel.show();
+    pool->PlayFilm(pool->FilmLength - 8, -1, false, &sink, true);
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return !Playing(); }, 5000));
+    tavtest::Pump(100);
+    EXPECT_FALSE(pool->Blanker()->isVisible());
+    EXPECT_TRUE(pool->FullScreenHookInstalled()) << "until the next click or Alt key";
+    EXPECT_TRUE(sink.Notes.empty());
+    QTest::mouseClick(&panel, Qt::LeftButton);
+    EXPECT_FALSE(pool->FullScreenHookInstalled());
+    tavtest::Pump(150);
+    EXPECT_GE(Shown(), pool->FilmLength - 2) << "the last picture stands in the window";
+    EXPECT_TRUE(sink.Notes.empty());
 }

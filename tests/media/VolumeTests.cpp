@@ -2,6 +2,9 @@
 // its behaviour without a mixer.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
 #include <QWidget>
 
 #include <vector>
@@ -127,6 +130,32 @@ TEST_F(VolumeSlider, DoubleClickHidesTheScaleAndOpensTheVolumeProgram) {
     screen.show();
     control.EButton_VolumeClick();
     control.EButton_VolumeDblClick();
+    EXPECT_FALSE(control.Panel_VolScale->isVisible());
+    EXPECT_EQ(programs, 1);
+}
+
+TEST_F(VolumeSlider, MouseEventsReachTheHandlers) {
+    screen.resize(800, 600);
+    screen.show();
+    QTest::mouseClick(control.EButton_Volume, Qt::LeftButton);
+    EXPECT_TRUE(control.Panel_VolScale->isVisible());
+    EXPECT_EQ(KnobTop(), 45);
+    // Drag the knob two pixels down with real mouse events.
+    QWidget* knob = control.Image_VolSlide;
+    auto send = [&](QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(5, y), knob->mapToGlobal(QPointF(5, y)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(knob, &e);
+    };
+    send(QEvent::MouseButtonPress, 4, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, 6, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(KnobTop(), 47);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0], static_cast<unsigned>(VolumeFromKnob(47)));
+    send(QEvent::MouseButtonRelease, 6, Qt::LeftButton, Qt::NoButton);
+    send(QEvent::MouseMove, 20, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(sets.size(), 1u) << "no drag after the release";
+    // A double click leaves the scale hidden (its last release is no click).
+    QTest::mouseDClick(control.EButton_Volume, Qt::LeftButton);
     EXPECT_FALSE(control.Panel_VolScale->isVisible());
     EXPECT_EQ(programs, 1);
 }
