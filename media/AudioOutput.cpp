@@ -61,8 +61,19 @@ void TAudioSource::MixInto(float* out, size_t count) {
     }
     if (n > 0) {
         consumed_ += static_cast<int64_t>(n);
+        lastChunkFrames_ = static_cast<int64_t>(n);
         lastConsumeUs_ = MonotonicUs();
     }
+}
+
+int64_t TAudioSource::PlayedUs(int64_t nowUs) const {
+    std::lock_guard lock(mutex_);
+    const int64_t consumed = consumed_;
+    if (consumed == 0) return 0;
+    const int64_t before = (consumed - lastChunkFrames_) * 1000000 / rate_;
+    int64_t since = std::max<int64_t>(0, nowUs - lastConsumeUs_);
+    if (!(ended_ && size_ == 0)) since = std::min(since, lastChunkFrames_ * 1000000 / rate_);
+    return before + since;
 }
 
 // ---- SDL start-up -------------------------------------------------------------

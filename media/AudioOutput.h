@@ -30,6 +30,11 @@ public:
     void MixInto(float* out, size_t count);
 
     int64_t ConsumedFrames() const { return consumed_; }
+    // Microseconds of sound played by nowUs: the samples handed out before
+    // the last mixer call, plus the time since then (at most the length of
+    // that last piece, or without limit once the source is drained). Smooth
+    // between mixer calls, never ahead of the samples given out.
+    int64_t PlayedUs(int64_t nowUs) const;
     bool Ended() const { return ended_; }
     bool Drained() const { return ended_ && BufferedFrames() == 0; }
     // Monotonic microseconds of the moment the last sample was consumed.
@@ -49,6 +54,7 @@ private:
     std::atomic<float> gain_{1.0f};
     std::atomic<int64_t> consumed_{0};
     std::atomic<int64_t> lastConsumeUs_{0};
+    int64_t lastChunkFrames_ = 0; // guarded by mutex_
 };
 
 class TAudioOutput {

@@ -101,6 +101,7 @@ void TMCIPlayer::Open(const std::string& fileName, QWidget* panel, TMCIOpenOptio
     }
     engine_->OnFrame = [this](const QImage& frame) { ShowFrame(frame); };
     engine_->OnFinished = [this](int outcome) {
+        ShowFullScreen(false);
         EndPending(outcome);
         if (waitLoop_) waitLoop_->quit();
     };
@@ -143,10 +144,12 @@ void TMCIPlayer::Open(const std::string& fileName, QWidget* panel, TMCIOpenOptio
 void TMCIPlayer::Close() {
     if (IsOpen) {
         if (engine_) engine_->Stop();
+        ShowFullScreen(false);
         EndPending(MCI_NOTIFY_ABORTED);
         if (waitLoop_) waitLoop_->quit();
     }
     DropPanel();
+    fullScreen_.reset();
     engine_.reset();
     IsOpen = false;
     DeviceID = 0;
@@ -189,6 +192,7 @@ void TMCIPlayer::Seek(int position) {
     if (position < 0) position = GetLength();
     EndPending(MCI_NOTIFY_SUPERSEDED);
     if (waitLoop_) waitLoop_->quit();
+    ShowFullScreen(false);
     if (position == 0) engine_->Seek(1LL * UnitDivisor);
     engine_->Seek(1LL * position * UnitDivisor);
 }
@@ -199,7 +203,8 @@ void TMCIPlayer::Play(int from, int to, bool wait, QObject* notifyWindow, bool f
     if (to < 0) to = GetLength();
     if (to < from) RaiseMci(ErrorText(3));
     EndPending(MCI_NOTIFY_SUPERSEDED);
-    if (HasVideo && (!panel_ || fullScreen)) EnsureDefaultWindow(fullScreen);
+    if (HasVideo && !panel_ && !fullScreen) EnsureDefaultWindow();
+    ShowFullScreen(HasVideo && fullScreen);
     notify_ = notifyWindow;
     notifyPending_ = notifyWindow != nullptr;
     engine_->Play(1LL * from * UnitDivisor, 1LL * to * UnitDivisor);
@@ -209,6 +214,7 @@ void TMCIPlayer::Play(int from, int to, bool wait, QObject* notifyWindow, bool f
 void TMCIPlayer::Stop(bool rewind) {
     CheckOpen();
     engine_->Stop();
+    ShowFullScreen(false);
     EndPending(MCI_NOTIFY_ABORTED);
     if (waitLoop_) waitLoop_->quit();
     if (rewind) Seek(0);
@@ -252,19 +258,44 @@ void TMCIPlayer::SetDisplayWindow(QWidget* panel) {
     if (engine_ && !engine_->CurrentFrame().isNull()) panel_->SetFrame(engine_->CurrentFrame());
 }
 
-TVideoPanel* TMCIPlayer::EnsureDefaultWindow(bool fullScreen) {
+TVideoPanel* TMCIPlayer::EnsureDefaultWindow() {
     if (!panel_ || !defaultWindow_) {
         DropPanel();
         panel_ = new TVideoPanel(nullptr);
-        panel_->setAttribute(Qt::WA_DeleteOnClose, false);
         panel_->setWindowTitle(QString::fromLocal8Bit(FileName.c_str()));
         panel_->resize(std::max(NaturalRect.Width, 1), std::max(NaturalRect.Height, 1));
         ownsPanel_ = true;
         defaultWindow_ = true;
     }
-    if (fullScreen) panel_->showFullScreen();
-    else panel_->show();
+    panel_->show();
     return panel_;
+}
+
+void TMCIPlayer::ShowFullScreen(bool on) {
+    if (!on) {
+        if (fullScreen_) fullScreen_->hide();
+        return;
+    }
+    if (!fullScreen_) {
+        fullScreen_ = std::make_unique<TVideoPanel>(nullptr);
+        fullScreen_->setWindowFlag(Qt::FramelessWindowHint);
+        QPalette pal = fullScreen_->palette();
+        pal.setColor(QPalette::Window, Qt::black);
+        fullScreen_->setPalette(pal);
+    }
+    // The picture keeps its shape: the largest rectangle of its aspect that fits.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize area = screen->size();
+        QSize pic(std::max(NaturalRect.Width, 1), std::max(NaturalRect.Height, 1));
+        pic.scale(area, Qt::KeepAspectRatio);
+        fullScreen_->SetPictureRect(QRect(QPoint((area.width() - pic.width()) / 2, (area.height() - pic.height()) / 2), pic));
+    }
+    if (engine_ && !engine_->CurrentFrame().isNull()) fullScreen_->SetFrame(engine_->CurrentFrame());
+    fullScreen_->showFullScreen();
+}
+
+TVideoPanel* TMCIPlayer::FullScreenWindow() const {
+    return fullScreen_ && fullScreen_->isVisible() ? fullScreen_.get() : nullptr;
 }
 
 TMCIRect TMCIPlayer::GetNaturalRect() {
@@ -288,7 +319,8 @@ void TMCIPlayer::ReadVideoCaps() {
 }
 
 void TMCIPlayer::ShowFrame(const QImage& frame) {
-    if (panel_) panel_->SetFrame(frame);
+    if (TVideoPanel* full = FullScreenWindow()) full->SetFrame(frame);
+    else if (panel_) panel_->SetFrame(frame);
 }
 
 QImage TMCIPlayer::CurrentFrame() const { return engine_ ? engine_->CurrentFrame() : QImage(); }

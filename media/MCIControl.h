@@ -106,19 +106,25 @@ public:
     // The volume now in force (1000 after every open).
     int Volume() const { return volume_; }
     TVideoPanel* Panel() const { return panel_; }
+    // The full-screen window while a full-screen play runs, else nullptr.
+    TVideoPanel* FullScreenWindow() const;
 
 private:
     void CheckOpen() const;
     void EndPending(int outcome);
     void DropPanel();
     void ShowFrame(const QImage& frame);
-    TVideoPanel* EnsureDefaultWindow(bool fullScreen);
+    TVideoPanel* EnsureDefaultWindow();
+    void ShowFullScreen(bool on);
 
     std::unique_ptr<TMediaEngine> engine_;
     int timeFormat_ = MCI_FORMAT_MILLISECONDS;
     QPointer<TVideoPanel> panel_;
     bool ownsPanel_ = false;
     bool defaultWindow_ = false;
+    // A full-screen play shows its pictures here; the display window is kept
+    // and gets the pictures back when that play ends.
+    std::unique_ptr<TVideoPanel> fullScreen_;
     QPointer<QObject> notify_;
     bool notifyPending_ = false;
     QEventLoop* waitLoop_ = nullptr;

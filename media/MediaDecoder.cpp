@@ -106,6 +106,7 @@ TMediaDecoder::TMediaDecoder(const std::string& path, int audioRate) : path_(pat
             av_channel_layout_uninit(&in);
             if (rc < 0 || swr_init(swr_) < 0) throw EMediaError(name + "the sound format cannot be converted");
         }
+        if (videoIndex_ >= 0) AlignToFirstPicture();
     } catch (...) {
         Release();
         throw;
@@ -143,6 +144,22 @@ void TMediaDecoder::OpenCodec(int index, AVCodecContext** ctx) {
     if (rc < 0) throw EMediaError(name + AvErrorText(rc));
 }
 
+void TMediaDecoder::AlignToFirstPicture() {
+    // Time 0 is the first picture shown. Containers without presentation
+    // times (AVI with B-frames) put it a frame or more after the stream's
+    // start time, so decode it and move the origin there.
+    awaitKey_ = true;
+    keyPtsUs_ = INT64_MIN;
+    for (int packets = 0; videoOut_.empty() && packets < 2000; ++packets)
+        if (!ReadAndDecode()) break;
+    if (!videoOut_.empty()) {
+        const int64_t first = videoOut_.front().PtsUs;
+        originUs_ += first;
+        durationUs_ = std::max<int64_t>(0, durationUs_ - first);
+    }
+    DemuxSeek(0);
+}
+
 int64_t TMediaDecoder::StreamUs(int index, int64_t ts) const {
     return av_rescale_q(ts, fmt_->streams[index]->time_base, kMicro) - originUs_;
 }
@@ -167,10 +184,15 @@ void TMediaDecoder::DemuxSeek(int64_t targetUs) {
     AVStream* st = fmt_->streams[index];
     int64_t ts = av_rescale_q(std::max<int64_t>(targetUs, 0) + originUs_, kMicro, st->time_base);
     int rc = -1;
-    // The very start is best found by position: time searches in program
-    // streams may land after the first group of pictures.
-    if (targetUs <= 0 && !(fmt_->iformat->flags & AVFMT_NO_BYTE_SEEK))
-        rc = av_seek_frame(fmt_, -1, 0, AVSEEK_FLAG_BYTE);
+    // In MPEG program and transport streams the very start is best found by
+    // position: time searches there may land after the first group.
+    const std::string kind = fmt_->iformat->name;
+    const bool mpegStream = kind == "mpeg" || kind == "mpegts" || kind == "mpegvideo";
+    if (targetUs <= 0 && mpegStream) rc = av_seek_frame(fmt_, -1, 0, AVSEEK_FLAG_BYTE);
+    if (rc < 0 && targetUs <= 0) {
+        const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+        rc = avformat_seek_file(fmt_, index, INT64_MIN, start, start, 0);
+    }
     if (rc < 0) rc = av_seek_frame(fmt_, index, ts, AVSEEK_FLAG_BACKWARD);
     if (rc < 0) {
         // Some files cannot seek by time: start again from the beginning.

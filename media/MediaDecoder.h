@@ -80,6 +80,7 @@ public:
 
 private:
     void Release();
+    void AlignToFirstPicture();
     void OpenCodec(int index, AVCodecContext** ctx);
     bool ReadAndDecode();         // one packet; false at end of data
     void ReceiveVideo();

@@ -221,10 +221,10 @@ int64_t TMediaEngine::ClockUs() const {
     if (!ready_) return fromUs_;
     const int64_t now = MonotonicUs();
     if (source_) {
-        int64_t pos = fromUs_ + source_->ConsumedFrames() * 1000000 / source_->Rate();
-        // After the last sound sample the pictures run on the monotonic clock.
-        if (source_->Drained()) pos += now - std::max<int64_t>(source_->LastConsumeUs(), readyUs_);
-        return pos;
+        // The sound is the clock; after its last sample (or when the range
+        // has none) the pictures run on the monotonic clock.
+        if (source_->ConsumedFrames() == 0 && source_->Drained()) return fromUs_ + (now - readyUs_);
+        return fromUs_ + source_->PlayedUs(now);
     }
     return fromUs_ + (now - readyUs_);
 }

@@ -75,3 +75,23 @@ TEST(AudioSource, NothingIsTakenBeforeThePlayStarts) {
     source.MixInto(out.data(), 4);
     EXPECT_EQ(source.ConsumedFrames(), 4);
 }
+
+TEST(AudioSource, PlayedTimeIsSmoothButNeverAheadOfTheSamples) {
+    TAudioSource source(1000, 1.0); // one frame per millisecond
+    source.SetRunning(true);
+    auto a = Ramp(10, 0);
+    source.Push(a.data(), 10);
+    EXPECT_EQ(source.PlayedUs(MonotonicUs()), 0);
+    std::vector<float> out(20, 0.0f);
+    source.MixInto(out.data(), 4);
+    const int64_t t = MonotonicUs();
+    const int64_t mid = source.PlayedUs(t + 2000);
+    EXPECT_GE(mid, 2000);
+    EXPECT_LT(mid, 4000) << "between mixer calls time moves on smoothly";
+    EXPECT_EQ(source.PlayedUs(t + 100000), 4000) << "but never beyond the samples given out";
+    source.MixInto(out.data(), 6);
+    const int64_t t2 = MonotonicUs();
+    EXPECT_EQ(source.PlayedUs(t2 + 100000), 10000) << "an underrun holds the clock";
+    source.MarkEnded();
+    EXPECT_GE(source.PlayedUs(t2 + 100000), 104000) << "after the last sample time runs on";
+}

@@ -49,6 +49,8 @@ const TMediaClips& MediaClips() {
         c.Mpeg1 = c.Folder + "/part1.mpg";
         c.Mpeg2 = c.Folder + "/part2.mpg";
         c.H264 = c.Folder + "/part3.mp4";
+        c.Avi = c.Folder + "/part4.avi";
+        c.Mov = c.Folder + "/part5.mov";
         c.Wave = c.Folder + "/tone.wav";
         c.Aiff = c.Folder + "/tone.aif";
         c.Corrupt = c.Folder + "/noise.mpg";
@@ -60,6 +62,10 @@ const TMediaClips& MediaClips() {
         Make(video + "-vf \"" + BarFilter() + "\" -c:v mpeg2video -g 15 -bf 2 -q:v 3 -f vob " + c.Mpeg2);
         Make("-f lavfi -i color=c=black:s=352x240:r=25:d=10 " + Tone(48000, 10) + " -vf \"" + BarFilter() +
              "\" -c:v libx264 -preset veryfast -g 25 -keyint_min 25 -bf 3 -pix_fmt yuv420p -c:a aac -shortest " + c.H264);
+        Make(video + Tone(22050, 10) + " -vf \"" + BarFilter() +
+             "\" -c:v mpeg4 -g 15 -bf 2 -q:v 3 -c:a pcm_s16le -shortest " + c.Avi);
+        Make(video + Tone(48000, 10) + " -vf \"" + BarFilter() +
+             "\" -c:v libx264 -preset veryfast -g 20 -bf 2 -pix_fmt yuv420p -c:a aac -shortest " + c.Mov);
         Make(Tone(22050, 1.5) + " -ac 1 -c:a pcm_s16le " + c.Wave);
         Make(Tone(44100, 1.5) + " -ac 2 -c:a pcm_s16be " + c.Aiff);
         {

@@ -12,7 +12,9 @@ struct TMediaClips {
     std::string Folder;
     std::string Mpeg1;      // 352 x 288 MPEG-1 + MP2 sound, 250 frames, GOP 12, B-frames
     std::string Mpeg2;      // 352 x 288 MPEG-2, video only, 250 frames, GOP 15, open GOPs
-    std::string H264;       // 320 x 240 H.264 + AAC in MP4, 250 frames, GOP 25
+    std::string H264;       // 352 x 240 H.264 + AAC in MP4, 250 frames, GOP 25
+    std::string Avi;        // 352 x 288 MPEG-4 part 2 + PCM in AVI, 250 frames, GOP 15, B-frames
+    std::string Mov;        // 352 x 288 H.264 + AAC in QuickTime, 250 frames, GOP 20
     std::string Wave;       // 1.5 s tone, 22,050 Hz mono
     std::string Aiff;       // 1.5 s tone, 44,100 Hz stereo
     std::string Corrupt;    // noise with an .mpg name

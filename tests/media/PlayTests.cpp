@@ -23,7 +23,8 @@ class RangePlay : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         const auto& c = MediaClips();
-        path = GetParam() == "mpeg1" ? c.Mpeg1 : GetParam() == "mpeg2" ? c.Mpeg2 : c.H264;
+        const std::string& k = GetParam();
+        path = k == "mpeg1" ? c.Mpeg1 : k == "mpeg2" ? c.Mpeg2 : k == "avi" ? c.Avi : k == "mov" ? c.Mov : c.H264;
         player.Open(path, nullptr, ooFilmUnits);
         // Frames go to a panel of our own rather than a top-level window.
         player.SetDisplayWindow(&panel);
@@ -173,7 +174,7 @@ TEST_P(RangePlay, ClosingAbortsAPendingPlay) {
     EXPECT_EQ(player.DeviceID, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clips, RangePlay, ::testing::Values("mpeg1", "mpeg2", "h264"),
+INSTANTIATE_TEST_SUITE_P(Clips, RangePlay, ::testing::Values("mpeg1", "mpeg2", "h264", "avi", "mov"),
                          [](const auto& info) { return info.param; });
 
 TEST(SoundPlay, WaveAndAiffPlayInMillisecondsAndComplete) {
@@ -234,6 +235,25 @@ TEST(SoundPlay, TwoPlayersMixAndCompleteIndependently) {
     EXPECT_EQ(filmSink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(soundSink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(FrameNumberOf(film.CurrentFrame()), 20);
+}
+
+TEST(FullScreenPlay, PicturesGoFullScreenAndComeBackToThePanel) {
+    TMCIPlayer player;
+    TVideoPanel panel;
+    TNotifySink sink;
+    player.Open(MediaClips().Mpeg1, &panel, ooFilmUnits | ooFitPanel);
+    player.Seek(10);
+    player.Play(10, 200, false, &sink, true);
+    ASSERT_NE(player.FullScreenWindow(), nullptr);
+    tavtest::Pump(200);
+    const int full = FrameNumberOf(player.FullScreenWindow()->Frame());
+    EXPECT_GT(full, 10) << "the full-screen window shows the play";
+    EXPECT_EQ(FrameNumberOf(panel.Frame()), 10) << "the panel keeps its picture meanwhile";
+    player.Stop(false);
+    EXPECT_EQ(player.FullScreenWindow(), nullptr);
+    EXPECT_EQ(player.Panel(), &panel) << "the display window is kept";
+    player.Play(30, 35, true, nullptr);
+    EXPECT_EQ(FrameNumberOf(panel.Frame()), 35) << "a windowed play shows in the panel again";
 }
 
 TEST(WaitingPlay, PostedMessagesRunAndMayEvenFreeThePlayer) {

@@ -21,10 +21,16 @@ std::string PathOf(const std::string& name) {
     const auto& c = MediaClips();
     if (name == "mpeg1") return c.Mpeg1;
     if (name == "mpeg2") return c.Mpeg2;
+    if (name == "avi") return c.Avi;
+    if (name == "mov") return c.Mov;
     return c.H264;
 }
 
-int GopOf(const std::string& name) { return name == "mpeg1" ? 12 : name == "mpeg2" ? 15 : 25; }
+int GopOf(const std::string& name) {
+    if (name == "mpeg1") return 12;
+    if (name == "mpeg2" || name == "avi") return 15;
+    return name == "mov" ? 20 : 25;
+}
 
 class ExactSeek : public ::testing::TestWithParam<std::string> {
 protected:
@@ -97,7 +103,7 @@ TEST_P(ExactSeek, BeyondTheEndAndNegativeShowTheLastFrame) {
     EXPECT_EQ(player.GetPosition(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clips, ExactSeek, ::testing::Values("mpeg1", "mpeg2", "h264"),
+INSTANTIATE_TEST_SUITE_P(Clips, ExactSeek, ::testing::Values("mpeg1", "mpeg2", "h264", "avi", "mov"),
                          [](const auto& info) { return info.param; });
 
 TEST(LongFilm, LastGroupsOfAMinuteLongProgramStreamSeekExactly) {
