@@ -32,18 +32,11 @@ void RegisterScreens() {
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();
     pool.Exists = [] { return Form_Movie != nullptr; };
-    pool.Create = [](bool visible) {
-        if (Form_Movie || !Form_Main) return;
-        TMovieSettings settings = TMovieSettings::FromMain(*Form_Main);
-        settings.MovieVisible = visible;
-        Form_Movie = new TForm_Movie(settings);
-    };
+    // The pool takes MovieVisible from the main window's settings itself.
+    pool.Create = [](bool) { CreateFormMovie(); };
     pool.ResetPlayers = [] { if (Form_Movie) Form_Movie->ResetPlayers(); };
     pool.DetachDisplay = [] { if (Form_Movie) Form_Movie->DetachDisplay(); };
-    pool.Free = [] {
-        delete Form_Movie;
-        Form_Movie = nullptr;
-    };
+    pool.Free = [] { FreeFormMovie(); };
 }
 
 } // namespace tav
