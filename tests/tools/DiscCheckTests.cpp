@@ -6,6 +6,7 @@
 #include "tools/disc/DiscCheck.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 
 #include <sstream>
@@ -200,4 +201,23 @@ TEST_F(DiscCheckTest, TheExecutableReportsThroughItsExitStatus) {
     p.start(QStringLiteral(TAVOLIN_DISC_TOOL), QStringList{});
     ASSERT_TRUE(p.waitForFinished(20000));
     EXPECT_EQ(p.exitCode(), 2);
+}
+
+TEST(DiscTool, PictureIsWrittenAsPngOrRefusedWithTheLoadersMessage) {
+    tavtest::TempFolder dir;
+    QImage img(6, 4, QImage::Format_RGB32);
+    img.fill(qRgb(10, 200, 30));
+    ASSERT_TRUE(img.save(QString::fromStdString(dir.File("pic.JPG")), "PNG")); // the name's extension may lie
+    const TRun good = RunTool({"picture", dir.File("pic.jpg"), dir.File("out.png")});
+    EXPECT_EQ(good.Status, 0) << good.Err;
+    QImage back(QString::fromStdString(dir.File("out.png")));
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.size(), QSize(6, 4));
+    EXPECT_EQ(back.pixel(2, 2), qRgb(10, 200, 30));
+
+    tavtest::WriteFile(dir.File("bad.pct"), std::string(600, '\x11'));
+    const TRun bad = RunTool({"picture", dir.File("bad.pct"), dir.File("bad.png")});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_NE(bad.Err.find("Couldn't load"), std::string::npos) << bad.Err;
+    EXPECT_EQ(RunTool({"picture", dir.File("pic.jpg")}).Status, 2);
 }

@@ -1,5 +1,8 @@
 #include "tools/disc/DiscCheck.h"
 
+#include "components/PictureCheck.h"
+#include "components/ZrPict.h"
+
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
@@ -218,9 +221,11 @@ const char* const kUsage =
     "usage: tavolin-disc check ROOT\n"
     "       tavolin-disc index ROOT [TARGET]\n"
     "       tavolin-disc script ROOT [TARGET]\n"
+    "       tavolin-disc picture FILE OUT.png\n"
     "ROOT is the content disc (the folder with Target.txt); TARGET a target folder name\n"
     "(default: the disc's start target, or its first multi-menu target).\n"
-    "Exit status: 0 the disc loads, 1 it would fail to start, 2 usage error.\n";
+    "picture loads FILE as the program does (JPEG, PNG, BMP, PICT) and writes it as PNG.\n"
+    "Exit status: 0 the disc (or picture) loads, 1 it would fail, 2 usage error.\n";
 
 void PrintProblem(std::ostream& out, const TIndexProblem& p) {
     out << "  " << NativePath(p.File); // the loaders name files as the program does
@@ -359,6 +364,13 @@ int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::os
         if (command == "index") PrintIndex(t.Index, out);
         else PrintScript(t.Index, out);
         return dsLoads;
+    }
+    if (command == "picture" && args.size() == 3) {
+        RegisterPictFormat();
+        const std::string message = ConvertPictureToPng(args[1], args[2]);
+        if (message.empty()) return dsLoads;
+        err << message << '\n';
+        return dsFails;
     }
     err << kUsage;
     return dsUsage;

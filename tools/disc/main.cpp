@@ -1,8 +1,11 @@
 // tavolin-disc: checks a content disc with the program's own loaders.
 #include "tools/disc/DiscCheck.h"
 
+#include <QCoreApplication>
+
 #include <iostream>
 
 int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // Qt's picture plugins
     return tav::RunDiscTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }
