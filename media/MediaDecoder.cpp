@@ -106,7 +106,10 @@ TMediaDecoder::TMediaDecoder(const std::string& path, int audioRate) : path_(pat
             av_channel_layout_uninit(&in);
             if (rc < 0 || swr_init(swr_) < 0) throw EMediaError(name + "the sound format cannot be converted");
         }
-        if (videoIndex_ >= 0) AlignToFirstPicture();
+        if (videoIndex_ >= 0) {
+            AlignToFirstPicture();
+            MeasurePictureEnd();
+        }
     } catch (...) {
         Release();
         throw;
@@ -156,6 +159,39 @@ void TMediaDecoder::AlignToFirstPicture() {
         const int64_t first = videoOut_.front().PtsUs;
         originUs_ += first;
         durationUs_ = std::max<int64_t>(0, durationUs_ - first);
+    }
+    DemuxSeek(0);
+}
+
+void TMediaDecoder::MeasurePictureEnd() {
+    // The container's length is an estimate: program streams take it from
+    // the time stamps of the last packets, sound included, and miss or add
+    // a frame or more. A film cut into parts is one timeline only if every
+    // part is exactly as long as its pictures, so decode the last group and
+    // end one frame after the last picture.
+    if (frameDurUs_ <= 0) return;
+    int64_t back = std::max<int64_t>(2000000, 8 * frameDurUs_);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int64_t from = std::max<int64_t>(durationUs_ - back, 0);
+        DemuxSeek(from);
+        awaitKey_ = true;
+        keyPtsUs_ = INT64_MIN;
+        int64_t last = INT64_MIN;
+        // Bounded: a file that cannot seek starts again from its beginning.
+        for (int packets = 0; packets < 4000 && ReadAndDecode(); ++packets) {
+            for (const RawVideo& f : videoOut_) last = std::max(last, f.PtsUs);
+            videoOut_.clear();
+            audioOut_.clear();
+        }
+        if (last != INT64_MIN && draining_) {
+            const int64_t pictureEnd = last + frameDurUs_;
+            // Sound that outlasts the pictures by more than padding (a still
+            // picture over a long sound) keeps the longer length.
+            if (durationUs_ - pictureEnd < 1000000) durationUs_ = pictureEnd;
+            break;
+        }
+        if (from == 0) break;
+        back *= 4;
     }
     DemuxSeek(0);
 }

@@ -81,6 +81,7 @@ public:
 private:
     void Release();
     void AlignToFirstPicture();
+    void MeasurePictureEnd();
     void OpenCodec(int index, AVCodecContext** ctx);
     bool ReadAndDecode();         // one packet; false at end of data
     void ReceiveVideo();

@@ -205,3 +205,36 @@ TEST(PlayerAudio, AliasOptionCountsProgramWide) {
     c.Open(MediaClips().Wave, nullptr, 0);
     EXPECT_EQ(AliasCounter, before + 2);
 }
+
+// A film part is as long as its pictures, whether its sound ends a little
+// before them or runs a padding frame past them: the parts of a film are laid
+// end to end by their lengths, and a frame too many or too few shifts every
+// later part.
+TEST(PlayerLength, ProgramStreamIsAsLongAsItsPictures) {
+    struct TCase {
+        const char* Name;
+        double SoundSeconds;
+    };
+    for (const TCase c : {TCase{"early", 9.93}, TCase{"even", 10.0}, TCase{"late", 10.02}}) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = MediaClips().Folder + "/length-" + c.Name + ".mpg";
+        ASSERT_EQ(tavtest::RunShell("ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=352x288:r=25:d=10 "
+                                    "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=" +
+                                    std::to_string(c.SoundSeconds) +
+                                    " -c:v mpeg1video -g 12 -bf 2 -q:v 3 -c:a mp2 -ac 1 -f mpeg '" + file + "'"),
+                  0);
+        TMCIPlayer player;
+        player.Open(file, nullptr, ooFilmUnits);
+        EXPECT_EQ(player.GetLength(), 250);
+        TMediaDecoder decoder(file, 48000);
+        EXPECT_EQ(decoder.DurationUs(), 10000000);
+    }
+}
+
+TEST(PlayerLength, EveryTestClipIsAsLongAsItsPictures) {
+    for (const std::string& file :
+         {MediaClips().Mpeg1, MediaClips().Mpeg2, MediaClips().H264, MediaClips().Avi, MediaClips().Mov}) {
+        TMediaDecoder decoder(file, 48000);
+        EXPECT_EQ(decoder.DurationUs(), 10000000) << file;
+    }
+}
