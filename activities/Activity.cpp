@@ -81,7 +81,8 @@ TForm_Activity::TForm_Activity(TForm_Main& main, QWidget* parent, const TActivit
     fcLabel_EndScore->SetLabelFont(PixelFont("Arial", 48, true));
     fcLabel_EndScore->SetFontColor(Qt::white);
     fcLabel_EndScore->SetAlignment(Qt::AlignCenter);
-    fcLabel_EndScore->SetEffects({.ShadowOffset = 2, .ShadowColor = Qt::black});
+    fcLabel_EndScore->SetEffects({.ShadowOffset = 2, .ShadowColor = Qt::black, .OutlineWidth = 2,
+                                  .OutlineColor = QColor(16, 20, 36)});
     fcLabel_EndScore->hide();
     Timer_Spinner.OnTimer = [this] { Timer_SpinnerTimer(); };
     Timer_LED.OnTimer = [this] { Timer_LEDTimer(); };
@@ -225,7 +226,9 @@ void TForm_Activity::CreateTestParts(QPoint score, QPoint count, QPoint stopwatc
     fcLabel_Count->SetLabelFont(PixelFont("Arial", 12, true));
     fcLabel_Count->SetFontColor(ink);
     fcLabel_Count->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    fcLabel_Count->SetEffects({.ShadowOffset = 1, .ShadowColor = Qt::black});
+    // Outlined: at the end of a test the count stays up over the spinner.
+    fcLabel_Count->SetEffects({.ShadowOffset = 1, .ShadowColor = Qt::black, .OutlineWidth = 2,
+                               .OutlineColor = QColor(16, 20, 36)});
     fcLabel_Count->SetCaption("1/" + IntToStr(setup_.Questions));
 
     for (int d = 0; d <= 9; ++d) ImageList_LED.push_back(skin::LedDigit(d));
@@ -392,6 +395,11 @@ void TForm_Activity::FinishTest(int slot, int score) {
     Image_Spinner->SetPicture(SpinnerBitmap.copy(0, 0, kSpinnerW, kSpinnerH));
     Image_Spinner->show();
     Image_Spinner->raise();
+    // The running score would show through the reel's holes while it spins
+    // (Back ends a test with it still up); the final score replaces it.
+    // The question count stays readable on top of the reel.
+    if (fcLabel_Score) fcLabel_Score->hide();
+    if (fcLabel_Count) fcLabel_Count->raise();
     fcLabel_EndScore->raise();
     Timer_Spinner.SetEnabled(true);
 }

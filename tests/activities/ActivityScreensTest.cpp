@@ -391,6 +391,12 @@ TEST_F(MissingScreens, BackAfterAnAnswerEndsTheTestWithThePointsSoFar) {
     EXPECT_EQ(main->Scores[2], 5);
     EXPECT_TRUE(media.Played("jingle.aif"));
     EXPECT_FALSE(s->Image_Spinner->isHidden());
+    // The final score takes the running score's place; the count stays on top of the reel.
+    EXPECT_TRUE(s->fcLabel_Score->isHidden());
+    EXPECT_FALSE(s->fcLabel_Count->isHidden());
+    EXPECT_EQ(s->fcLabel_Count->Caption(), "1/20");
+    const QList<QObject*> order = s->Image_Spinner->parent()->children();
+    EXPECT_GT(order.indexOf(s->fcLabel_Count), order.indexOf(s->Image_Spinner));
     Click(s->EButton_Back); // a second Back changes nothing
     TTimer::AdvanceTimers(800);
     EXPECT_TRUE(s->fcLabel_EndScore->isHidden());
