@@ -419,8 +419,22 @@ void TForm_Activity::Timer_SpinnerTimer() {
     const std::string name = FinalScore == 100 ? "hh" : IntToStr(FinalScore);
     const std::string spoken = main_.TargetFolder + "\\scores\\Db" + name + ".aif";
     if (FileExists(spoken)) ActivityMedia().PlaySound(spoken, true);
-    ActivityMedia().DetachDisplay();
+    LeaveFilm();
     main_.PostStateChange(6, 2);
+}
+
+void TForm_Activity::LeaveFilm() {
+    // The panel keeps the film's last picture while the screen leaves:
+    // without it the transition would start from the empty navy display.
+    const QImage still = Panel_Video->grab().toImage();
+    ActivityMedia().DetachDisplay();
+    if (!Image_Still) {
+        Image_Still = new TImage(Panel_Video);
+        Image_Still->setGeometry(Panel_Video->rect());
+    }
+    Image_Still->SetPicture(still);
+    Image_Still->show();
+    Image_Still->raise();
 }
 
 // ---- Back ------------------------------------------------------------------------------
@@ -433,11 +447,11 @@ void TForm_Activity::EButton_BackClick() {
             FinishTest(setup_.Slot, Score);
             return;
         }
-        ActivityMedia().DetachDisplay();
+        LeaveFilm();
         main_.PostStateChange(6, 2);
         return;
     }
-    ActivityMedia().DetachDisplay();
+    LeaveFilm();
     if (Attempts > 0) main_.RecordPracticePercent(setup_.Slot, Percent);
     main_.PostStateChange(6, 2);
 }

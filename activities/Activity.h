@@ -61,6 +61,7 @@ public:
     TImage* Image_Cross;
     TZrButton* EButton_Back;
     TImage* Image_Spinner;
+    TImage* Image_Still = nullptr; // the film's last picture, shown while the screen leaves
     TfcLabel* fcLabel_EndScore;
     TTimer Timer_Spinner;
     THelpOverlay* Help;
@@ -113,6 +114,8 @@ public:
     void EButton_PlayClick();
     void FinishTest(int slot, int score);
     void Timer_SpinnerTimer();
+    // Detaches the film display for leaving, its last picture left in place.
+    void LeaveFilm();
 
     // ---- feedback
     // Centres the tick or cross on the clicked control and shows it.

@@ -42,7 +42,11 @@ struct FakeMedia : IActivityMedia {
     QObject* lastNotify = nullptr;
     int films = 0;
     void AttachDisplay(QWidget*) override { calls.push_back("attach"); }
-    void DetachDisplay() override { calls.push_back("detach"); }
+    std::function<void()> onDetach;
+    void DetachDisplay() override {
+        calls.push_back("detach");
+        if (onDetach) onDetach();
+    }
     void PlayFilm(int from, int to, bool, QObject* notify) override {
         ++films;
         lastNotify = notify;
@@ -631,4 +635,25 @@ TEST_F(MissingScreens, WhenOneSpeakerHasAllTheLinesTheSpeakerMayRepeat) {
         EXPECT_FALSE(s->NoQuestion);
         EXPECT_EQ(s->CurrentLine->Speaker, "Hugo");
     }
+}
+
+TEST_F(MissingScreens, LeavingKeepsTheFilmsLastPictureInItsPanel) {
+    Start();
+    TForm_MissingPrac* s = Practice();
+    // A stand-in for the film's picture, taken away as the pool takes its
+    // player away from the panel.
+    auto* film = new QWidget(s->Panel_Video);
+    film->setGeometry(s->Panel_Video->rect());
+    film->setAutoFillBackground(true);
+    QPalette red;
+    red.setColor(QPalette::Window, QColor(200, 30, 30));
+    film->setPalette(red);
+    film->show();
+    media.onDetach = [film] { delete film; };
+    Click(s->EButton_Back);
+    ASSERT_NE(s->Image_Still, nullptr);
+    EXPECT_FALSE(s->Image_Still->isHidden());
+    const QImage shown = s->Panel_Video->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(200, 30, 30));
+    ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
 }
