@@ -13,6 +13,7 @@
 #include "learners/Award.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
+#include "viewing/ScreenPlay.h"
 
 namespace tav {
 
@@ -26,6 +27,7 @@ void RegisterScreens() {
     RegisterScreen(stStudRec, [](TForm_Main& main, QWidget* parent) { return new TForm_StudRec(main, parent); });
     PrintCertificateHook = [](const std::string& name, const std::string& award) { PrintCertificate(name, award); };
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
+    RegisterScreen(stScreenPlay, [](TForm_Main& main, QWidget* parent) { return new TForm_ScreenPlay(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
 

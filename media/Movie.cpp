@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -441,6 +442,9 @@ bool TForm_Movie::NextPartReady() const {
 
 void TForm_Movie::EnterFullScreen() {
     if (!blanker_) blanker_ = std::make_unique<TForm_blanker>();
+    // Cover the screen also where no window manager honours full-screen
+    // requests (a bare X server, a kiosk session).
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) blanker_->setGeometry(screen->geometry());
     blanker_->showFullScreen();
     blanker_->raise();
     blanker_->activateWindow();

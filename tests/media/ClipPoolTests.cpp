@@ -4,6 +4,9 @@
 // ring, and full-screen play with its application hook.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -525,6 +528,8 @@ TEST_F(ClipPool, FullScreenPausesResumesAndReturnsToTheWindow) {
     pool->PlayFilm(20, -1, false, nullptr, true);
     ASSERT_NE(pool->Blanker(), nullptr);
     EXPECT_TRUE(pool->Blanker()->isVisible());
+    // The backdrop covers the whole screen, window manager or not.
+    EXPECT_EQ(pool->Blanker()->geometry(), QGuiApplication::primaryScreen()->geometry());
     EXPECT_TRUE(pool->FullScreenHookInstalled());
     ASSERT_TRUE(tavtest::WaitUntil([&] { return FrameNumberOf(pool->Blanker()->Video->Frame()) > 22; }));
 

@@ -1,0 +1,142 @@
+#pragma once
+// The screenplay viewer: the whole film in a panel with the current line as a
+// caption under it; play and stop, winding with a position scale, full screen,
+// a drop-down script whose lines play when clicked, and a film strip of 24
+// thumbnails that start the film where they stand. The film is the clip pool's;
+// captions and script come from the main window's movie index.
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+#include "toolkit/Screen.h"
+#include "toolkit/Timer.h"
+
+namespace tav {
+
+class TForm_Main;
+class TZrButton;
+class TCustomZrImageStrip;
+class TImage;
+class TPanel;
+class TfcLabel;
+class TCoolListBox;
+class THelpOverlay;
+class TVolumeControl;
+struct TMovieEntry;
+
+// A click area over one thumbnail of the film strip: clear, with a red
+// two-pixel outline only while it is the selected one.
+class TThumbShape : public QWidget {
+    Q_OBJECT
+public:
+    explicit TThumbShape(QWidget* parent);
+    void SetOutlined(bool on);
+    bool Outlined() const { return outlined_; }
+    int Tag = 0;
+    std::function<void(TThumbShape*)> OnMouseDown;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    bool outlined_ = false;
+};
+
+class TForm_ScreenPlay : public TScreen {
+    Q_OBJECT
+public:
+    TForm_ScreenPlay(TForm_Main& main, QWidget* parent);
+    ~TForm_ScreenPlay() override;
+
+    void ScreenReady() override;
+
+    static constexpr int kThumbs = 24;
+    static constexpr int kDropClosed = 82, kDropOpen = 190, kListOpen = 175;
+    static constexpr int kKnobFirst = 26, kKnobTravel = 104;
+    static constexpr int kMaxJump = 4096;
+
+    // ---- controls
+    TImage* Image_Background;
+    TPanel* Panel_Video;
+    TfcLabel* fcLabel_Caption;
+    TZrButton *EButton_Rwd, *EButton_Play, *EButton_Stop, *EButton_Fwd, *EButton_Volume;
+    TZrButton *EButton_Back, *EButton_Script, *EButton_Find, *EButton_Expand;
+    TVolumeControl* Volume;
+    TPanel* Panel_Scale;
+    TImage* Image_Scale;
+    TImage* Image_Arrow;
+    TfcLabel* fcLabel_HMSF;
+    TPanel* Panel_DropDown;
+    TImage* Image_DropDown;
+    TCoolListBox* ListBox_DropDown;
+    TPanel* Panel_Scrollbar;
+    TImage* Image_Scrollbar;
+    TZrButton *EButton_ScrollUp, *EButton_ScrollDown;
+    TImage* Image_ScrollButton;
+    TImage* Image_Find;
+    TfcLabel* fcLabel_Caption2;
+    std::array<TThumbShape*, kThumbs + 1> Shapes{}; // [1..24]
+    THelpOverlay* Help;
+    TTimer Timer_Captions, Timer_RwdFwd, Timer_DropDown, Timer_ScrollBar;
+
+    // ---- fields
+    const TMovieEntry* CurrentEntry = nullptr;
+    int JumpStep = 0;
+    int DropDownMode = 0; // 0 closed or closing, 1 script, 2 film strip
+    bool Playing = false;
+    int ScrollStep = 0;
+    int MaxTopLine = 0;
+    bool KnobDragging = false;
+    int KnobGrabY = 0;
+    int LastTopLine = -1, KnobTop = kKnobFirst;
+    std::array<int, kThumbs + 1> ThumbPositions{}; // [1..24], -1 = no thumbnail
+    std::array<std::string, kThumbs + 1> ThumbHints{};
+    int SelectedThumb = 0;
+
+    // ---- operations
+    void LoadStrip(const std::string& fileName);
+    void ShowScalePosition(int position, int length);
+    void JumpBy();
+    void ShowEntry(const TMovieEntry* entry, bool scroll);
+    void PlayEntry(const TMovieEntry* entry, bool toEnd);
+    void SetPlaying(bool playing);
+    void StartViewing();
+    void ScrollLines();
+    void SeekToVisibleLine();
+
+    // ---- events
+    void Timer_CaptionsTimer();
+    void EButton_PlayClick();
+    void EButton_ExpandClick();
+    void WindDown(int step);
+    void WindUp();
+    void Timer_RwdFwdTimer();
+    void EButton_ScriptClick();
+    void EButton_FindClick();
+    void Timer_DropDownTimer();
+    void ListBox_DropDownMouseDown();
+    void ScrollButtonDown(int step);
+    void Image_ScrollbarMouseDown(int y);
+    void Image_ScrollButtonMouseDown(int y);
+    void Image_ScrollButtonMouseMove(int y);
+    void ScrollMouseUp();
+    void Timer_ScrollBarTimer();
+    void Shape1MouseDown(int tag);
+    void EButton_BackClick();
+
+    // The knob's top for a list top line (26 .. 130).
+    int KnobTopFor(int topLine) const;
+
+private:
+    void DropDownButton(int mode);
+    void UpdateKnob();
+    int FilmPosition() const;
+    int FilmLength() const;
+
+    TForm_Main& main_;
+};
+
+} // namespace tav
