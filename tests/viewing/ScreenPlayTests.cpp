@@ -1,0 +1,348 @@
+// The screenplay viewer on the fixture disc with the real clip pool: captions
+// that follow the film, winding, the script drop-down, the film strip and
+// leaving. Timers run on the manual clock where timing matters.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "../app/AppFixture.h"
+#include "tests/TestSupport.h"
+#include "app/Main.h"
+#include "app/ScreenRegistry.h"
+#include "components/ZrButton.h"
+#include "content/OurUtils.h"
+#include "media/Movie.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/ListBox.h"
+#include "toolkit/Panel.h"
+#include "toolkit/Timer.h"
+#include "viewing/ScreenPlay.h"
+
+using namespace tav;
+using namespace tavtest;
+
+namespace {
+
+class ScreenPlay : public ::testing::Test {
+protected:
+    TempFolder program, data;
+    std::unique_ptr<TForm_Main> main;
+    std::string disc;
+    TForm_ScreenPlay* s = nullptr;
+
+    void SetUp() override {
+        disc = UseFixtureDisc(program.Path());
+        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
+        ScreenLog.clear();
+        RegisterProbeScreens();
+        RegisterScreen(stScreenPlay, [](TForm_Main& m, QWidget* p) { return new TForm_ScreenPlay(m, p); });
+    }
+    void TearDown() override {
+        TTimer::SetManualTimers(false);
+        main.reset();
+        delete Form_Movie;
+        Form_Movie = nullptr;
+        UnregisterScreens();
+    }
+    // Opens the viewer with a clip pool; the film starts playing.
+    void Open() {
+        WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
+        main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
+        main->show();
+        ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
+        Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
+        main->PostStateChange(stScreenPlay, 1);
+        ASSERT_TRUE(WaitUntil([&] { return (s = dynamic_cast<TForm_ScreenPlay*>(main->CurrentScreen())) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([&] { return s->Playing; }));
+        TTimer::SetManualTimers(true);
+    }
+    // Stops the film and stands it at a position, then lets the captions follow.
+    void StandAt(int position) {
+        if (s->Playing) s->EButton_PlayClick();
+        Form_Movie->SeekFilm(position);
+        TTimer::AdvanceTimers(100);
+    }
+    const TMovieEntry& Line(int n) const { return main->MovieEntries[size_t(n)]; }
+    int FirstRow(TScriptRowKind kind) const {
+        for (size_t i = 0; i < main->ScriptLines.size(); ++i)
+            if (main->ScriptLines[i].Kind == kind) return int(i);
+        return -1;
+    }
+    void OpenDropDown(void (TForm_ScreenPlay::*button)()) {
+        (s->*button)();
+        TTimer::AdvanceTimers(50 * 30);
+    }
+    bool AtMainMenu() {
+        auto* p = dynamic_cast<ProbeScreen*>(main->CurrentScreen());
+        return p && p->State == stMainMenu;
+    }
+};
+
+} // namespace
+
+TEST_F(ScreenPlay, OpensPlayingFromTheStartWithTheStopButtonOverPlay) {
+    Open();
+    EXPECT_FALSE(s->EButton_Stop->isHidden());
+    EXPECT_EQ(s->EButton_Stop->pos(), s->EButton_Play->pos());
+    EXPECT_TRUE(main->InactivityPaused) << "no inactivity time-out while the film plays";
+    EXPECT_LT(Form_Movie->GetFilmPosition(), 100);
+    s->EButton_PlayClick();
+    EXPECT_FALSE(s->Playing);
+    EXPECT_TRUE(s->EButton_Stop->isHidden());
+    EXPECT_FALSE(main->InactivityPaused);
+}
+
+TEST_F(ScreenPlay, CaptionsFollowTheFilmAndAreEmptyBetweenLines) {
+    Open();
+    ASSERT_GE(main->MovieEntries.size(), 3u);
+    const TMovieEntry& a = Line(1);
+    StandAt(a.StartFrame);
+    EXPECT_EQ(s->fcLabel_Caption->Caption(), a.LineText);
+    EXPECT_EQ(s->CurrentEntry, &a);
+    // The last unit of a line still shows it; the gap after it shows nothing.
+    StandAt(a.EndFrame - 1);
+    EXPECT_EQ(s->fcLabel_Caption->Caption(), a.LineText);
+    ASSERT_LT(a.EndFrame, Line(2).StartFrame) << "the fixture has a pause between these lines";
+    StandAt(a.EndFrame);
+    EXPECT_EQ(s->fcLabel_Caption->Caption(), "");
+    StandAt(Line(2).StartFrame);
+    EXPECT_EQ(s->fcLabel_Caption->Caption(), Line(2).LineText);
+    EXPECT_EQ(s->fcLabel_Caption2->Caption(), Line(2).LineText);
+}
+
+TEST_F(ScreenPlay, WindingDoublesItsStepAndStopsAtTheEnds) {
+    Open();
+    const int length = Form_Movie->FilmLength;
+    StandAt(length - 40);
+    s->WindDown(4);
+    EXPECT_FALSE(s->Panel_Scale->isHidden());
+    std::vector<int> steps{s->JumpStep};
+    for (int i = 0; i < 12; ++i) {
+        TTimer::AdvanceTimers(250);
+        steps.push_back(s->JumpStep);
+    }
+    EXPECT_EQ(steps, (std::vector<int>{4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 4096, 4096}));
+    // Forward ran into the end: the film and the scale stand at the film's length.
+    EXPECT_EQ(Form_Movie->GetFilmPosition(), length);
+    EXPECT_EQ(s->fcLabel_HMSF->Caption(), FramesToTimecode(length));
+    EXPECT_EQ(s->Image_Arrow->x(), 4 + 323);
+    s->WindUp();
+    EXPECT_TRUE(s->Panel_Scale->isHidden());
+    EXPECT_FALSE(s->Timer_RwdFwd.Enabled());
+    EXPECT_FALSE(s->Playing) << "a stopped film stays stopped after winding";
+
+    s->WindDown(-4);
+    TTimer::AdvanceTimers(250 * 12);
+    EXPECT_EQ(Form_Movie->GetFilmPosition(), 0);
+    EXPECT_EQ(s->fcLabel_HMSF->Caption(), "00:00:00:00");
+    EXPECT_EQ(s->Image_Arrow->x(), 4);
+    s->WindUp();
+}
+
+TEST_F(ScreenPlay, WindingWhilePlayingPlaysOnFromTheNewPosition) {
+    Open();
+    s->WindDown(4);
+    TTimer::AdvanceTimers(250 * 3);
+    const int wound = Form_Movie->GetFilmPosition();
+    s->WindUp();
+    EXPECT_TRUE(s->Playing);
+    TTimer::SetManualTimers(false);
+    EXPECT_TRUE(WaitUntil([&] { return Form_Movie->GetFilmPosition() > wound + 5; }));
+}
+
+TEST_F(ScreenPlay, ScriptDropsDownClosesAndSwitchesToTheFilmStrip) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    EXPECT_EQ(s->DropDownMode, 1);
+    EXPECT_EQ(s->Panel_DropDown->height(), TForm_ScreenPlay::kDropOpen);
+    EXPECT_FALSE(s->ListBox_DropDown->isHidden());
+    EXPECT_FALSE(s->Panel_Scrollbar->isHidden());
+    EXPECT_EQ(s->ListBox_DropDown->Count(), int(main->ScriptLines.size()));
+    EXPECT_EQ(s->MaxTopLine, int(main->ScriptLines.size()) - 10);
+    // Find while the script is open switches without closing.
+    s->EButton_FindClick();
+    EXPECT_EQ(s->DropDownMode, 2);
+    EXPECT_TRUE(s->ListBox_DropDown->isHidden());
+    TTimer::AdvanceTimers(50);
+    EXPECT_FALSE(s->Image_Find->isHidden());
+    EXPECT_FALSE(s->fcLabel_Caption2->isHidden());
+    // A second click on the same button closes, five pixels a tick.
+    s->EButton_FindClick();
+    EXPECT_EQ(s->DropDownMode, 0);
+    TTimer::AdvanceTimers(50);
+    EXPECT_EQ(s->Panel_DropDown->height(), TForm_ScreenPlay::kDropOpen - 5);
+    TTimer::AdvanceTimers(50 * 30);
+    EXPECT_TRUE(s->Panel_DropDown->isHidden());
+    EXPECT_EQ(s->Panel_DropDown->height(), TForm_ScreenPlay::kDropClosed);
+    EXPECT_FALSE(s->Timer_DropDown.Enabled());
+}
+
+TEST_F(ScreenPlay, TheScriptFollowsThePlayingLineSixthFromTheTop) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    const TMovieEntry& late = main->MovieEntries.back();
+    ASSERT_GT(late.ScriptIndex, 5);
+    s->Playing = true; // as while the film plays on through this line
+    s->ShowEntry(&late, true);
+    EXPECT_EQ(s->ListBox_DropDown->ItemIndex(), late.ScriptIndex);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), std::min(late.ScriptIndex - 5, s->MaxTopLine));
+    s->ShowEntry(&Line(0), true);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 0);
+}
+
+TEST_F(ScreenPlay, ClickingAScriptLinePlaysItAndHeadingsDoNothing) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    s->EButton_PlayClick(); // stopped: a clicked line plays alone
+    const int heading = FirstRow(TScriptRowKind::Heading);
+    ASSERT_GE(heading, 0);
+    const int before = Form_Movie->GetFilmPosition();
+    s->ListBox_DropDown->SetItemIndex(heading);
+    s->ListBox_DropDownMouseDown();
+    EXPECT_EQ(Form_Movie->GetFilmPosition(), before);
+    EXPECT_EQ(Form_Movie->RangeTo, -1);
+
+    const TMovieEntry& line = Line(2);
+    s->ListBox_DropDown->SetItemIndex(line.ScriptIndex);
+    s->ListBox_DropDownMouseDown();
+    EXPECT_EQ(s->fcLabel_Caption->Caption(), line.LineText);
+    EXPECT_FALSE(s->Playing);
+    EXPECT_EQ(Form_Movie->RangeTo, line.EndFrame - 1) << "only the line, to one unit before its end";
+    TTimer::SetManualTimers(false);
+    ASSERT_TRUE(WaitUntil([&] { return Form_Movie->GetFilmPosition() >= line.EndFrame - 2; },
+                          (line.EndFrame - line.StartFrame) * 40 + 3000));
+    Pump(300);
+    EXPECT_LT(Form_Movie->GetFilmPosition(), line.EndFrame);
+
+    // While playing, the film runs on from the clicked line to the end.
+    s->EButton_PlayClick();
+    ASSERT_TRUE(s->Playing);
+    s->ListBox_DropDown->SetItemIndex(Line(1).ScriptIndex);
+    s->ListBox_DropDownMouseDown();
+    EXPECT_EQ(Form_Movie->RangeTo, -1);
+    EXPECT_TRUE(s->Playing);
+}
+
+TEST_F(ScreenPlay, ScrollingStopsTheFilmAndStandsItAtTheFirstVisibleLine) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    ASSERT_GT(s->MaxTopLine, 9) << "the fixture script is long enough to scroll";
+    s->ListBox_DropDown->SetTopIndex(0);
+    s->ScrollButtonDown(1);
+    EXPECT_FALSE(s->Playing);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 1);
+    TTimer::AdvanceTimers(500); // the first repeat after half a second
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 2);
+    TTimer::AdvanceTimers(300); // then ten lines a second
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 5);
+    s->ScrollMouseUp();
+    EXPECT_FALSE(s->Timer_ScrollBar.Enabled());
+    int first = -1;
+    for (int i = 5; i < 15 && first < 0; ++i)
+        if (main->ScriptLines[size_t(i)].Kind == TScriptRowKind::Line) first = main->ScriptLines[size_t(i)].Entry;
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(Form_Movie->GetFilmPosition(), Line(first).StartFrame);
+
+    // The track pages by nine lines, never past the last page.
+    s->Image_ScrollbarMouseDown(s->KnobTop + 40);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), std::min(14, s->MaxTopLine));
+    TTimer::AdvanceTimers(500 + 100 * 20);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), s->MaxTopLine);
+    EXPECT_EQ(s->KnobTop, 26 + 104);
+    s->ScrollMouseUp();
+    // Pressing on the knob itself pages nowhere.
+    s->Image_ScrollbarMouseDown(s->KnobTop + 3);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), s->MaxTopLine);
+    s->ScrollMouseUp();
+}
+
+TEST_F(ScreenPlay, DraggingTheKnobMovesTheScript) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    ASSERT_GT(s->MaxTopLine, 0);
+    s->EButton_PlayClick(); // stopped: the script stays where it is put
+    s->ListBox_DropDown->SetTopIndex(0);
+    TTimer::AdvanceTimers(100);
+    ASSERT_EQ(s->KnobTop, 26);
+    s->Image_ScrollButtonMouseDown(5);
+    s->Image_ScrollButtonMouseMove(5 + 52); // half the travel down
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 52 * s->MaxTopLine / 104);
+    s->Image_ScrollButtonMouseMove(5 + 500); // held far below: the bottom
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), s->MaxTopLine);
+    s->ScrollMouseUp();
+    EXPECT_FALSE(s->KnobDragging);
+    s->Image_ScrollButtonMouseMove(5 - 500); // no drag any more: nothing moves
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), s->MaxTopLine);
+}
+
+TEST_F(ScreenPlay, ThumbnailsStartTheFilmAndOutOfRangeOnesDoNothing) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_FindClick);
+    s->EButton_PlayClick();
+    const int p = s->ThumbPositions[3];
+    ASSERT_GE(p, 0);
+    s->Shape1MouseDown(3);
+    EXPECT_TRUE(s->Playing);
+    EXPECT_EQ(s->SelectedThumb, 3);
+    EXPECT_TRUE(s->Shapes[3]->Outlined());
+    EXPECT_GE(Form_Movie->GetFilmPosition(), p);
+    s->Shape1MouseDown(4);
+    EXPECT_FALSE(s->Shapes[3]->Outlined());
+    EXPECT_TRUE(s->Shapes[4]->Outlined());
+
+    s->ThumbPositions[5] = Form_Movie->FilmLength; // at the end of the film
+    s->ThumbPositions[6] = -1;                     // no thumbnail
+    s->Shape1MouseDown(5);
+    s->Shape1MouseDown(6);
+    EXPECT_EQ(s->SelectedThumb, 4);
+}
+
+TEST_F(ScreenPlay, StripFileLinesGiveTimecodesAndHints) {
+    Open();
+    const std::string strip = program.File("strip.txt");
+    std::string text;
+    for (int n = 1; n <= 9; ++n) text += "0:0:" + std::to_string(n) + ":00,Hint " + std::to_string(n) + "\r\n";
+    text += "1:02:03\r\n"; // no comma: all timecode, no hint
+    text[text.find("Hint 2")] = char(0x8E); // a Mac "é" at the start of hint 2
+    text.replace(text.find("Hint 3"), 6, "a, b, c");
+    WriteFile(strip, text);
+    s->LoadStrip(strip);
+    EXPECT_EQ(s->ThumbPositions[1], 25);
+    EXPECT_EQ(s->ThumbHints[1], "Hint 1");
+    EXPECT_EQ(s->ThumbHints[2], "\xE9" "int 2");
+    EXPECT_EQ(s->ThumbHints[3], "a, b, c") << "further commas belong to the hint";
+    EXPECT_EQ(s->ThumbPositions[10], 1552);
+    EXPECT_EQ(s->ThumbHints[10], "");
+    for (int n = 11; n <= TForm_ScreenPlay::kThumbs; ++n) {
+        EXPECT_EQ(s->ThumbPositions[size_t(n)], -1) << n;
+        EXPECT_TRUE(s->Shapes[size_t(n)]->toolTip().isEmpty()) << n;
+    }
+    // A missing list leaves every thumbnail inactive rather than the screen broken.
+    s->LoadStrip(program.File("nothere.txt"));
+    EXPECT_EQ(s->ThumbPositions[1], -1);
+}
+
+TEST_F(ScreenPlay, BackLeavesForTheMainMenuWithTheLastPictureInPlace) {
+    Open();
+    s->EButton_BackClick();
+    EXPECT_FALSE(main->InactivityPaused);
+    EXPECT_EQ(Form_Movie->CurrentPart, 0) << "the display is detached";
+    ASSERT_TRUE(WaitUntil([&] { return AtMainMenu(); }));
+}
+
+TEST_F(ScreenPlay, WithoutAClipPoolTheScreenStillOpensAndLeaves) {
+    WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
+    main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
+    main->show();
+    ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
+    main->PostStateChange(stScreenPlay, 1);
+    ASSERT_TRUE(WaitUntil([&] { return (s = dynamic_cast<TForm_ScreenPlay*>(main->CurrentScreen())) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return s->Playing; }));
+    s->WindDown(4);
+    s->WindUp();
+    s->Shape1MouseDown(1);
+    s->EButton_BackClick();
+    ASSERT_TRUE(WaitUntil([&] { return AtMainMenu(); }));
+}
