@@ -30,6 +30,11 @@ public:
     void StopFilm() override {
         if (Form_Movie) Form_Movie->StopFilm();
     }
+    bool FilmPlaying() const override {
+        if (!Form_Movie || Form_Movie->CurrentPart < 1 || Form_Movie->CurrentPart > Form_Movie->PartCount) return false;
+        const auto& player = Form_Movie->PartPlayers[size_t(Form_Movie->CurrentPart)];
+        return player && player->IsPlaying();
+    }
     void PlaySound(const std::string& path, bool wait) override {
         if (Form_Movie) {
             Form_Movie->PlaySound(path, wait, nullptr);

@@ -19,6 +19,8 @@ public:
     // Film units; notify receives MM_MCINOTIFY when the range ends or stops.
     virtual void PlayFilm(int from, int to, bool wait, QObject* notify) = 0;
     virtual void StopFilm() = 0;
+    // True while a play of the film runs.
+    virtual bool FilmPlaying() const { return false; }
     // Raises "Missing sound file " + path when the file is not there.
     virtual void PlaySound(const std::string& path, bool wait) = 0;
     virtual void CloseSounds() = 0;

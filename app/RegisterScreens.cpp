@@ -1,6 +1,7 @@
 #include "app/RegisterScreens.h"
 
 #include "activities/Missing.h"
+#include "activities/NextLine.h"
 #include "app/ClipPoolLink.h"
 #include "app/CustomStart.h"
 #include "app/Main.h"
@@ -30,6 +31,10 @@ void RegisterScreens() {
     RegisterScreen(stScreenPlay, [](TForm_Main& main, QWidget* parent) { return new TForm_ScreenPlay(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
+    RegisterScreen(stNextLinePrac,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_NextLinePrac(main, parent); });
+    RegisterScreen(stNextLineTest,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
 
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();

@@ -971,6 +971,15 @@ QImage Background(TBackground which, int w, int h) {
         Band(p, QRectF(12, 322, 776, 72));
         FilmEdge(p, h - 16, w, 16);
         break;
+    case TBackground::NextLine:
+        // The film sits a little lower and the line (or its three choices)
+        // takes a deeper band.
+        Spotlight(p, QPointF(400, 40), 380, 46);
+        FilmEdge(p, 0, w, 16);
+        Frame(p, QRectF(264, 46, 272, 220));
+        Band(p, QRectF(16, 352, 768, 142));
+        FilmEdge(p, h - 16, w, 16);
+        break;
     case TBackground::Screenplay:
         Spotlight(p, QPointF(400, 0), 420, 50);
         Frame(p, QRectF(223, 27, 352, 288));
@@ -1135,6 +1144,7 @@ std::vector<TSkinPicture> Catalogue() {
     add("scale-arrow", ScaleArrow());
     add("tile-slot", TileSlot());
     add("background-activity", Background(TBackground::Activity));
+    add("background-nextline", Background(TBackground::NextLine));
     add("background-screenplay", Background(TBackground::Screenplay));
     add("background-recording", Background(TBackground::Recording));
     add("background-wordsearch", Background(TBackground::WordSearch));

@@ -78,7 +78,7 @@ QImage ClapperDigit(int digit, int w = 20, int h = 20);
 QImage ScaleArrow(int w = 13, int h = 7);
 
 enum class TBackground {
-    Activity, Screenplay, Recording, WordSearch, Dictionary, Quiz, HelpLanguage,
+    Activity, NextLine, Screenplay, Recording, WordSearch, Dictionary, Quiz, HelpLanguage,
     DropDown,  // the screenplay's script drop-down, 800 x 190
     Bars,      // the next-line choice bars, 750 x 124
     TileArea,  // the spelling tile area, 800 x 260

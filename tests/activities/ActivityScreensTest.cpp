@@ -13,6 +13,7 @@
 #include <set>
 
 #include "../app/AppFixture.h"
+#include "FakeActivityMedia.h"
 #include "activities/ActivityMedia.h"
 #include "activities/Missing.h"
 #include "activities/MissingWords.h"
@@ -36,33 +37,6 @@ using namespace tavtest;
 
 namespace {
 
-struct FakeMedia : IActivityMedia {
-    std::vector<std::string> calls;
-    std::vector<std::string> sounds;
-    QObject* lastNotify = nullptr;
-    int films = 0;
-    void AttachDisplay(QWidget*) override { calls.push_back("attach"); }
-    std::function<void()> onDetach;
-    void DetachDisplay() override {
-        calls.push_back("detach");
-        if (onDetach) onDetach();
-    }
-    void PlayFilm(int from, int to, bool, QObject* notify) override {
-        ++films;
-        lastNotify = notify;
-        calls.push_back("film " + std::to_string(from) + "-" + std::to_string(to));
-    }
-    void StopFilm() override { calls.push_back("stop"); }
-    void PlaySound(const std::string& path, bool) override {
-        if (!FileExists(path)) throw EProgramError("Missing sound file " + path);
-        const size_t slash = path.find_last_of('\\');
-        sounds.push_back(path.substr(slash + 1));
-    }
-    void CloseSounds() override {}
-    bool Played(const std::string& name) const {
-        return std::find(sounds.begin(), sounds.end(), name) != sounds.end();
-    }
-};
 
 class MissingScreens : public ::testing::Test {
 protected:
