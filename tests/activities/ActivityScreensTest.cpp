@@ -12,8 +12,7 @@
 
 #include <set>
 
-#include "../app/AppFixture.h"
-#include "FakeActivityMedia.h"
+#include "ActivityFixture.h"
 #include "activities/ActivityMedia.h"
 #include "activities/Missing.h"
 #include "activities/MissingWords.h"
@@ -37,69 +36,21 @@ using namespace tavtest;
 
 namespace {
 
-
-class MissingScreens : public ::testing::Test {
+class MissingScreens : public ActivityScreensFixture {
 protected:
-    TempFolder program, data;
-    std::unique_ptr<TForm_Main> main;
-    FakeMedia media;
-    std::string disc;
-
     void SetUp() override {
-        disc = UseFixtureDisc(program.Path());
-        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
-        ScreenLog.clear();
-        RegisterProbeScreens();
+        ActivityScreensFixture::SetUp();
+        if (IsSkipped()) return;
         RegisterScreen(stMissingPrac, [](TForm_Main& m, QWidget* p) { return new TForm_MissingPrac(m, p); });
         RegisterScreen(stMissingTest, [](TForm_Main& m, QWidget* p) { return new TForm_MissingTest(m, p); });
-        SetActivityMedia(&media);
-        // The stopwatch reads the manual clock of the timers.
-        SetTickSource([] { return static_cast<uint32_t>(TTimer::ManualNow() + 100000); });
-    }
-    void TearDown() override {
-        main.reset();
-        UnregisterScreens();
-        SetContentAsker(nullptr);
-        SetActivityMedia(nullptr);
-        SetTickSource(nullptr);
-        SetDebugSink(nullptr);
-        TTimer::SetManualTimers(false);
-    }
-    void Start(const std::string& config = "[Defaults]\r\nRecords=0\r\nFast=1\r\n") {
-        WriteFile(program.File("sconfig.txt"), config);
-        main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
-        main->show();
-        ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
-        main->LoadStudent("Ann");
-    }
-    template <class T>
-    T* Go(int state) {
-        main->PostStateChange(state, 1);
-        EXPECT_TRUE(WaitUntil([&] { return dynamic_cast<T*>(main->CurrentScreen()) != nullptr; }));
-        auto* s = dynamic_cast<T*>(main->CurrentScreen());
-        // The screen-ready message starts the first question.
-        EXPECT_TRUE(WaitUntil([&] { return s && s->CurrentLine != nullptr; }));
-        TTimer::SetManualTimers(true);
-        return s;
     }
     TForm_MissingTest* Test() { return Go<TForm_MissingTest>(stMissingTest); }
     TForm_MissingPrac* Practice() { return Go<TForm_MissingPrac>(stMissingPrac); }
-    // The line has finished playing.
-    void LineEnds(TForm_Missing* s) {
-        PostMessage(s, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
-        QCoreApplication::sendPostedEvents(s);
-    }
     static int WrongSlot(TForm_Missing* s, int nth = 0) {
         for (int k = 1; k <= TForm_Missing::kChoices; ++k)
             if (k != s->CorrectSlot && !s->Labels[k]->isHidden() && nth-- == 0) return k;
         return 0;
     }
-    bool AtActivitiesMenu() {
-        auto* p = dynamic_cast<ProbeScreen*>(main->CurrentScreen());
-        return p && p->State == stActivitiesMenu;
-    }
-    static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() / 2)); }
 };
 
 } // namespace

@@ -6,8 +6,7 @@
 
 #include <set>
 
-#include "../app/AppFixture.h"
-#include "FakeActivityMedia.h"
+#include "ActivityFixture.h"
 #include "activities/NextLine.h"
 #include "app/Main.h"
 #include "app/ScreenRegistry.h"
@@ -25,54 +24,16 @@ using namespace tavtest;
 
 namespace {
 
-class NextLineScreens : public ::testing::Test {
+class NextLineScreens : public ActivityScreensFixture {
 protected:
-    TempFolder program, data;
-    std::unique_ptr<TForm_Main> main;
-    FakeMedia media;
-    std::string disc;
-
     void SetUp() override {
-        disc = UseFixtureDisc(program.Path());
-        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
-        ScreenLog.clear();
-        RegisterProbeScreens();
+        ActivityScreensFixture::SetUp();
+        if (IsSkipped()) return;
         RegisterScreen(stNextLinePrac, [](TForm_Main& m, QWidget* p) { return new TForm_NextLinePrac(m, p); });
         RegisterScreen(stNextLineTest, [](TForm_Main& m, QWidget* p) { return new TForm_NextLineTest(m, p); });
-        SetActivityMedia(&media);
-        SetTickSource([] { return static_cast<uint32_t>(TTimer::ManualNow() + 100000); });
-    }
-    void TearDown() override {
-        main.reset();
-        UnregisterScreens();
-        SetActivityMedia(nullptr);
-        SetTickSource(nullptr);
-        SetDebugSink(nullptr);
-        TTimer::SetManualTimers(false);
-    }
-    void Start() {
-        WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
-        main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
-        main->show();
-        ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
-        main->LoadStudent("Ann");
-    }
-    template <class T>
-    T* Go(int state) {
-        main->PostStateChange(state, 1);
-        EXPECT_TRUE(WaitUntil([&] { return dynamic_cast<T*>(main->CurrentScreen()) != nullptr; }));
-        auto* s = dynamic_cast<T*>(main->CurrentScreen());
-        EXPECT_TRUE(WaitUntil([&] { return s && (s->CurrentLine != nullptr || s->NoQuestion); }));
-        TTimer::SetManualTimers(true);
-        return s;
     }
     TForm_NextLinePrac* Practice() { return Go<TForm_NextLinePrac>(stNextLinePrac); }
     TForm_NextLineTest* Test() { return Go<TForm_NextLineTest>(stNextLineTest); }
-    void LineEnds(TForm_NextLine* s) {
-        PostMessage(s, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
-        QCoreApplication::sendPostedEvents(s);
-    }
     static int WrongBar(TForm_NextLine* s) {
         for (int k = 1; k <= TForm_NextLine::kBars; ++k)
             if (k != s->CorrectSlot && !s->Bars[size_t(k)]->isHidden()) return k;
@@ -82,10 +43,6 @@ protected:
         std::set<int> out;
         for (const std::string& n : SplitKeyList(main->SettingsLines, "NextGameStartLines", '|')) out.insert(std::stoi(n));
         return out;
-    }
-    bool AtActivitiesMenu() {
-        auto* p = dynamic_cast<ProbeScreen*>(main->CurrentScreen());
-        return p && p->State == stActivitiesMenu;
     }
 };
 
@@ -125,6 +82,11 @@ TEST_F(NextLineScreens, ARunningReplayKeepsTheChoicesHiddenUntilItEnds) {
 TEST_F(NextLineScreens, PracticeWalksForwardThroughConsecutiveLines) {
     Start();
     TForm_NextLinePrac* s = Practice();
+    // From the film's second line, so five answers stay clear of its end.
+    s->AnswerLine = &main->MovieEntries[1];
+    LineEnds(s);
+    s->fcLabel_Bar1Click(s->CorrectSlot);
+    ASSERT_EQ(s->CurrentLine, &main->MovieEntries[1]);
     for (int q = 0; q < 5; ++q) {
         ASSERT_NE(s->AnswerLine, nullptr);
         const TMovieEntry* next = s->AnswerLine;
@@ -133,7 +95,7 @@ TEST_F(NextLineScreens, PracticeWalksForwardThroughConsecutiveLines) {
         ASSERT_EQ(s->CurrentLine, next) << "question " << q;
         EXPECT_TRUE(s->Panel_Bars->isHidden()) << "the next line plays before its choices";
     }
-    EXPECT_EQ(s->Attempts, 5);
+    EXPECT_EQ(s->Attempts, 6);
     EXPECT_EQ(s->fcLabel_Score->Caption(), "100");
 }
 

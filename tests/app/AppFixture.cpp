@@ -98,4 +98,9 @@ void FakeLink::SendScore(int total, int level) {
     Calls->push_back("Score " + std::to_string(total) + " " + std::to_string(level));
 }
 
+bool AtState(tav::TForm_Main& main, int state) {
+    auto* p = dynamic_cast<ProbeScreen*>(main.CurrentScreen());
+    return p && p->State == state;
+}
+
 } // namespace tavtest

@@ -38,6 +38,8 @@ void RegisterProbeScreens(int failing = -100);
 void UnregisterScreens();
 
 bool LogHas(const std::string& entry);
+// True when the main window shows the probe screen of `state`.
+bool AtState(tav::TForm_Main& main, int state);
 
 struct ProgramFolderOptions {
     bool multiMenu = false;   // Target.txt names a multi menu (no target is loaded at start)

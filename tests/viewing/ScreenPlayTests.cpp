@@ -74,10 +74,7 @@ protected:
         (s->*button)();
         TTimer::AdvanceTimers(50 * 30);
     }
-    bool AtMainMenu() {
-        auto* p = dynamic_cast<ProbeScreen*>(main->CurrentScreen());
-        return p && p->State == stMainMenu;
-    }
+    bool AtMainMenu() { return AtState(*main, stMainMenu); }
 };
 
 } // namespace
