@@ -14,7 +14,7 @@
 #include "learners/Award.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
-#include "viewing/ScreenPlay.h"
+#include "viewer/ScreenPlay.h"
 
 namespace tav {
 

@@ -1,4 +1,4 @@
-#include "viewing/ScreenPlay.h"
+#include "viewer/ScreenPlay.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

@@ -17,7 +17,7 @@
 #include "toolkit/ListBox.h"
 #include "toolkit/Panel.h"
 #include "toolkit/Timer.h"
-#include "viewing/ScreenPlay.h"
+#include "viewer/ScreenPlay.h"
 
 using namespace tav;
 using namespace tavtest;
