@@ -59,27 +59,19 @@ struct FakeMedia : tav::IActivityMedia {
 };
 
 
-class ActivityScreensFixture : public ::testing::Test {
+class ActivityScreensFixture : public FixtureDiscScreens {
 protected:
-    TempFolder program, data;
-    std::unique_ptr<tav::TForm_Main> main;
     FakeMedia media;
-    std::string disc;
 
     // The family registers its screens after this.
     void SetUp() override {
-        disc = UseFixtureDisc(program.Path());
-        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
-        ScreenLog.clear();
-        RegisterProbeScreens();
+        FixtureDiscScreens::SetUp();
         tav::SetActivityMedia(&media);
         // The stopwatch reads the manual clock of the timers.
         tav::SetTickSource([] { return static_cast<uint32_t>(tav::TTimer::ManualNow() + 100000); });
     }
     void TearDown() override {
-        main.reset();
-        UnregisterScreens();
+        FixtureDiscScreens::TearDown();
         tav::SetContentAsker(nullptr);
         tav::SetActivityMedia(nullptr);
         tav::SetTickSource(nullptr);
@@ -87,11 +79,8 @@ protected:
         tav::TTimer::SetManualTimers(false);
     }
     void Start(const std::string& config = "[Defaults]\r\nRecords=0\r\nFast=1\r\n") {
-        WriteFile(program.File("sconfig.txt"), config);
-        main = std::make_unique<tav::TForm_Main>(std::vector<std::string>{}, program.Path());
-        main->show();
-        ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
-        main->LoadStudent("Ann");
+        StartMain(config);
+        if (main) main->LoadStudent("Ann");
     }
     // Opens a screen and waits for its first question (or its message that
     // there is none), then hands the timers to the manual clock.

@@ -204,12 +204,9 @@ TEST_F(NextLineScreens, WithoutStartLinesTheScreenSaysSoAndBackWorks) {
 }
 
 TEST_F(NextLineScreens, CheatWritesTheAnswerLineToTheDebugLog) {
-    WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\nCheat=1\r\nDebug=1\r\n");
     std::vector<std::string> lines;
     SetDebugSink([&](const std::string& l) { lines.push_back(l); });
-    main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
-    main->show();
-    ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
+    StartMain("[Defaults]\r\nRecords=0\r\nFast=1\r\nCheat=1\r\nDebug=1\r\n");
     TForm_NextLinePrac* s = Practice();
     ASSERT_NE(s->AnswerLine, nullptr);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Next line: " + s->AnswerLine->LineText), lines.end());

@@ -103,4 +103,24 @@ bool AtState(tav::TForm_Main& main, int state) {
     return p && p->State == state;
 }
 
+void FixtureDiscScreens::SetUp() {
+    disc = UseFixtureDisc(program.Path());
+    if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
+    ScreenLog.clear();
+    RegisterProbeScreens();
+}
+
+void FixtureDiscScreens::TearDown() {
+    main.reset();
+    UnregisterScreens();
+}
+
+void FixtureDiscScreens::StartMain(const std::string& config) {
+    WriteFile(program.File("sconfig.txt"), config);
+    main = std::make_unique<tav::TForm_Main>(std::vector<std::string>{}, program.Path());
+    main->show();
+    ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
+}
+
 } // namespace tavtest

@@ -1,6 +1,8 @@
 #pragma once
 // A program folder with content for main-window tests, probe screens that
 // record what happens to them, and a fake classroom link.
+#include <gtest/gtest.h>
+
 #include <QMouseEvent>
 
 #include <map>
@@ -78,6 +80,21 @@ public:
     void SendStartActivity(int code) override;
     void SendEndActivity(int code, int lastScore) override;
     void SendScore(int total, int awardLevel) override;
+};
+
+// Real screens on the fixture disc: a program folder using it, a private data
+// folder, probe screens for every state the test does not register itself.
+class FixtureDiscScreens : public ::testing::Test {
+protected:
+    TempFolder program, data;
+    std::unique_ptr<tav::TForm_Main> main;
+    std::string disc;
+
+    // A test's own screens are registered after this.
+    void SetUp() override;
+    void TearDown() override;
+    // The main window with this configuration, once its first screen is up.
+    void StartMain(const std::string& config = "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
 };
 
 } // namespace tavtest

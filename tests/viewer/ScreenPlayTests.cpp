@@ -24,19 +24,13 @@ using namespace tavtest;
 
 namespace {
 
-class ScreenPlay : public ::testing::Test {
+class ScreenPlay : public FixtureDiscScreens {
 protected:
-    TempFolder program, data;
-    std::unique_ptr<TForm_Main> main;
-    std::string disc;
     TForm_ScreenPlay* s = nullptr;
 
     void SetUp() override {
-        disc = UseFixtureDisc(program.Path());
-        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
-        ScreenLog.clear();
-        RegisterProbeScreens();
+        FixtureDiscScreens::SetUp();
+        if (IsSkipped()) return;
         RegisterScreen(stScreenPlay, [](TForm_Main& m, QWidget* p) { return new TForm_ScreenPlay(m, p); });
     }
     void TearDown() override {
@@ -44,15 +38,13 @@ protected:
         main.reset();
         delete Form_Movie;
         Form_Movie = nullptr;
-        UnregisterScreens();
+        FixtureDiscScreens::TearDown();
     }
-    // Opens the viewer with a clip pool; the film starts playing.
-    void Open() {
-        WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
-        main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
-        main->show();
-        ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
-        Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
+    // The viewer, playing; with a clip pool unless told otherwise.
+    void Open(bool withPool = true) {
+        StartMain();
+        ASSERT_NE(main, nullptr);
+        if (withPool) Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
         main->PostStateChange(stScreenPlay, 1);
         ASSERT_TRUE(WaitUntil([&] { return (s = dynamic_cast<TForm_ScreenPlay*>(main->CurrentScreen())) != nullptr; }));
         ASSERT_TRUE(WaitUntil([&] { return s->Playing; }));
@@ -330,13 +322,7 @@ TEST_F(ScreenPlay, BackLeavesForTheMainMenuWithTheLastPictureInPlace) {
 }
 
 TEST_F(ScreenPlay, WithoutAClipPoolTheScreenStillOpensAndLeaves) {
-    WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
-    main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
-    main->show();
-    ASSERT_TRUE(WaitUntil([&] { return main->CurrentScreen() != nullptr; }));
-    main->PostStateChange(stScreenPlay, 1);
-    ASSERT_TRUE(WaitUntil([&] { return (s = dynamic_cast<TForm_ScreenPlay*>(main->CurrentScreen())) != nullptr; }));
-    ASSERT_TRUE(WaitUntil([&] { return s->Playing; }));
+    Open(false);
     s->WindDown(4);
     s->WindUp();
     s->Shape1MouseDown(1);
