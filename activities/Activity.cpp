@@ -426,15 +426,8 @@ void TForm_Activity::Timer_SpinnerTimer() {
 void TForm_Activity::LeaveFilm() {
     // The panel keeps the film's last picture while the screen leaves:
     // without it the transition would start from the empty navy display.
-    const QImage still = Panel_Video->grab().toImage();
+    Image_Still = CoverWithSnapshot(Panel_Video, Image_Still);
     ActivityMedia().DetachDisplay();
-    if (!Image_Still) {
-        Image_Still = new TImage(Panel_Video);
-        Image_Still->setGeometry(Panel_Video->rect());
-    }
-    Image_Still->SetPicture(still);
-    Image_Still->show();
-    Image_Still->raise();
 }
 
 // ---- Back ------------------------------------------------------------------------------

@@ -129,4 +129,14 @@ void TImage::mouseMoveEvent(QMouseEvent* e) {
     if (OnMouseMove) OnMouseMove(this, e->modifiers(), int(e->position().x()), int(e->position().y()));
 }
 
+TImage* CoverWithSnapshot(QWidget* panel, TImage* cover) {
+    const QImage snapshot = panel->grab().toImage();
+    if (!cover) cover = new TImage(panel);
+    cover->setGeometry(panel->rect());
+    cover->SetPicture(snapshot);
+    cover->show();
+    cover->raise();
+    return cover;
+}
+
 } // namespace tav

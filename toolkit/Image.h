@@ -73,4 +73,9 @@ private:
     bool pressedForClick_ = false;
 };
 
+// Covers `panel` with a picture of what it shows now (in `cover` when given,
+// else in a new image), so what is inside can be taken away without the
+// panel going blank: a film display handed back while its screen leaves.
+TImage* CoverWithSnapshot(QWidget* panel, TImage* cover = nullptr);
+
 } // namespace tav

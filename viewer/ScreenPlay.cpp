@@ -573,9 +573,8 @@ void TForm_ScreenPlay::Shape1MouseDown(int tag) {
 void TForm_ScreenPlay::EButton_BackClick() {
     Timer_Captions.SetEnabled(false);
     // The panel keeps the film's last picture while the screen leaves.
-    const QImage still = Panel_Video->grab().toImage();
+    CoverWithSnapshot(Panel_Video);
     if (Form_Movie) Form_Movie->DetachDisplay();
-    MakeImage(Panel_Video, Panel_Video->rect(), still)->show();
     main_.PauseInactivityTimer(false);
     main_.PostStateChange(stMainMenu, trWipeLeft);
 }
