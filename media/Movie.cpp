@@ -10,7 +10,6 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
 #include "media/VideoPanel.h"
@@ -22,9 +21,9 @@ namespace tav {
 
 TForm_Movie* Form_Movie = nullptr;
 
-TForm_Movie* CreateFormMovie() {
+TForm_Movie* CreateFormMovie(const TMovieSettings& settings) {
     if (!Form_Movie) {
-        Form_Movie = new TForm_Movie();
+        Form_Movie = new TForm_Movie(settings);
         // Whatever is still open is closed before the application goes.
         static bool connected = false;
         if (!connected && QCoreApplication::instance()) {
@@ -82,18 +81,6 @@ bool ShowsIn(const TMCIPlayer& player, QWidget* target) {
 
 } // namespace
 
-TMovieSettings TMovieSettings::FromMain(TForm_Main& main) {
-    TMovieSettings s;
-    s.MovieNames = main.MovieNames;
-    s.TargetFolder = main.TargetFolder;
-    s.NtMode = main.NtMode;
-    s.MovieSingle = main.MovieSingle;
-    s.MovieVisible = main.MovieVisible;
-    s.MainWindow = &main;
-    s.AppHook = [m = QPointer<TForm_Main>(&main)](QObject* r, QEvent* e) { return m && m->AppMessageHook(r, e); };
-    return s;
-}
-
 // ---- TForm_blanker ----------------------------------------------------------------
 
 TForm_blanker::TForm_blanker() : QWidget(nullptr, Qt::FramelessWindowHint) {
@@ -120,8 +107,6 @@ void TForm_blanker::resizeEvent(QResizeEvent*) {
 }
 
 // ---- creation and destruction -------------------------------------------------------
-
-TForm_Movie::TForm_Movie() : TForm_Movie(Form_Main ? TMovieSettings::FromMain(*Form_Main) : TMovieSettings()) {}
 
 TForm_Movie::TForm_Movie(const TMovieSettings& settings)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), settings_(settings) {

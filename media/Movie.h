@@ -21,8 +21,6 @@ class QFrame;
 
 namespace tav {
 
-class TForm_Main;
-
 // What the pool takes from the main window.
 struct TMovieSettings {
     std::vector<std::string> MovieNames; // part file names in the target folder
@@ -35,7 +33,6 @@ struct TMovieSettings {
     // play; empty: the hook installed when full screen began.
     TAppMessageHook AppHook;
 
-    static TMovieSettings FromMain(TForm_Main& main);
 };
 
 // The black full-screen backdrop of full-screen play; the film is scaled
@@ -56,8 +53,6 @@ public:
     // Creation (FormCreate): opens every part to learn its length. Throws
     // "Too many movie clips!" or the player's open errors.
     explicit TForm_Movie(const TMovieSettings& settings);
-    // The same with the main window's settings.
-    TForm_Movie();
     ~TForm_Movie() override;
 
     // ---- controls
@@ -151,9 +146,9 @@ private:
 // shown, freed when the start menu goes back to the multi menu.
 extern TForm_Movie* Form_Movie;
 
-// Creates Form_Movie from the main window's settings when there is none yet
-// (the main menu, each time it is shown) and returns it.
-TForm_Movie* CreateFormMovie();
+// Creates Form_Movie with the given settings when there is none yet (the main
+// menu, each time it is shown) and returns it.
+TForm_Movie* CreateFormMovie(const TMovieSettings& settings);
 // Frees Form_Movie (the start menu going back to the multi menu).
 void FreeFormMovie();
 

@@ -21,6 +21,7 @@
 #include "content/OurUtils.h"
 #include "platform/Paths.h"
 #include "media/Movie.h"
+#include "program/Screens.h"
 #include "media/VolumeControl.h"
 #include "menus/HelpOverlay.h"
 #include "platform/Clock.h"
@@ -373,7 +374,7 @@ TEST_F(MissingScreens, ARealLineThroughTheClipPoolStartsTheClock) {
     SetActivityMedia(nullptr);
     SetTickSource(nullptr);
     Start();
-    Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
+    Form_Movie = new TForm_Movie(MovieSettingsFrom(*main));
     struct Free {
         ~Free() { delete Form_Movie; Form_Movie = nullptr; }
     } freePool;
@@ -400,7 +401,7 @@ TEST_F(MissingScreens, TheScreenAsALearnerSeesIt) {
     SetActivityMedia(nullptr);
     SetTickSource(nullptr);
     Start();
-    Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
+    Form_Movie = new TForm_Movie(MovieSettingsFrom(*main));
     struct Free {
         ~Free() { delete Form_Movie; Form_Movie = nullptr; }
     } freePool;

@@ -7,7 +7,7 @@
 #include "../app/AppFixture.h"
 #include "app/ClipPoolLink.h"
 #include "app/ContentLocation.h"
-#include "app/RegisterScreens.h"
+#include "program/Screens.h"
 #include "app/ScreenRegistry.h"
 #include "media/Movie.h"
 

@@ -499,12 +499,14 @@ TEST_F(ClipPool, ResetWhileAttachedSelectsThePartAgain) {
     EXPECT_EQ(Shown(), Start(2) + 14);
 }
 
-TEST_F(ClipPool, GlobalPoolFromTheMainWindowSettings) {
+TEST_F(ClipPool, GlobalPoolIsCreatedOnce) {
     ASSERT_EQ(Form_Movie, nullptr);
-    // Without a main window there are no film parts: an empty pool.
-    TForm_Movie* created = CreateFormMovie();
+    // Settings without film parts: an empty pool.
+    TForm_Movie* created = CreateFormMovie(TMovieSettings());
     ASSERT_NE(created, nullptr);
-    EXPECT_EQ(CreateFormMovie(), created) << "created once";
+    TMovieSettings other;
+    other.MovieNames = {"nothing.mpg"};
+    EXPECT_EQ(CreateFormMovie(other), created) << "created once; later settings change nothing";
     EXPECT_EQ(created->PartCount, 0);
     created->AttachDisplay(&panel, false);
     created->PlayFilm(0, 10, false, &sink, false);

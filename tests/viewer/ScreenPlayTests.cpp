@@ -12,6 +12,7 @@
 #include "components/ZrButton.h"
 #include "content/OurUtils.h"
 #include "media/Movie.h"
+#include "program/Screens.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"
 #include "toolkit/ListBox.h"
@@ -44,7 +45,7 @@ protected:
     void Open(bool withPool = true) {
         StartMain();
         ASSERT_NE(main, nullptr);
-        if (withPool) Form_Movie = new TForm_Movie(TMovieSettings::FromMain(*main));
+        if (withPool) Form_Movie = new TForm_Movie(MovieSettingsFrom(*main));
         main->PostStateChange(stScreenPlay, 1);
         ASSERT_TRUE(WaitUntil([&] { return (s = dynamic_cast<TForm_ScreenPlay*>(main->CurrentScreen())) != nullptr; }));
         ASSERT_TRUE(WaitUntil([&] { return s->Playing; }));

@@ -1,4 +1,6 @@
-#include "app/RegisterScreens.h"
+#include "program/Screens.h"
+
+#include <QPointer>
 
 #include "activities/Missing.h"
 #include "activities/NextLine.h"
@@ -17,6 +19,18 @@
 #include "viewer/ScreenPlay.h"
 
 namespace tav {
+
+TMovieSettings MovieSettingsFrom(TForm_Main& main) {
+    TMovieSettings s;
+    s.MovieNames = main.MovieNames;
+    s.TargetFolder = main.TargetFolder;
+    s.NtMode = main.NtMode;
+    s.MovieSingle = main.MovieSingle;
+    s.MovieVisible = main.MovieVisible;
+    s.MainWindow = &main;
+    s.AppHook = [m = QPointer<TForm_Main>(&main)](QObject* r, QEvent* e) { return m && m->AppMessageHook(r, e); };
+    return s;
+}
 
 void RegisterScreens() {
     RegisterScreen(stMultiMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MultiMenu(main, parent); });
@@ -39,8 +53,13 @@ void RegisterScreens() {
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();
     pool.Exists = [] { return Form_Movie != nullptr; };
-    // The pool takes MovieVisible from the main window's settings itself.
-    pool.Create = [](bool) { CreateFormMovie(); };
+    // The pool's settings come from the main window current at creation.
+    pool.Create = [](bool visible) {
+        if (!Form_Main) return;
+        TMovieSettings settings = MovieSettingsFrom(*Form_Main);
+        settings.MovieVisible = visible;
+        CreateFormMovie(settings);
+    };
     pool.ResetPlayers = [] { if (Form_Movie) Form_Movie->ResetPlayers(); };
     pool.DetachDisplay = [] { if (Form_Movie) Form_Movie->DetachDisplay(); };
     pool.Free = [] { FreeFormMovie(); };

@@ -3,7 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Debug.h"
 #include "app/Main.h"
-#include "app/RegisterScreens.h"
+#include "program/Screens.h"
 #include "media/MCIControl.h"
 #include "components/ZrPict.h"
 #include "platform/SingleInstance.h"
