@@ -71,7 +71,7 @@ int RemoveLeftoverRecordings() {
 // ---- creation -----------------------------------------------------------------------------
 
 TForm_Recording::TForm_Recording(TForm_Main& main, QWidget* parent)
-    : TScreen(parent), Timer_ProgressBar(this, 50), Timer_Captions(this, 100), main_(main) {
+    : TScreen(parent), Timer_ProgressBar(this, 50), Timer_Captions(this, kCaptionTickMs), main_(main) {
     SyncRecording = main_.SyncRec;
 
     Image_Background = new TImage(this);
@@ -476,15 +476,35 @@ void TForm_Recording::EButton_BigPlayClick() {
     Form_Movie->SetFilmMuted(false);
     ShowVideo();
     Form_Movie->PlayFilm(from, SceneEnd - 1, false, this, false);
+    Timer_Captions.SetInterval(kCaptionTickMs);
     Timer_Captions.SetEnabled(true);
     SetLineButtonsEnabled(false);
     EButton_BigStop->show();
     EButton_BigStop->raise();
 }
 
+void TForm_Recording::AimAtNextTake(int position) {
+    // A take starts with its line, not up to a tick late: when the next
+    // recorded line begins before the next tick, the timer looks again then.
+    int interval = kCaptionTickMs;
+    if (NextDubLine <= LineCount && HasRecording(NextDubLine))
+        if (const TMovieEntry* next = LineEntry(NextDubLine)) {
+            const int ms = (next->StartFrame - position) * kUnitMs;
+            if (ms > 0 && ms < kCaptionTickMs) interval = std::max(ms, 5);
+            else if (ms <= 0) interval = 5;
+        }
+    if (Timer_Captions.Interval() != interval) Timer_Captions.SetInterval(interval);
+}
+
 void TForm_Recording::Timer_CaptionsTimer() {
     if (!Form_Movie) return;
-    const TMovieEntry* e = main_.EntryAt(Form_Movie->GetFilmPosition());
+    const int position = Form_Movie->GetFilmPosition();
+    const TMovieEntry* e = main_.EntryAt(position);
+    struct Aim {
+        TForm_Recording* self;
+        int position;
+        ~Aim() { self->AimAtNextTake(position); }
+    } aim{this, position};
     if (!e || e == LastCaptionEntry) return;
     LastCaptionEntry = e;
     // An actor line the timer stepped over (shorter than a tick) is not waited for.

@@ -47,6 +47,7 @@ public:
     static constexpr int kEarlyClickMs = 500;
     static constexpr int kUnitMs = 40;
     static constexpr int kSampleRate = 22050;
+    static constexpr int kCaptionTickMs = 100;
 
     // ---- controls
     TImage* Image_Background;
@@ -118,6 +119,7 @@ private:
     void ShowCaption(const std::string& text);
     void ShowVideo();
     void StartTake(int k);
+    void AimAtNextTake(int position);
     void GiveBackHook();
     std::string ChooseTempFile(int k) const;
 

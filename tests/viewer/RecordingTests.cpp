@@ -15,6 +15,7 @@
 #include "app/Main.h"
 #include "app/ScreenRegistry.h"
 #include "components/ZrButton.h"
+#include "media/AudioOutput.h"
 #include "media/MCIControl.h"
 #include "media/Movie.h"
 #include "media/WaveFile.h"
@@ -36,11 +37,13 @@ namespace {
 
 bool DiskDriver() { return qgetenv("SDL_AUDIODRIVER") == "disk"; }
 
-// A 16-bit mono 22,050 Hz "voice": a 440 Hz tone, long enough for any take.
+constexpr double kVoiceHz = 440.0;
+
+// A 16-bit mono 22,050 Hz "voice": a steady tone, long enough for any take.
 void WriteVoiceInput(const std::string& path, int seconds) {
     std::ofstream out(path, std::ios::binary);
     for (int i = 0; i < 22050 * seconds; ++i) {
-        const auto s = int16_t(12000 * std::sin(2 * M_PI * 440.0 * i / 22050));
+        const auto s = int16_t(12000 * std::sin(2 * M_PI * kVoiceHz * i / 22050));
         out.put(char(s & 0xFF));
         out.put(char((s >> 8) & 0xFF));
     }
@@ -399,6 +402,71 @@ TEST_F(StudioDisk, EarlyClickIsIgnoredALaterClickEndsTheTakeAndKeepsIt) {
     // The hook is given back: a click is an ordinary click again.
     EXPECT_TRUE(s->SoundButtons[1]->isEnabled());
     s->EButton_PlayClick(1);
+}
+
+// The whole scene dubbed, heard on the disk driver's output: the learner's
+// voice (a steady tone fed as the microphone) sits at the recorded line's
+// place and the film's own sound is heard before it. Needs its own process:
+// the output file is named when the output device first opens.
+TEST_F(StudioDisk, DubbedSceneOutputHoldsTheVoiceAtTheRecordedLine) {
+    const std::string out = qgetenv("TAVOLIN_STUDIO_OUT").toStdString();
+    if (out.empty()) GTEST_SKIP() << "needs TAVOLIN_STUDIO_OUT, the disk driver's output file";
+    OpenFirstActor();
+    ASSERT_NE(s, nullptr);
+    s->EButton_RecordClick(2);
+    ASSERT_TRUE(s->Recording);
+    ASSERT_TRUE(WaitUntil([&] { return !s->Recording; }, s->RecordMs + 5000));
+    ASSERT_TRUE(s->PlayButtons[2]->isVisible());
+    const int rate = TAudioOutput::Instance().Rate();
+    Pump(300);
+    const auto sizeNow = [&] { std::ifstream f(out, std::ios::binary | std::ios::ate); return int64_t(f.tellg()); };
+    const int64_t from = sizeNow();
+    s->EButton_BigPlayClick();
+    ASSERT_TRUE(WaitUntil([&] { return !s->EButton_BigStop->isVisible(); }, 60000));
+    Pump(500);
+
+    // The scene's output as mono samples.
+    std::ifstream f(out, std::ios::binary);
+    f.seekg(from - from % 8);
+    std::vector<float> mono;
+    float frame[2];
+    while (f.read(reinterpret_cast<char*>(frame), sizeof frame)) mono.push_back((frame[0] + frame[1]) / 2);
+    ASSERT_GT(mono.size(), size_t(rate)) << "the scene was heard";
+
+    // Per 20 ms window: the correlation with the voice's tone against the whole energy.
+    const int win = rate / 50;
+    std::vector<double> tone, energy;
+    for (size_t w = 0; (w + 1) * size_t(win) <= mono.size(); ++w) {
+        double c = 0, sn = 0, e = 0;
+        for (int i = 0; i < win; ++i) {
+            const double x = mono[w * size_t(win) + size_t(i)], ph = 2 * M_PI * kVoiceHz * double(i) / rate;
+            c += x * std::cos(ph);
+            sn += x * std::sin(ph);
+            e += x * x;
+        }
+        tone.push_back(2 * (c * c + sn * sn) / win);
+        energy.push_back(e);
+    }
+    const auto toned = [&](size_t w) { return energy[w] > 1e-3 && tone[w] > 0.7 * energy[w]; };
+    size_t firstSound = 0, firstTone = 0, lastTone = 0;
+    while (firstSound < energy.size() && energy[firstSound] < 1e-3) ++firstSound;
+    while (firstTone < tone.size() && !toned(firstTone)) ++firstTone;
+    ASSERT_LT(firstTone, tone.size()) << "the voice is in the dubbed scene";
+    for (size_t w = firstTone; w < tone.size(); ++w)
+        if (toned(w)) lastTone = w;
+    EXPECT_LT(firstSound, firstTone) << "the film's own sound comes first";
+    int filmWindows = 0;
+    for (size_t w = firstSound; w < firstTone; ++w) filmWindows += energy[w] > 1e-3 && !toned(w);
+    EXPECT_GT(filmWindows, 5) << "the film's own sound is heard before the take";
+
+    // Where the take landed against where the line stands in the film.
+    const int expectedMs = (s->LineEntry(2)->StartFrame - s->CuePosition()) * 40;
+    const int measuredMs = int(firstTone - firstSound) * 20;
+    const int lengthMs = int(lastTone - firstTone + 1) * 20;
+    std::printf("dubbed take: expected at %d ms after the cue's sound, heard at %d ms (offset %+d ms); "
+                "take %d ms of %d ms\n", expectedMs, measuredMs, measuredMs - expectedMs, lengthMs, s->RecordMs);
+    EXPECT_NEAR(measuredMs, expectedMs, 200);
+    EXPECT_NEAR(lengthMs, s->RecordMs, 200);
 }
 
 } // namespace
