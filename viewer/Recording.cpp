@@ -186,6 +186,7 @@ TForm_Recording::~TForm_Recording() {
     GiveBackHook();
     Recorder.reset();
     for (int k = 1; k <= kLines; ++k) DeleteQuietly(TempFiles[size_t(k)]);
+    InvalidatePathCache();
 }
 
 std::string TForm_Recording::ChooseTempFile(int k) const {

@@ -5,6 +5,7 @@
 // from a file; CTest runs those cases a second time under it.
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QTest>
 
 #include <cmath>
@@ -267,8 +268,10 @@ TEST_F(Studio, TemporaryFilesAreDistinctAndGoWhenTheScreenGoes) {
     }
     FakeTake(1);
     FakeTake(3);
+    QPointer<TForm_Recording> leaving = s;
     s->EButton_BackClick();
     ASSERT_TRUE(WaitUntil([&] { return dynamic_cast<TForm_RecSelect*>(main->CurrentScreen()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return leaving.isNull(); })) << "the recording screen is destroyed";
     for (const std::string& f : files) EXPECT_FALSE(FileExists(f)) << f;
     // Coming back starts without takes.
     OpenRecording(main->RecordEntries[0]);
