@@ -15,7 +15,8 @@
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
-#include "games/SearchWords.h"
+#include "content/SearchList.h"
+#include "games/SearchScene.h"
 #include "media/Movie.h"
 #include "menus/HelpOverlay.h"
 #include "platform/Paths.h"
@@ -317,7 +318,11 @@ void TForm_WordSearch::ArrowDown(bool lineList, int step) {
     TCoolListBox* list = lineList ? CoolListBox2 : CoolListBox;
     (lineList ? ScrollStep2 : ScrollStep) = step;
     list->setFocus(Qt::OtherFocusReason);
-    // The timer also starts here: an inactive window gives the list no focus event.
+    // A press scrolls one row at once, so a quick click is never lost; held,
+    // the timer goes on from there (it starts here too, as an inactive
+    // window gives the list no focus event).
+    if (lineList) Timer_UpDown2Timer();
+    else Timer_UpDownTimer();
     (lineList ? Timer_UpDown2 : Timer_UpDown).SetEnabled(true);
 }
 
