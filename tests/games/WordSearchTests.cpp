@@ -163,6 +163,7 @@ TEST_F(WordSearch, ASecondWordChosenWhileASearchRunsIsIgnored) {
     const int chat = Row("chat");
     ASSERT_GE(chat, 0);
     bool ranInside = false;
+    std::string wordAfterSecond;
     // The second click arrives while the first search lets queued messages run.
     QMetaObject::invokeMethod(
         s,
@@ -170,10 +171,12 @@ TEST_F(WordSearch, ASecondWordChosenWhileASearchRunsIsIgnored) {
             ranInside = s->Searching;
             s->CoolListBox->SetItemIndex(chat);
             s->CoolListBoxClick();
+            wordAfterSecond = s->SearchWord;
         },
         Qt::QueuedConnection);
     ChooseWord("chien");
     EXPECT_TRUE(ranInside) << "the second click came during the first search";
+    EXPECT_NE(wordAfterSecond, "chat") << "the second click searched nothing";
     EXPECT_EQ(s->SearchWord, "chien");
     EXPECT_EQ(s->Matches.size(), 2u);
     EXPECT_EQ(s->CoolListBox->ItemIndex(), Row("chien")) << "the selection shows the word searched";
