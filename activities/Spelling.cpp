@@ -146,6 +146,7 @@ TForm_Spelling::TForm_Spelling(TForm_Main& main, QWidget* parent, const TActivit
     Image_Drag->setGeometry(0, 0, 64, 64);
     Image_Drag->SetTransparent(true);
     Image_Drag->hide();
+    EButton_Back->raise(); // Back stays in its corner over the tile area
     Image_Lifebelt1 = Help->AddLifebelt(Panel_Bottom->mapTo(this, QPoint(741, 207)));
     drag_ = new TTileDrag(*this);
 

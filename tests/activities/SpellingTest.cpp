@@ -190,6 +190,9 @@ TEST_F(SpellingScreens, AWordIsAskedWithItsSlotsTilesAndLine) {
     }
     for (char c : s->Word) ++inWord[c];
     for (auto [c, n] : inWord) EXPECT_GE(onTiles[c], n) << c;
+    // Back is not covered by the tile area.
+    const QPoint back = s->EButton_Back->mapTo(s, s->EButton_Back->rect().center());
+    EXPECT_EQ(s->childAt(back), s->EButton_Back);
 }
 
 TEST_F(SpellingScreens, DraggedTilesGoIntoTheirSlotsInAnyOrderAndTheWordCompletes) {
