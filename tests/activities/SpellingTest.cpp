@@ -37,24 +37,6 @@ std::function<int(int)> Always(int pick) {
 
 // ---- the text side -------------------------------------------------------------------
 
-TEST(SpellingTable, TheLastLineOfTheLanguageWinsAndMacTextIsConverted) {
-    TempFolder dir;
-    // 0x8E is é in Mac OS Roman.
-    WriteFile(dir.File("Spelinfo.txt"), "3 abc x\r\n\r\n2 xyz en\nthree nope zz\r3 abcdefghijklmnopqr\x8E fr\r\n");
-    const TSpellingInfo fr = LoadSpellingInfo(dir.File("spelinfo.txt"), 3);
-    EXPECT_EQ(fr.Letters, "abcdefghijklmnopqr\xE9");
-    EXPECT_EQ(fr.FolderSuffix, "fr");
-    EXPECT_EQ(fr.LineNumber, 5);
-    // Text that is not a number counts as 0.
-    EXPECT_EQ(LoadSpellingInfo(dir.File("Spelinfo.txt"), 0).Letters, "nope");
-    const TSpellingInfo none = LoadSpellingInfo(dir.File("Spelinfo.txt"), 7);
-    EXPECT_EQ(none.LineNumber, 0);
-    EXPECT_TRUE(none.Letters.empty());
-    EXPECT_THROW(LoadSpellingInfo(dir.File("missing.txt"), 3), std::exception);
-    EXPECT_EQ(TileCode('a'), "97");
-    EXPECT_EQ(TileCode('\xE9'), "142");
-}
-
 TEST(SpellingGap, OnlySpellableWordsAreHiddenBehindOneMarkPerLetter) {
     EXPECT_TRUE(IsSpellableWord("letter", kAlphabet));
     EXPECT_FALSE(IsSpellableWord("let", kAlphabet));        // too short
