@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPointer>
 
 #include "activities/ActivityMedia.h"
 #include "activities/MissingWords.h"
@@ -375,9 +376,11 @@ void TForm_Spelling::WordCompleted() {
     if (Leaving) return;
     if (CurrentLine) fcLabel_Caption->SetCaption(CurrentLine->LineText);
     repaint();
+    QPointer<TForm_Spelling> self(this);
     PlayLine(false, true); // the whole line again, the screen waiting for its end
+    if (!self) return;     // left while the line played
     QCoreApplication::processEvents();
-    if (!Leaving) NextQuestion();
+    if (self && !Leaving) NextQuestion();
 }
 
 // ---- practice ----------------------------------------------------------------------------
