@@ -55,10 +55,15 @@ bool IsSpellableWord(const std::string& word, const std::string& letters) {
     return true;
 }
 
-std::string MakeSpellingGap(std::string& line, const std::string& letters, const std::function<int(int)>& random) {
+std::vector<TGapCandidate> SpellingCandidates(const std::string& line, const std::string& letters) {
     std::vector<TGapCandidate> candidates;
     for (const TGapCandidate& c : GapCandidates(line))
         if (IsSpellableWord(LowerCase1252(c.Word), letters)) candidates.push_back(c);
+    return candidates;
+}
+
+std::string MakeSpellingGap(std::string& line, const std::string& letters, const std::function<int(int)>& random) {
+    const std::vector<TGapCandidate> candidates = SpellingCandidates(line, letters);
     if (candidates.empty()) return {};
     const TGapCandidate& chosen = Pick(candidates, random);
     HideCandidate(line, chosen, std::string(chosen.Word.size(), '?'));

@@ -38,6 +38,9 @@ std::string MakeGap(std::string& line, const std::function<int(int)>& random);
 // one of `letters` (the alphabet of the tiles; compared case-sensitively).
 bool IsSpellableWord(const std::string& word, const std::string& letters);
 
+// The candidates of a line whose lower-case form is spellable.
+std::vector<TGapCandidate> SpellingCandidates(const std::string& line, const std::string& letters);
+
 // The spelling variant of MakeGap: only candidates whose lower-case form is
 // spellable count, and the chosen word becomes one "?" per letter. Returns
 // the lower-case word, or empty (line unchanged).

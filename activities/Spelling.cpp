@@ -11,7 +11,6 @@
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
 #include "menus/HelpOverlay.h"
 #include "platform/Messages.h"
 #include "toolkit/ErrorHandler.h"
@@ -193,11 +192,7 @@ void TForm_Spelling::NextQuestion() {
     bool sameSpeaker = false;
     const std::vector<const TMovieEntry*> suitable = GapLines(
         Main().MovieEntries, LastSpeaker,
-        [this](const std::string& text) {
-            for (const TGapCandidate& c : GapCandidates(text))
-                if (IsSpellableWord(LowerCase1252(c.Word), SpellLetters)) return true;
-            return false;
-        },
+        [this](const std::string& text) { return !SpellingCandidates(text, SpellLetters).empty(); },
         &sameSpeaker);
     if (sameSpeaker) DebugLog("Spelling: only lines of " + LastSpeaker + " remain");
     if (suitable.empty()) return ShowShortage(kNoWordText);
