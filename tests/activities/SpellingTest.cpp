@@ -238,6 +238,25 @@ TEST_F(SpellingScreens, TheFloatingTileFollowsThePointerWithItsGrabPoint) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(SpellingScreens, EscapePutsTheDraggedTileBackAndKeysWaitForTheDrop) {
+    Start();
+    TForm_SpellingPrac* s = Practice();
+    ASSERT_FALSE(s->NoQuestion);
+    const int t = TileWith(s, s->Word[0]);
+    QTest::mousePress(s->Tiles[size_t(t)], Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseMove(s->Panel_Bottom, SlotCentre(s, 1));
+    Type(s, s->Word[0]); // typing while a tile is held places nothing
+    EXPECT_EQ(s->RemainingWord, s->Word);
+    Type(s, '\x1b');
+    EXPECT_FALSE(s->Tiles[size_t(t)]->isHidden());
+    EXPECT_TRUE(s->Image_Drag->isHidden());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // The release that follows is an ordinary one: no drop.
+    QTest::mouseRelease(s->Panel_Bottom, Qt::LeftButton, {}, SlotCentre(s, 1));
+    EXPECT_EQ(s->Attempts, 0);
+    EXPECT_EQ(s->RemainingWord, s->Word);
+}
+
 TEST_F(SpellingScreens, AWrongTileOrAFilledSlotIsAWrongAttempt) {
     Start();
     TForm_SpellingPrac* s = Practice();
