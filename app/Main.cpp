@@ -541,7 +541,24 @@ bool TForm_Main::AppMessageHook(QObject* receiver, QEvent* event) {
 
 // ---- errors and closing ------------------------------------------------------------
 
-std::function<void()> TForm_Main::Terminate = [] { QCoreApplication::exit(1); };
+namespace {
+// Set by Abort; exit() does nothing before the event loop runs, so the loop
+// checks this before it starts.
+bool exitRequested = false;
+} // namespace
+
+std::function<void()> TForm_Main::Terminate = [] {
+    exitRequested = true;
+    QCoreApplication::exit(1);
+};
+
+int TForm_Main::RunEventLoop() {
+    if (exitRequested) {
+        exitRequested = false;
+        return 1;
+    }
+    return QApplication::exec();
+}
 
 void TForm_Main::ShowSystemError(const std::string& text) {
     while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();

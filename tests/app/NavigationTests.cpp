@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QTest>
+#include <QTimer>
 
 #include "AppFixture.h"
 #include "app/ScreenRegistry.h"
@@ -30,8 +31,9 @@ protected:
         main.reset();
         UnregisterScreens();
         QCoreApplication::sendPostedEvents();
-        TForm_Main::Terminate = [] { QCoreApplication::exit(1); };
+        TForm_Main::Terminate = savedTerminate;
     }
+    const std::function<void()> savedTerminate = TForm_Main::Terminate;
     // Starts the program on a multi-menu disc and waits for its first screen.
     void Start(const std::string& config = "[Defaults]\r\nRecords=0\r\n") {
         MakeProgramFolder(program.Path(), {.multiMenu = true, .config = config});
@@ -125,6 +127,19 @@ TEST_F(Navigation, AbortInTheErrorBoxTerminates) {
     MessageCapture box(TModalResult::Abort);
     main->PostStateChange(stWordSearch, 1);
     ASSERT_TRUE(WaitUntil([&] { return terminated; }));
+}
+
+TEST_F(Navigation, AbortForABadStartUpNumberEndsTheProgramBeforeItsLoop) {
+    MakeProgramFolder(program.Path(), {.config = "[Defaults]\r\nRecords=0\r\n"});
+    MessageCapture box(TModalResult::Abort);
+    main = std::make_unique<TForm_Main>(std::vector<std::string>{"remote=abc"}, program.Path());
+    ASSERT_EQ(box.Messages.size(), 1u);
+    // A loop that runs on is ended by the watchdog with another code.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(3000);
+    EXPECT_EQ(TForm_Main::RunEventLoop(), 1);
 }
 
 TEST_F(Navigation, StateZeroClosesTheWindow) {
