@@ -134,6 +134,7 @@ TForm_Main::~TForm_Main() {
     Timer_Inactivity.stop();
     RestoreSystemSettings();
     if (FormContainer_Main) FormContainer_Main->ClearScreen();
+    if (transitionBusy_) QGuiApplication::restoreOverrideCursor();
     ClearIndexes();
     MovieNames.clear();
     StartLinePool.clear();
@@ -473,6 +474,9 @@ void TForm_Main::StateChange(int wParam, int lParam) {
     TBusyPointer busy;
     KeyScreen = nullptr;
     ReadyScreen = nullptr;
+    // A transition still running ends now, with no screen-ready message: its
+    // screen is being replaced.
+    FormContainer_Main->FinishTransition();
     if (state > kLastState) {
         MessageDlg("Unknown state change " + IntToStr(wParam), TMsgIcon::Error);
         return;
@@ -482,11 +486,19 @@ void TForm_Main::StateChange(int wParam, int lParam) {
     TScreen* screen = CreateScreen(state, *this, FormContainer_Main);
     if (StateGetsReady(state)) ReadyScreen = screen;
     if (StateGetsKeys(state)) KeyScreen = screen;
+    if (!transitionBusy_) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        transitionBusy_ = true;
+    }
     FormContainer_Main->ShowScreen(screen, effect, [this] { TransitionDone(); });
     emit ScreenChanged(state);
 }
 
 void TForm_Main::TransitionDone() {
+    if (transitionBusy_) {
+        transitionBusy_ = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
     FlushInput();
     if (ReadyScreen) PostMessage(ReadyScreen, WM_USER, 0, 0);
 }

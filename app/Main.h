@@ -175,6 +175,7 @@ private:
     bool shownOnce_ = false;
     bool firstRestore_ = true;
     bool closing_ = false;
+    bool transitionBusy_ = false; // the hourglass is up until the transition has ended
     QString savedStyleName_;
     QFont savedFont_;
     bool systemSettingsSaved_ = false;

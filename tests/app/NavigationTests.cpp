@@ -2,7 +2,10 @@
 // messages, typed characters, dropped input and activity reports.
 #include <gtest/gtest.h>
 
+#include <QCursor>
 #include <QGuiApplication>
+
+#include <algorithm>
 #include <QTest>
 #include <QTimer>
 
@@ -62,11 +65,28 @@ TEST_F(Navigation, StateChangeIsPostedAndRunsAWipeBeforeTheReadyMessage) {
     ASSERT_TRUE(WaitUntil([&] { return LogHas("create 5"); }));
     EXPECT_TRUE(main->FormContainer_Main->InTransition());
     EXPECT_FALSE(LogHas("ready 5"));
+    // The hourglass stays up until the effect has ended.
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_TRUE(LogHas("destroy 1") || WaitUntil([&] { return LogHas("destroy 1"); }, 200));
     ASSERT_TRUE(WaitUntil([&] { return LogHas("ready 5"); }, 3000));
     EXPECT_TRUE(ShowsState(stMainMenu));
     EXPECT_EQ(main->ReadyScreen.data(), Current());
     EXPECT_EQ(main->KeyScreen.data(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Navigation, AChangeDuringATransitionGivesTheNewScreenOneReadyMessage) {
+    Start();
+    main->PostStateChange(stMainMenu, 1);
+    ASSERT_TRUE(WaitUntil([&] { return LogHas("create 5"); }));
+    ASSERT_TRUE(main->FormContainer_Main->InTransition());
+    main->PostStateChange(stActivitiesMenu, 1);
+    ASSERT_TRUE(WaitUntil([&] { return LogHas("create 6"); }));
+    ASSERT_TRUE(WaitUntil([&] { return LogHas("ready 6"); }, 3000));
+    Pump(100);
+    EXPECT_EQ(std::count(ScreenLog.begin(), ScreenLog.end(), "ready 6"), 1);
+    EXPECT_FALSE(LogHas("ready 5")) << "the replaced screen is not started";
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
