@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <QThread>
+
 #include "app/ActivityCodes.h"
 #include "app/ContentLocation.h"
 #include "app/WebAddress.h"
@@ -561,7 +563,9 @@ bool exitRequested = false;
 
 std::function<void()> TForm_Main::Terminate = [] {
     exitRequested = true;
-    QCoreApplication::exit(1);
+    // Without a running loop exit() would only make every later loop end at
+    // once; the request alone is enough then.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(1);
 };
 
 int TForm_Main::RunEventLoop() {

@@ -252,7 +252,14 @@ TEST_F(Navigation, RemoteReportsStartEndAndScoreInOrder) {
 
 TEST_F(Navigation, StandAloneReportsNothing) {
     Start("[Defaults]\r\nRecords=0\r\nFast=1\r\n");
+    // A link is there, but the program does not run under the manager.
+    std::vector<std::string> calls;
+    main->Remote = false;
+    main->Link = std::make_unique<FakeLink>(&calls);
     main->PostStateChange(stScreenPlay, 1);
     ASSERT_TRUE(WaitUntil([&] { return ShowsState(stScreenPlay); }));
+    main->PostStateChange(stMainMenu, 2);
+    ASSERT_TRUE(WaitUntil([&] { return ShowsState(stMainMenu); }));
+    EXPECT_TRUE(calls.empty()) << calls.front();
     EXPECT_EQ(main->CurrentActivity, 0);
 }

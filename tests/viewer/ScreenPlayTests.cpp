@@ -34,7 +34,7 @@ protected:
 
     void SetUp() override {
         FixtureDiscScreens::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         RegisterScreen(stScreenPlay, [](TForm_Main& m, QWidget* p) { return new TForm_ScreenPlay(m, p); });
     }
     void TearDown() override {
