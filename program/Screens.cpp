@@ -17,6 +17,8 @@
 #include "learners/Award.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
+#include "viewer/RecSelect.h"
+#include "viewer/Recording.h"
 #include "viewer/ScreenPlay.h"
 
 namespace tav {
@@ -44,6 +46,8 @@ void RegisterScreens() {
     PrintCertificateHook = [](const std::string& name, const std::string& award) { PrintCertificate(name, award); };
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
     RegisterScreen(stScreenPlay, [](TForm_Main& main, QWidget* parent) { return new TForm_ScreenPlay(main, parent); });
+    RegisterScreen(stRecSelect, [](TForm_Main& main, QWidget* parent) { return new TForm_RecSelect(main, parent); });
+    RegisterScreen(stRecording, [](TForm_Main& main, QWidget* parent) { return new TForm_Recording(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
     RegisterScreen(stNextLinePrac,
