@@ -11,6 +11,7 @@
 #include "app/ClipPoolLink.h"
 #include "app/ContentLocation.h"
 #include "components/ZrButton.h"
+#include "content/OurUtils.h"
 #include "menus/ActivitiesMenu.h"
 #include "menus/HelpOverlay.h"
 #include "menus/MainMenu.h"
