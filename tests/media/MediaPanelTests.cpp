@@ -99,7 +99,7 @@ TEST_F(MediaPanel, NewEndDuringAPlayReissuesIt) {
 TEST_F(MediaPanel, StopAndPauseRaiseNoCompletion) {
     media.SetMediaFilename(MediaClips().Mpeg1);
     media.Open();
-    media.SetMediaEnd(1500);
+    media.SetMediaEnd(900);
     media.Play();
     tavtest::Pump(150);
     media.Pause();
@@ -109,8 +109,10 @@ TEST_F(MediaPanel, StopAndPauseRaiseNoCompletion) {
     EXPECT_TRUE(media.MediaIsPlaying());
     tavtest::Pump(100);
     EXPECT_GE(media.MediaPosition(), at);
+    ASSERT_LT(media.MediaPosition(), 900) << "stopped before the end";
     media.Stop();
-    tavtest::Pump(300);
+    // Well past the time the play would have reached its end.
+    tavtest::Pump(1200);
     EXPECT_EQ(completions, 0);
 }
 
