@@ -10,6 +10,7 @@
 
 #include "app/Main.h"
 #include "content/OurUtils.h"
+#include "content/NameCharset.h"
 #include "content/Text1252.h"
 #include "learners/ShortDate.h"
 #include "toolkit/Label.h"
@@ -101,12 +102,11 @@ QRect TForm_Award::DeviceRect(const TDesignRect& r) const {
     return QRect(left, top, right - left, bottom - top);
 }
 
-void TForm_Award::DrawLabel(QPainter& painter, const TDesignRect& r, QFont font, const std::string& text) const {
+void TForm_Award::DrawLabel(QPainter& painter, const TDesignRect& r, QFont font, const QString& shown) const {
     font = FontWithCellHeight(font, Scaled(r.Height), painter.device());
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QFontMetrics metrics(font, painter.device());
-    const QString shown = ToQString(text);
     const int left = OffsetX + Scaled(r.Left) + (Scaled(r.Width) - metrics.horizontalAdvance(shown)) / 2;
     painter.drawText(left, OffsetY + Scaled(r.Top) + metrics.ascent(), shown);
 }
@@ -126,8 +126,8 @@ void TForm_Award::Draw(QPainter& painter) const {
     painter.drawImage(DeviceRect(Signature), Image_Signature);
     painter.drawImage(DeviceRect(Title), Image_Title);
     painter.drawImage(DeviceRect(Award), Image_Award);
-    DrawLabel(painter, Name, NameFont, NameText);
-    DrawLabel(painter, Date, DateFont, DateText);
+    DrawLabel(painter, Name, NameFont, DecodeName(NameText, main_.NameCharset));
+    DrawLabel(painter, Date, DateFont, ToQString(DateText));
     painter.restore();
 }
 

@@ -77,7 +77,7 @@ public:
     int OffsetX = 0, OffsetY = 0;
 
 private:
-    void DrawLabel(QPainter& painter, const TDesignRect& r, QFont font, const std::string& text) const;
+    void DrawLabel(QPainter& painter, const TDesignRect& r, QFont font, const QString& text) const;
     TForm_Main& main_;
 };
 

@@ -59,6 +59,7 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
     ListBox_Names->SetBackgroundColor(Qt::white);
     ListBox_Names->SetTextColors(Qt::black, Qt::red);
     ListBox_Names->setFont(PixelFont(main_.NameFont, 14));
+    ListBox_Names->SetCharset(main_.NameCharset);
     ListBox_Names->setFocusPolicy(Qt::StrongFocus);
     ListBox_Names->installEventFilter(this);
     ListBox_Names->OnClick = [this](TCoolListBox*) { RunGuarded([this] { ListBox_NamesClick(); }); };
@@ -95,6 +96,7 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
     CoolEdit_Name->setGeometry(273, 336, 258, 19);
     CoolEdit_Name->setAlignment(Qt::AlignCenter);
     CoolEdit_Name->setFont(PixelFont(main_.NameFont, 17, true));
+    CoolEdit_Name->SetCharset(main_.NameCharset);
     CoolEdit_Name->SetMaxLength(kNameLength);
     CoolEdit_Name->OnChange = [this](TCoolEdit*) { RunGuarded([this] { CoolEdit_NameChange(); }); };
     connect(CoolEdit_Name, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { SignIn(); }); });

@@ -1,28 +1,48 @@
 #include "toolkit/Edit.h"
 
-#include <QRegularExpressionValidator>
+#include <QValidator>
 
-#include "content/Text1252.h"
+#include "content/NameCharset.h"
 
 namespace tav {
 
+namespace {
+
+// Only printable characters the edit's code page can hold may be typed: the
+// text is stored that way.
+class TCodePageValidator : public QValidator {
+public:
+    explicit TCodePageValidator(TCoolEdit* edit) : QValidator(edit), edit_(edit) {}
+    State validate(QString& input, int&) const override {
+        for (QChar q : input)
+            if (q.unicode() < 0x20 || (q.unicode() >= 0x7F && q.unicode() < 0xA0)) return Invalid;
+        return CanEncodeName(input, edit_->Charset()) ? Acceptable : Invalid;
+    }
+
+private:
+    TCoolEdit* edit_;
+};
+
+} // namespace
+
 TCoolEdit::TCoolEdit(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
-    // Only characters Windows-1252 can hold may be typed: the text is stored that way.
-    setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}\\x{152}\\x{153}\\x{160}\\x{161}\\x{178}"
-                                          "\\x{17D}\\x{17E}\\x{192}\\x{2C6}\\x{2DC}\\x{2013}\\x{2014}\\x{2018}-\\x{201A}"
-                                          "\\x{201C}-\\x{201E}\\x{2020}-\\x{2022}\\x{2026}\\x{2030}\\x{2039}\\x{203A}"
-                                          "\\x{20AC}\\x{2122}]*")),
-        this));
+    setValidator(new TCodePageValidator(this));
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (OnChange) OnChange(this);
     });
 }
 
-std::string TCoolEdit::Text() const { return FromQString(text()); }
+std::string TCoolEdit::Text() const { return EncodeName(text(), charset_); }
 
-void TCoolEdit::SetText(const std::string& text1252) { setText(ToQString(text1252)); }
+void TCoolEdit::SetText(const std::string& bytes) { setText(DecodeName(bytes, charset_)); }
+
+void TCoolEdit::SetCharset(int charset) {
+    if (charset == charset_) return;
+    const std::string bytes = Text();
+    charset_ = charset;
+    SetText(bytes);
+}
 
 void TCoolEdit::SetMaxLength(int characters) { setMaxLength(characters > 0 ? characters : 32767); }
 

@@ -13,12 +13,20 @@ class TCoolEdit : public QLineEdit {
 public:
     explicit TCoolEdit(QWidget* parent = nullptr);
 
-    std::string Text() const; // Windows-1252
-    void SetText(const std::string& text1252);
+    // The text as bytes in the edit's character set (Windows-1252 unless set).
+    std::string Text() const;
+    void SetText(const std::string& bytes);
+    // A Windows character-set number (161 Greek, 204 Cyrillic ...): the text is
+    // stored in its code page, and only characters it can hold may be typed.
+    void SetCharset(int charset);
+    int Charset() const { return charset_; }
     // 0: no limit.
     void SetMaxLength(int characters);
 
     std::function<void(TCoolEdit*)> OnChange;
+
+private:
+    int charset_ = 1;
 };
 
 } // namespace tav

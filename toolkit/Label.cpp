@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "content/NameCharset.h"
 #include "content/Text1252.h"
 
 namespace tav {
@@ -81,12 +82,20 @@ void TfcLabel::SetEffects(const TTextEffects& effects) {
     update();
 }
 
+void TfcLabel::SetCharset(int charset) {
+    if (charset == charset_) return;
+    charset_ = charset;
+    update();
+}
+
+QString TfcLabel::ShownCaption() const { return DecodeName(caption_, charset_); }
+
 void TfcLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (!transparent_) painter.fillRect(rect(), background_);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const int flags = int(alignment_) | (wordWrap_ ? int(Qt::TextWordWrap) : 0);
-    DrawTextWithEffects(painter, rect(), flags, ToQString(caption_), color_, effects_);
+    DrawTextWithEffects(painter, rect(), flags, ShownCaption(), color_, effects_);
 }
 
 void TfcLabel::mouseReleaseEvent(QMouseEvent* e) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "content/NameCharset.h"
 #include "content/Text1252.h"
 
 namespace tav {
@@ -14,6 +15,16 @@ namespace tav {
 TCoolListBox::TCoolListBox(QWidget* parent) : QWidget(parent), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
     scrollBar_->hide();
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) { SetTopIndex(value); });
+}
+
+void TCoolListBox::SetCharset(int charset) {
+    if (charset == charset_) return;
+    charset_ = charset;
+    update();
+}
+
+QString TCoolListBox::ShownItem(int index) const {
+    return index >= 0 && index < Count() ? DecodeName(items_[size_t(index)], charset_) : QString();
 }
 
 void TCoolListBox::SetItems(std::vector<std::string> items1252) {
@@ -103,7 +114,7 @@ void TCoolListBox::paintEvent(QPaintEvent*) {
             OnDrawItem(this, painter, index, r, selected);
         } else {
             painter.setPen(selected ? selected_ : text_);
-            painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, ToQString(items_[size_t(index)]));
+            painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, ShownItem(index));
         }
         painter.restore();
     }

@@ -26,6 +26,9 @@ public:
     explicit TCoolListBox(QWidget* parent = nullptr);
 
     void SetItems(std::vector<std::string> items1252);
+    // The Windows character set the items' bytes are in (learner names); 1 is Windows-1252.
+    void SetCharset(int charset);
+    QString ShownItem(int index) const;
     const std::vector<std::string>& Items() const { return items_; }
     int Count() const { return int(items_.size()); }
 
@@ -67,6 +70,7 @@ private:
     void UpdateScrollBar();
 
     std::vector<std::string> items_;
+    int charset_ = 1;
     int itemHeight_ = 16;
     int topIndex_ = 0;
     int itemIndex_ = -1;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "content/OurUtils.h"
+#include "content/NameCharset.h"
 #include "content/Text1252.h"
 
 using namespace tav;
@@ -71,4 +72,27 @@ TEST(Text1252, ConvertsToUnicodeAndBack) {
     EXPECT_EQ(q, QString::fromUtf8("Café € “x” œ"));
     EXPECT_EQ(FromQString(q), s);
     EXPECT_EQ(FromQString(QString::fromUtf8("漢")), "?");
+}
+
+TEST(NameCharset, NamesDecodeAndEncodeInTheCodePageOfTheirCharacterSet) {
+    const struct { int charset; const char* bytes; const char* utf8; } cases[] = {
+        {161, "\xC5\xEB\xDD\xED\xE7", "Ελένη"},   // Greek
+        {204, "\xC8\xE2\xE0\xED", "Иван"},         // Russian
+        {238, "\xA3ukasz", "Łukasz"},                 // Central European
+        {162, "\xD0\xFCl", "Ğül"},                   // Turkish
+        {1, "Ren\xE9 \x80", "René €"},               // default: Windows-1252
+        {0, "Ren\xE9", "René"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.charset);
+        EXPECT_EQ(tav::DecodeName(c.bytes, c.charset), QString::fromUtf8(c.utf8));
+        EXPECT_EQ(tav::EncodeName(QString::fromUtf8(c.utf8), c.charset), c.bytes);
+        EXPECT_TRUE(tav::CanEncodeName(QString::fromUtf8(c.utf8), c.charset));
+    }
+    EXPECT_STREQ(tav::CodePageForCharset(177), "windows-1255");
+    EXPECT_STREQ(tav::CodePageForCharset(178), "windows-1256");
+    EXPECT_STREQ(tav::CodePageForCharset(186), "windows-1257");
+    // A character the code page cannot hold is stored as '?' and refused by the check.
+    EXPECT_EQ(tav::EncodeName(QString::fromUtf8("Жé"), 204), "\xC6?");
+    EXPECT_FALSE(tav::CanEncodeName(QString::fromUtf8("é"), 204));
 }

@@ -94,6 +94,19 @@ TEST_F(StudRec, FirstLearnerSeesTheSystemUserName) {
     EXPECT_FALSE(s->EButton_Start->isEnabled());
 }
 
+TEST_F(StudRec, NamesAreShownAndStoredInTheConfiguredCharacterSet) {
+    StartProgram();
+    main->NameCharset = 204; // Cyrillic: names are Windows-1251 bytes
+    SetProfile("Defaults", "Students", "\xC8\xE2\xE0\xED");
+    TForm_StudRec* s = Open();
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->ListBox_Names->Count(), 1);
+    EXPECT_EQ(s->ListBox_Names->ShownItem(0), QString::fromUtf8("Иван"));
+    ASSERT_TRUE(WaitUntil([&] { return s->CoolEdit_Name->hasFocus(); }, 2000));
+    QTest::keyClicks(s->CoolEdit_Name, QString::fromUtf8("Жанна"));
+    EXPECT_EQ(s->CoolEdit_Name->Text(), "\xC6\xE0\xED\xED\xE0");
+}
+
 TEST_F(StudRec, ListSortedByTotalEqualTotalsKeepTheirOrder) {
     StartProgram();
     SetProfile("Defaults", "Students", "\"Bob,Ann,Cid\"");

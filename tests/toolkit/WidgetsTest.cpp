@@ -127,6 +127,18 @@ TEST(Edit, MaxLengthAndWindows1252Text) {
     EXPECT_EQ(edit.Text(), "ab");
 }
 
+TEST(Edit, ACharacterSetChangesWhatIsStoredAndWhatMayBeTyped) {
+    TCoolEdit edit;
+    edit.show();
+    edit.SetCharset(161); // Greek: Windows-1253
+    edit.SetText("\xC5\xEB\xDD\xED\xE7");
+    EXPECT_EQ(edit.text(), QString::fromUtf8("Ελένη"));
+    edit.clear();
+    Type(&edit, QString::fromUtf8("Αéβ")); // é has no place in Windows-1253
+    EXPECT_EQ(edit.text(), QString::fromUtf8("Αβ"));
+    EXPECT_EQ(edit.Text(), "\xC1\xE2");
+}
+
 TEST(Panel, ColourAndClear) {
     tav::TPanel panel(nullptr, QColor(10, 20, 30));
     panel.resize(20, 10);
