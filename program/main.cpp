@@ -2,6 +2,7 @@
 // main window, the hidden debug log window, then the message loop.
 #include "app/CommandLine.h"
 #include "app/Debug.h"
+#include "app/FullScreenScale.h"
 #include "app/Main.h"
 #include "program/Screens.h"
 #include "media/MCIControl.h"
@@ -25,17 +26,16 @@ namespace {
 // "800"/"force": the window fills the screen and the 800 x 600 program is
 // scaled to fit with its aspect kept. Qt scales everything it draws when told
 // the factor before the application object exists, so the screen is measured
-// with a short-lived probe first.
+// with a short-lived probe first. A factor the user set already shrinks the
+// measured screen, so the fit is multiplied by it rather than replacing it.
 void PrepareScaledFullScreen(int argc, char** argv) {
-    double factor = 1.0;
+    const double userFactor = UserScaleFactor(qgetenv("QT_SCALE_FACTOR"));
+    double factor = 0.0;
     {
         QGuiApplication probe(argc, argv);
-        if (const QScreen* s = QGuiApplication::primaryScreen()) {
-            const QSize size = s->size();
-            factor = std::min(size.width() / 800.0, size.height() / 600.0);
-        }
+        if (const QScreen* s = QGuiApplication::primaryScreen()) factor = FullScreenScaleFactor(s->size(), userFactor);
     }
-    if (factor > 0.0 && factor != 1.0) {
+    if (factor > 0.0 && factor != userFactor) {
         qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'f', 4));
         QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     }
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     } catch (...) {
         // The main window reports the bad value; what came before it counts.
     }
-    if (preview.Force800 && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) PrepareScaledFullScreen(argc, argv);
+    if (preview.Force800) PrepareScaledFullScreen(argc, argv);
 
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavolin"));
