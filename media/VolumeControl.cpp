@@ -3,10 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include "media/Volume.h"
+#include "media/VolumeProgram.h"
 
 namespace tav {
 
@@ -14,19 +13,7 @@ int VolumeFromKnob(int top) { return (kKnobTravel - top) * 65535 / kKnobTravel; 
 
 int KnobFromVolume(int value) { return kKnobTravel - value * kKnobTravel / 65535; }
 
-void StartVolumeProgram() {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("pavucontrol"));
-    if (program.isEmpty()) return;
-    // A window of it that is already open is brought forward rather than a
-    // second copy started (xdotool answers 0 only when it found one).
-    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-    if (!xdotool.isEmpty()) {
-        QProcess raise;
-        raise.start(xdotool, {"search", "--onlyvisible", "--class", "pavucontrol", "windowactivate"});
-        if (raise.waitForFinished(2000) && raise.exitStatus() == QProcess::NormalExit && raise.exitCode() == 0) return;
-    }
-    QProcess::startDetached(program, {});
-}
+void StartVolumeProgram() { TVolumeProgram::Instance().Open(); }
 
 // ---- TVolumeButton ------------------------------------------------------------
 

@@ -19,8 +19,7 @@ constexpr int kKnobTravel = 89;
 int VolumeFromKnob(int top); // (89 - top) * 65535 / 89
 int KnobFromVolume(int value); // 89 - value * 89 / 65535
 
-// Brings up the system volume program: raises a running pavucontrol, else
-// starts it when it is installed, else does nothing.
+// Brings up the system volume program without waiting (see TVolumeProgram).
 void StartVolumeProgram();
 
 // A small speaker button drawn by the program, for screens that have no

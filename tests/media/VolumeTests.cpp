@@ -11,6 +11,11 @@
 
 #include "media/Volume.h"
 #include "media/VolumeControl.h"
+#include "media/VolumeProgram.h"
+#include "content/DebugLog.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 using namespace tav;
 
@@ -158,4 +163,78 @@ TEST_F(VolumeSlider, MouseEventsReachTheHandlers) {
     QTest::mouseDClick(control.EButton_Volume, Qt::LeftButton);
     EXPECT_FALSE(control.Panel_VolScale->isVisible());
     EXPECT_EQ(programs, 1);
+}
+
+namespace {
+
+// Stand-ins on PATH for the volume program and the window raiser: each notes
+// its arguments in a file of the folder. The raiser finds no window (exit 1),
+// as for a volume program not yet open.
+class VolumeProgram : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QByteArray oldPath = qgetenv("PATH");
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Script("fake-mixer", "echo started >> \"$(dirname \"$0\")/starts\"\nexec sleep 30\n");
+        Script("fake-raise", "echo \"$@\" >> \"$(dirname \"$0\")/raises\"\nexit 1\n");
+        qputenv("PATH", dir.path().toUtf8() + ":" + oldPath);
+    }
+    void TearDown() override {
+        qputenv("PATH", oldPath);
+        SetDebugSink(nullptr);
+    }
+    void Script(const QString& name, const QByteArray& body) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n" + body);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QStringList Lines(const QString& name) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    static bool WaitFor(const std::function<bool()>& done) {
+        for (int i = 0; i < 300 && !done(); ++i) QTest::qWait(10);
+        return done();
+    }
+};
+
+} // namespace
+
+TEST_F(VolumeProgram, StartedOnceThenItsOwnWindowIsRaisedEvenMinimised) {
+    TVolumeProgram program({"fake-mixer"}, "fake-raise");
+    program.Open();
+    ASSERT_TRUE(WaitFor([&] { return program.Started() && Lines("starts").size() == 1; }));
+    const qint64 pid = program.Started()->processId();
+    program.Open();
+    ASSERT_TRUE(WaitFor([&] { return Lines("raises").size() == 2; }));
+    const QString second = Lines("raises")[1];
+    EXPECT_TRUE(second.contains("--pid " + QString::number(pid))) << second.toStdString();
+    EXPECT_FALSE(second.contains("--onlyvisible")) << "a minimised window must be found too";
+    QTest::qWait(50);
+    EXPECT_EQ(Lines("starts").size(), 1) << "no second volume program";
+}
+
+TEST_F(VolumeProgram, WithoutAWindowRaiserTheRunningCopyIsNotStartedAgain) {
+    TVolumeProgram program({"fake-mixer"}, ""); // a Wayland session: nothing raises windows
+    program.Open();
+    ASSERT_TRUE(WaitFor([&] { return program.Started() && Lines("starts").size() == 1; }));
+    program.Open();
+    program.Open();
+    QTest::qWait(100);
+    EXPECT_EQ(Lines("starts").size(), 1);
+}
+
+TEST_F(VolumeProgram, NoInstalledProgramSaysSoInTheDebugLog) {
+    std::vector<std::string> lines;
+    SetDebugSink([&](const std::string& line) { lines.push_back(line); });
+    TVolumeProgram program({"no-such-volume-program"}, "fake-raise");
+    program.Open();
+    ASSERT_TRUE(WaitFor([&] { return !lines.empty(); }));
+    EXPECT_NE(lines[0].find("No volume program is installed"), std::string::npos) << lines[0];
+    EXPECT_EQ(program.Started(), nullptr);
 }
