@@ -54,6 +54,11 @@ bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& f
 // The content checks beyond loading: record numbers, start lines, film part
 // files, ordering of the movie index. Appends to target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
+// The film quiz of a target: quiz.txt with every question's sounds for both
+// answer orders, the miscellaneous quiz sounds, oppname.txt, and (when the
+// root carries the program's PC folder) the opponent's script against its
+// clip. Returns the number of questions that take part.
+int CheckQuiz(TDiscTarget& target, const std::string& root);
 
 // The whole tool: args without the program name. Returns the exit status.
 int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
