@@ -125,7 +125,20 @@ void TForm_Activity::MessageReceived(int message, intptr_t, intptr_t) {
 }
 
 void TForm_Activity::PlaybackDone() {
-    if (!setup_.Test || !ClockArmed || ClockStarted) return;
+    if (!setup_.Test || ClockStarted) return;
+    // A completion while another play of the line runs (Play pressed again)
+    // is the replaced play's: the clock waits for the replay's end.
+    if (ActivityMedia().FilmPlaying()) return;
+    if (answering_) {
+        // The answer stopped the line and its end came during the feedback
+        // sound: a wrong answer starts the clock when it is done.
+        lineEndedWhileAnswering_ = true;
+        return;
+    }
+    if (ClockArmed) StartClock();
+}
+
+void TForm_Activity::StartClock() {
     ClockStarted = true;
     ClockStart = GetTickCount();
     if (Help->HelpVisible()) {
@@ -270,6 +283,8 @@ void TForm_Activity::EndTestQuestion() {
     Timer_LED.SetEnabled(false); // each question's clock starts afresh when its line ends
     ClockArmed = !NoQuestion;
     ClockStarted = false;
+    answering_ = false;
+    lineEndedWhileAnswering_ = false;
     ClockPaused = false;
     PauseStart = 0;
 }
@@ -279,11 +294,14 @@ bool TForm_Activity::BeginTestAnswer() {
     ledWasRunning_ = Timer_LED.Enabled();
     Timer_LED.SetEnabled(false);
     ClockArmed = false;
+    answering_ = true;
+    lineEndedWhileAnswering_ = false;
     return true;
 }
 
 void TForm_Activity::EndTestAnswer(bool right) {
     Answered = true;
+    answering_ = false;
     if (right) {
         // The clock stays stopped, also when the help picture that paused it goes.
         ClockPaused = false;
@@ -293,6 +311,7 @@ void TForm_Activity::EndTestAnswer(bool right) {
     }
     Timer_LED.SetEnabled(ledWasRunning_); // the clock runs on
     ClockArmed = true;
+    if (lineEndedWhileAnswering_ && !ClockStarted) StartClock();
     ShowScore(Score > 1 ? Score - 2 : 0);
 }
 

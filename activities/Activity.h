@@ -166,6 +166,7 @@ protected:
     void HelpHidden();
 
 private:
+    void StartClock();
     void InstallSorryHook();
     void RemoveSorryHook();
 
@@ -175,6 +176,8 @@ private:
     std::function<bool(QObject*, QEvent*)> savedHook_;
     bool leaving_ = false;
     bool ledWasRunning_ = false;
+    bool answering_ = false;               // between BeginTestAnswer and EndTestAnswer
+    bool lineEndedWhileAnswering_ = false; // the stopped line reported during the feedback
 };
 
 } // namespace tav
