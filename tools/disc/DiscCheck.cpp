@@ -217,6 +217,8 @@ void CheckDiscTarget(TDiscTarget& t) {
 
 int CheckQuiz(TDiscTarget& t, const std::string& root) {
     const std::string quizFile = t.Folder + "\\quiz\\quiz.txt";
+    // A target without a quiz folder offers no quiz to check.
+    if (!DirectoryExists(t.Folder + "\\quiz")) return -1;
     if (!FileExists(quizFile)) {
         Add(t.Problems, NativePath(quizFile), 0, "missing: the film quiz cannot start");
         return 0;
@@ -340,7 +342,7 @@ int Check(const std::string& root, std::ostream& out) {
             }
             out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n'
                 << "  filter words: " << ix.FilterWords.size() << '\n'
-                << "  quiz questions: " << questions << '\n';
+                << "  quiz questions: " << (questions < 0 ? std::string("none (no quiz folder)") : IntToStr(questions)) << '\n';
         } else {
             ++failed;
             out << "  error: " << Utf8(t.Error) << '\n';

@@ -57,7 +57,8 @@ void CheckDiscTarget(TDiscTarget& target);
 // The film quiz of a target: quiz.txt with every question's sounds for both
 // answer orders, the miscellaneous quiz sounds, oppname.txt, and (when the
 // root carries the program's PC folder) the opponent's script against its
-// clip. Returns the number of questions that take part.
+// clip. Returns the number of questions that take part, -1 when the
+// target has no quiz folder.
 int CheckQuiz(TDiscTarget& target, const std::string& root);
 
 // The whole tool: args without the program name. Returns the exit status.
