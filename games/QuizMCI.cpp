@@ -75,16 +75,9 @@ TForm_Quiz::TForm_Quiz(TForm_Main& main, QWidget* parent)
       main_(main) {
     QuestionsPerGame = 20;
 
-    // The units digit 0 of both scores belongs to the set.
-    QImage set = skin::Background(skin::TBackground::Quiz);
+    Image_Background = MakeImage(this, {0, 0, 800, 600}, skin::Background(skin::TBackground::Quiz));
     ImageList_P1Score = skin::ScoreDigitImages(37, 25);
     ImageList_P2Score = skin::ScoreDigitImages(14, 21);
-    {
-        QPainter p(&set);
-        p.drawImage(QPoint(377 + 3 * 37, 398), ImageList_P1Score[12]);
-        p.drawImage(QPoint(111 + 3 * 14, 321), ImageList_P2Score[12]);
-    }
-    Image_Background = MakeImage(this, {0, 0, 800, 600}, set);
 
     Image_Player2 = MakeImage(this, {16, 105, 154, 370}, skin::OpponentFigure(154, 370), true);
     ZrMedia_Player2 = new TZrMedia(this);
@@ -99,12 +92,15 @@ TForm_Quiz::TForm_Quiz(TForm_Main& main, QWidget* parent)
 
     const auto digits = [this](QPoint at, QSize size, const std::vector<QImage>& list, TImage** k, TImage** h,
                                TImage** t) {
+        // The units digit is always 0: a fixed picture after the three that
+        // change (the opponent's figure would cover one drawn on the set).
         auto* panel = new TPanel(this);
-        panel->setGeometry(at.x(), at.y(), size.width() * 3, size.height());
+        panel->setGeometry(at.x(), at.y(), size.width() * 4, size.height());
         TImage** images[3] = {k, h, t};
         const int initial[3] = {0, 2, 12};
         for (int i = 0; i < 3; ++i)
             *images[i] = MakeImage(panel, {i * size.width(), 0, size.width(), size.height()}, list[size_t(initial[i])]);
+        MakeImage(panel, {3 * size.width(), 0, size.width(), size.height()}, list[12]);
         return panel;
     };
     Panel_Player2Score = digits({111, 321}, {14, 21}, ImageList_P2Score, &Image_P2K, &Image_P2H, &Image_P2T);

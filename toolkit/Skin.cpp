@@ -984,7 +984,7 @@ QImage Background(TBackground which, int w, int h) {
         }
         // The podiums with the score windows.
         Band(p, QRectF(100, 312, 70, 40));
-        Band(p, QRectF(366, 390, 134, 42));
+        Band(p, QRectF(366, 390, 170, 42)); // four 37-pixel digits from 377
         Band(p, QRectF(150, 568, 647, 32));
         break;
     }
