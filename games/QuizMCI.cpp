@@ -30,6 +30,7 @@ namespace {
 
 constexpr int kRoundFrameW = 128, kRoundFrameH = 187;
 constexpr int kVideoW = 292, kVideoH = 188;
+constexpr int kScoreFontPx = 26;
 
 TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture = QImage(), bool transparent = false) {
     auto* img = new TImage(parent);
@@ -115,9 +116,10 @@ TForm_Quiz::TForm_Quiz(TForm_Main& main, QWidget* parent)
     PaintBox_Video->setGeometry(94, 0, kRoundFrameW, kRoundFrameH);
     PaintBox_Video->OnPaint = [this](QPainter& p) { PaintBox_VideoPaint(p); };
     const TTextEffects shadow{.ShadowOffset = 3, .ShadowColor = Qt::black};
-    fcLabel_Score1 = MakeLabel(Panel_Video, {25, 21, 239, 68}, PixelFont("Arial Black", 30), QColor(255, 0, 255),
+    // Name and score on two lines must fit the label's 68 pixels.
+    fcLabel_Score1 = MakeLabel(Panel_Video, {25, 21, 239, 68}, PixelFont("Arial Black", kScoreFontPx), QColor(255, 0, 255),
                                Qt::AlignCenter);
-    fcLabel_Score2 = MakeLabel(Panel_Video, {25, 94, 239, 68}, PixelFont("Arial Black", 30), QColor(0, 255, 0),
+    fcLabel_Score2 = MakeLabel(Panel_Video, {25, 94, 239, 68}, PixelFont("Arial Black", kScoreFontPx), QColor(0, 255, 0),
                                Qt::AlignCenter);
     for (TfcLabel* l : {fcLabel_Score1, fcLabel_Score2}) {
         l->SetEffects(shadow);
@@ -345,7 +347,7 @@ void TForm_Quiz::ShowScoreLabels(bool setFonts) {
     fcLabel_Score1->SetCaption(OpponentName + "\r" + IntToStr(OpponentScore));
     fcLabel_Score2->SetCaption(main_.StudentName + "\r" + IntToStr(LearnerScore));
     if (setFonts)
-        for (TfcLabel* l : {fcLabel_Score1, fcLabel_Score2}) l->SetLabelFont(PixelFont(main_.NameFont, 30, true));
+        for (TfcLabel* l : {fcLabel_Score1, fcLabel_Score2}) l->SetLabelFont(PixelFont(main_.NameFont, kScoreFontPx, true));
     for (TfcLabel* l : {fcLabel_Score1, fcLabel_Score2}) {
         l->show();
         l->raise();
