@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/TestSupport.h"
+#include "content/SpellingTable.h"
 #include "tools/disc/DiscCheck.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 
@@ -45,6 +47,17 @@ protected:
         WriteFile(target + "/part1.mpg", "x");
         WriteFile(target + "/PART2.MPG", "x");
         WriteFile(target + "/record.txt", "Marie\r\n2|3|3\r\n");
+        // The spelling table for the target's language 3 with every letter picture.
+        WriteFile(root + "/Spelinfo.txt", "2 abc en\r\n3 " + kLetters + " xx\r\n");
+        for (char c : kLetters)
+            for (const std::string& name : LetterPictureNames(c)) WriteFile(SpellFile(name), "picture");
+    }
+    const std::string kLetters = "abcdefghijklmnopq";
+    std::string SpellFile(std::string name) const {
+        for (char& c : name)
+            if (c == '\\') c = '/';
+        QDir().mkpath(QString::fromStdString(root + "/shared/spell_xx" + name.substr(0, name.rfind('/'))));
+        return root + "/shared/spell_xx" + name;
     }
 };
 
@@ -60,6 +73,8 @@ TEST_F(DiscCheckTest, AGoodDiscLoadsAndIsCounted) {
     EXPECT_TRUE(r.Has("  actors: 1\n    Marie: 1 scene: 2|3|3\n")) << r.Out;
     EXPECT_TRUE(r.Has("  multi-menu entries: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("  filter words: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  spelling letters: 17\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  search words: 2\n")) << r.Out;
     EXPECT_TRUE(r.Has("  problems: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("Result: the disc loads (0 problems)")) << r.Out;
 }
@@ -112,6 +127,31 @@ TEST_F(DiscCheckTest, QuizQuestionsSoundsAndOpponentNameAreChecked) {
     EXPECT_EQ(r.Status, 0) << "the program still starts";
 }
 
+TEST_F(DiscCheckTest, SpellingPicturesAndAlphabetAreCheckedWithFileAndLine) {
+    QFile::remove(QString::fromStdString(SpellFile("\\Floaters\\FTile98.bmp")));
+    QFile::remove(QString::fromStdString(SpellFile("\\TestTile\\TTile113.jpg")));
+    TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    const std::string table = root + "/Spelinfo.txt";
+    EXPECT_TRUE(r.Has(table + ":2: picture \"shared\\spell_xx\\Floaters\\FTile98.bmp\" for letter \"b\" not found"))
+        << r.Out;
+    EXPECT_TRUE(r.Has(table + ":2: picture \"shared\\spell_xx\\TestTile\\TTile113.jpg\" for letter \"q\" not found"))
+        << r.Out;
+    EXPECT_TRUE(r.Has("  problems: 2\n")) << r.Out;
+
+    // Too short an alphabet for the target's language, then none at all.
+    WriteFile(target + "/settings.txt", "PCCaption|Test\r\nMovieNames|part1.mpg|part2.mpg\r\nNextGameStartLines|1|3\r\n"
+                                        "TargetLang|2\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(table + ":1: 3 letters: the spelling activity needs 17")) << r.Out;
+    EXPECT_TRUE(r.Has(table + ":1: spelling folder \"shared\\spell_en\" not found")) << r.Out;
+    WriteFile(target + "/settings.txt", "PCCaption|Test\r\nMovieNames|part1.mpg|part2.mpg\r\nNextGameStartLines|1|3\r\n"
+                                        "TargetLang|5\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(table + ": no line for target language 5")) << r.Out;
+    EXPECT_EQ(r.Status, 0) << r.Out;
+}
+
 TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {
     WriteFile(target + "/movieinf.txt",
               "5|00:00:05:00|00:00:06:00|a|A|0|1|0|0\r\n"
@@ -122,6 +162,27 @@ TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {
     EXPECT_TRUE(r.Has(movie + ":2: sequence number 4 does not rise after 5 (line 1)")) << r.Out;
     EXPECT_TRUE(r.Has(movie + ":2: starts before the line before it (line 1)")) << r.Out;
     EXPECT_TRUE(r.Has(movie + ":3: ends before it starts")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, SearchWordsSpokenInNoLineAndRepeatedWordsAreNamed) {
+    // "jour" lies inside "Bonjour"; "va" stands alone; "Salut" repeats "salut".
+    WriteFile(target + "/Search.txt", "jour\r\n\r\nva, aller\r\nsalut\r\nSalut, encore\r\n,rien\r\n");
+    const TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    const std::string search = target + "/Search.txt";
+    EXPECT_TRUE(r.Has(search + ":1: \"jour\" is spoken as a whole word in no line of the film")) << r.Out;
+    EXPECT_FALSE(r.Has(search + ":3:")) << r.Out;
+    EXPECT_FALSE(r.Has(search + ":4:")) << r.Out;
+    EXPECT_TRUE(r.Has(search + ":5: \"Salut\" repeats the word of line 4")) << r.Out;
+    EXPECT_TRUE(r.Has(search + ":6: no search word before the comma")) << r.Out;
+    EXPECT_TRUE(r.Has("  search words: 5\n")) << r.Out;
+
+    WriteFile(target + "/Search.txt", "\r\n");
+    EXPECT_TRUE(RunTool({"check", root}).Has(search + ": the word list is empty")) << r.Out;
+    QFile::remove(QString::fromStdString(search));
+    const TRun missing = RunTool({"check", root});
+    EXPECT_EQ(missing.Status, 0) << "the program starts without a word list";
+    EXPECT_TRUE(missing.Has(search + ": no word list")) << missing.Out;
 }
 
 TEST_F(DiscCheckTest, FilesTheProgramNeedsFailTheStart) {

@@ -6,12 +6,15 @@
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
+#include "content/SpellingTable.h"
+#include "content/SearchList.h"
 #include "content/Text1252.h"
 #include "games/QuizData.h"
 #include "media/MCIControl.h"
 #include "platform/Paths.h"
 
 #include <exception>
+#include <map>
 #include <set>
 
 namespace tav {
@@ -133,6 +136,40 @@ bool LoadDiscTarget(const TDisc& disc, TDiscTarget& t, const std::string& folder
     return true;
 }
 
+void CheckSearchList(TDiscTarget& t) {
+    const std::string file = t.Folder + "\\Search.txt";
+    const std::string shown = NativePath(file);
+    if (!FileExists(file)) {
+        Add(t.Problems, shown, 0, "no word list: the word search has no words to offer");
+        return;
+    }
+    TStringList lines;
+    try {
+        lines = ReadTextLines(file);
+    } catch (const std::exception& e) {
+        Add(t.Problems, shown, 0, e.what());
+        return;
+    }
+    std::map<std::string, int> firstLine; // search word -> its first line
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].empty()) continue;
+        const int line = static_cast<int>(i) + 1;
+        ++t.SearchWordCount;
+        const std::string entry = MacToAnsi(lines[i]);
+        const std::string word = SearchWordOf(entry);
+        const std::string quoted = "\"" + Utf8(entry.substr(0, word.size())) + "\"";
+        if (word.empty()) {
+            Add(t.Problems, shown, line, "no search word before the comma");
+            continue;
+        }
+        const auto [at, isNew] = firstLine.emplace(word, line);
+        if (!isNew) Add(t.Problems, shown, line, quoted + Format(" repeats the word of line %d", at->second));
+        else if (FindMatches(t.Index.MovieEntries, word).empty())
+            Add(t.Problems, shown, line, quoted + " is spoken as a whole word in no line of the film");
+    }
+    if (t.SearchWordCount == 0) Add(t.Problems, shown, 0, "the word list is empty: the word search has no words to offer");
+}
+
 void CheckDiscTarget(TDiscTarget& t) {
     const auto& entries = t.Index.MovieEntries;
     const std::string movieFile = NativePath(t.Folder + "\\movieinf.txt");
@@ -158,6 +195,8 @@ void CheckDiscTarget(TDiscTarget& t) {
             Add(t.Problems, movieFile, e.LineNumber,
                 Format("starts before the line before it (line %d)", prev.LineNumber));
     }
+
+    CheckSearchList(t);
 
     // The recording index: numbers are read as line numbers and as positions
     // in the movie index, and the cue is the line before each scene's first.
@@ -277,6 +316,42 @@ int CheckQuiz(TDiscTarget& t, const std::string& root) {
     return int(quiz.Questions.size());
 }
 
+std::string CheckSpelling(const TDisc& disc, TDiscTarget& t) {
+    const std::string table = disc.Root + "\\Spelinfo.txt";
+    if (!FileExists(table)) return {}; // reported with the disc
+    const std::string tableFile = NativePath(table);
+    const int language = StrToIntDef(LookupKey(t.Index.SettingsLines, "TargetLang", "0"), 0);
+    TSpellingInfo info;
+    try {
+        info = LoadSpellingInfo(table, language);
+    } catch (...) {
+        Add(t.Problems, tableFile, 0, ErrorText(std::current_exception()));
+        return {};
+    }
+    if (info.LineNumber == 0) {
+        Add(t.Problems, tableFile, 0,
+            Format("no line for target language %d: the spelling activity has no alphabet", language));
+        return {};
+    }
+    if (info.Letters.size() < 17)
+        Add(t.Problems, tableFile, info.LineNumber,
+            Format("%d letters: the spelling activity needs 17 for its tiles", static_cast<int>(info.Letters.size())));
+    const std::string folder = "\\shared\\spell_" + info.FolderSuffix;
+    if (!DirectoryExists(disc.Root + folder)) {
+        Add(t.Problems, tableFile, info.LineNumber, "spelling folder \"" + folder.substr(1) + "\" not found");
+        return info.Letters;
+    }
+    std::set<char> seen;
+    for (char c : info.Letters) {
+        if (!seen.insert(c).second) continue;
+        for (const std::string& name : LetterPictureNames(c))
+            if (!FileExists(disc.Root + folder + name))
+                Add(t.Problems, tableFile, info.LineNumber,
+                    "picture \"" + folder.substr(1) + name + "\" for letter \"" + std::string(1, c) + "\" not found");
+    }
+    return info.Letters;
+}
+
 // ---- the command line -------------------------------------------------------
 
 namespace {
@@ -330,6 +405,7 @@ int Check(const std::string& root, std::ostream& out) {
         if (loaded) {
             CheckDiscTarget(t);
             const int questions = CheckQuiz(t, disc.Root);
+            const std::string letters = CheckSpelling(disc, t);
             const auto& ix = t.Index;
             out << "  movie entries: " << ix.MovieEntries.size() << '\n'
                 << "  script rows: " << ix.ScriptLines.size() << '\n'
@@ -342,6 +418,8 @@ int Check(const std::string& root, std::ostream& out) {
             }
             out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n'
                 << "  filter words: " << ix.FilterWords.size() << '\n'
+                << "  spelling letters: " << letters.size() << '\n'
+                << "  search words: " << t.SearchWordCount << '\n'
                 << "  quiz questions: " << (questions < 0 ? std::string("none (no quiz folder)") : IntToStr(questions)) << '\n';
         } else {
             ++failed;

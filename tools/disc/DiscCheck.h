@@ -23,6 +23,7 @@ struct TDiscTarget {
     TStringList MovieNames;
     TIndexProblems Problems; // faults the loaders and the checks found
     std::string Error;       // why the target could not be loaded; empty when it loaded
+    int SearchWordCount = 0; // entries of the word search's list
 };
 
 // The disc level: Target.txt, the configuration's Filter1 and the multi menu.
@@ -51,8 +52,13 @@ std::vector<std::pair<std::string, std::string>> DiscTargets(const TDisc& disc);
 bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& folderName,
                     const std::string& path);
 
+// The word search's list: missing or empty, words spoken in no line of the
+// film, words listed twice. Appends to target.Problems.
+void CheckSearchList(TDiscTarget& t);
+
 // The content checks beyond loading: record numbers, start lines, film part
-// files, ordering of the movie index. Appends to target.Problems.
+// files, ordering of the movie index, the word search's list. Appends to
+// target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
 // The film quiz of a target: quiz.txt with every question's sounds for both
 // answer orders, the miscellaneous quiz sounds, oppname.txt, and (when the
@@ -60,6 +66,11 @@ void CheckDiscTarget(TDiscTarget& target);
 // clip. Returns the number of questions that take part, -1 when the
 // target has no quiz folder.
 int CheckQuiz(TDiscTarget& target, const std::string& root);
+
+// The spelling table's entry for the target's language (TargetLang of
+// settings.txt) and every letter picture its alphabet needs in the
+// spelling folder. Appends to target.Problems; returns the letters found.
+std::string CheckSpelling(const TDisc& disc, TDiscTarget& target);
 
 // The whole tool: args without the program name. Returns the exit status.
 int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
