@@ -4,6 +4,8 @@
 
 #include "activities/Missing.h"
 #include "activities/NextLine.h"
+#include "activities/Vocab.h"
+#include "games/Dictionary.h"
 #include "app/ClipPoolLink.h"
 #include "app/CustomStart.h"
 #include "app/Main.h"
@@ -43,6 +45,9 @@ void RegisterScreens() {
     PrintCertificateHook = [](const std::string& name, const std::string& award) { PrintCertificate(name, award); };
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
     RegisterScreen(stScreenPlay, [](TForm_Main& main, QWidget* parent) { return new TForm_ScreenPlay(main, parent); });
+    RegisterScreen(stVocabPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_VocabPrac(main, parent); });
+    RegisterScreen(stVocabTest, [](TForm_Main& main, QWidget* parent) { return new TForm_VocabTest(main, parent); });
+    RegisterScreen(stDictionary, [](TForm_Main& main, QWidget* parent) { return new TForm_Dictionary(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
     RegisterScreen(stNextLinePrac,
