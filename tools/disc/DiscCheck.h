@@ -21,6 +21,7 @@ struct TDiscTarget {
     std::string Folder; // program path of the target folder
     TTargetIndex Index; // settings, filter, movie, script and record indexes
     TStringList MovieNames;
+    int DictionaryEntries = -1; // entries of DicWords.txt; -1 when there is none
     TIndexProblems Problems; // faults the loaders and the checks found
     std::string Error;       // why the target could not be loaded; empty when it loaded
 };
@@ -52,7 +53,8 @@ bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& f
                     const std::string& path);
 
 // The content checks beyond loading: record numbers, start lines, film part
-// files, ordering of the movie index. Appends to target.Problems.
+// files, ordering of the movie index, the word list with its pictures and
+// sounds. Appends to target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
 
 // The whole tool: args without the program name. Returns the exit status.
