@@ -52,6 +52,8 @@ void TForm_Activity::ShowNoQuestion(const std::string& why) {
     TForm_Drill::ShowNoQuestion(why);
 }
 
+bool TForm_Activity::PlaybackRunning() const { return ActivityMedia().FilmPlaying(); }
+
 void TForm_Activity::LeaveFilm() {
     // The panel keeps the film's last picture while the screen leaves:
     // without it the transition would start from the empty navy display.

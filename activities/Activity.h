@@ -42,6 +42,7 @@ public:
 
 protected:
     void BeforeLeaving() override { LeaveFilm(); }
+    bool PlaybackRunning() const override;
 };
 
 } // namespace tav

@@ -97,7 +97,20 @@ void TForm_Drill::MessageReceived(int message, intptr_t, intptr_t) {
 }
 
 void TForm_Drill::PlaybackDone() {
-    if (!setup_.Test || !ClockArmed || ClockStarted) return;
+    if (!setup_.Test || ClockStarted) return;
+    // A completion while another play runs (Play pressed again) is the
+    // replaced play's: the clock waits for the replay's end.
+    if (PlaybackRunning()) return;
+    if (answering_) {
+        // The answer stopped the line and its end came during the feedback
+        // sound: a wrong answer starts the clock when it is done.
+        lineEndedWhileAnswering_ = true;
+        return;
+    }
+    if (ClockArmed) StartClock();
+}
+
+void TForm_Drill::StartClock() {
     ClockStarted = true;
     ClockStart = GetTickCount();
     if (Help->HelpVisible()) {
@@ -253,6 +266,8 @@ void TForm_Drill::EndTestQuestion() {
     Timer_LED.SetEnabled(false); // each question's clock starts afresh when its line ends
     ClockArmed = !NoQuestion;
     ClockStarted = false;
+    answering_ = false;
+    lineEndedWhileAnswering_ = false;
     ClockPaused = false;
     PauseStart = 0;
 }
@@ -262,11 +277,14 @@ bool TForm_Drill::BeginTestAnswer() {
     ledWasRunning_ = Timer_LED.Enabled();
     Timer_LED.SetEnabled(false);
     ClockArmed = false;
+    answering_ = true;
+    lineEndedWhileAnswering_ = false;
     return true;
 }
 
 void TForm_Drill::EndTestAnswer(bool right) {
     Answered = true;
+    answering_ = false;
     if (right) {
         // The clock stays stopped, also when the help picture that paused it goes.
         ClockPaused = false;
@@ -276,6 +294,7 @@ void TForm_Drill::EndTestAnswer(bool right) {
     }
     Timer_LED.SetEnabled(ledWasRunning_); // the clock runs on
     ClockArmed = true;
+    if (lineEndedWhileAnswering_ && !ClockStarted) StartClock();
     ShowScore(Score > 1 ? Score - 2 : 0);
 }
 

@@ -169,6 +169,8 @@ protected:
     virtual void PlaybackDone();
     // What the screen lets go of before it leaves (the film display).
     virtual void BeforeLeaving() {}
+    // A play that will report its end is still running (a replayed line).
+    virtual bool PlaybackRunning() const { return false; }
     // The family's question is open for answers (not answered right, not
     // ended, not waiting after a time-out).
     bool AcceptsAnswers() const;
@@ -180,6 +182,7 @@ protected:
     TForm_Main& main_;
 
 private:
+    void StartClock();
     void InstallSorryHook();
     void RemoveSorryHook();
 
@@ -188,6 +191,8 @@ private:
     std::function<bool(QObject*, QEvent*)> savedHook_;
     bool leaving_ = false;
     bool ledWasRunning_ = false;
+    bool answering_ = false;               // between BeginTestAnswer and EndTestAnswer
+    bool lineEndedWhileAnswering_ = false; // the stopped line reported during the feedback
 };
 
 } // namespace tav

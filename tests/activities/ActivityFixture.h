@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QObject>
 #include <QTest>
 
@@ -28,33 +29,69 @@
 
 namespace tavtest {
 
+// Completions come the way the clip pool sends them: posted, so they arrive
+// after the handler that caused them has returned, or inside the local loop
+// of a sound played with wait. A play that is replaced reports "superseded",
+// a stopped play "aborted", a play that ends "successful" (EndFilm); a play
+// that has reported reports nothing more.
 struct FakeMedia : tav::IActivityMedia {
     std::vector<std::string> calls;
     std::vector<std::string> sounds;
     QObject* lastNotify = nullptr;
     int films = 0;
-    bool playing = false; // what FilmPlaying answers
+    bool playing = false;          // a play of the film runs (what FilmPlaying answers)
+    QObject* pending = nullptr;    // the window the running play reports to
     void AttachDisplay(QWidget*) override { calls.push_back("attach"); }
     std::function<void()> onDetach;
     void DetachDisplay() override {
         calls.push_back("detach");
         if (onDetach) onDetach();
     }
-    void PlayFilm(int from, int to, bool, QObject* notify) override {
+    void PlayFilm(int from, int to, bool wait, QObject* notify) override {
         ++films;
         lastNotify = notify;
         calls.push_back("film " + std::to_string(from) + "-" + std::to_string(to));
+        // The pool forwards the old play's end to the window it reports to now.
+        if (playing) Report(notify, tav::MCI_NOTIFY_SUPERSEDED);
+        playing = true;
+        pending = notify;
+        if (wait) {
+            RunLocalLoop();
+            EndFilm();
+        }
     }
-    void StopFilm() override { calls.push_back("stop"); }
+    void StopFilm() override {
+        calls.push_back("stop");
+        if (!playing) return;
+        Report(pending, tav::MCI_NOTIFY_ABORTED);
+    }
     bool FilmPlaying() const override { return playing; }
-    void PlaySound(const std::string& path, bool) override {
+    // The running play reaches its end.
+    void EndFilm() {
+        if (playing) Report(pending, tav::MCI_NOTIFY_SUCCESSFUL);
+    }
+    void PlaySound(const std::string& path, bool wait) override {
         if (!tav::FileExists(path)) throw tav::EProgramError("Missing sound file " + path);
         const size_t slash = path.find_last_of('\\');
         sounds.push_back(path.substr(slash + 1));
+        if (wait) RunLocalLoop();
     }
     void CloseSounds() override {}
     bool Played(const std::string& name) const {
         return std::find(sounds.begin(), sounds.end(), name) != sounds.end();
+    }
+
+private:
+    void Report(QObject* notify, int outcome) {
+        playing = false;
+        pending = nullptr;
+        tav::PostMessage(notify, tav::MM_MCINOTIFY, outcome, 0);
+    }
+    // A waiting play runs messages but no user input until it ends; posted
+    // completions (also those a completion posts in turn) arrive here.
+    static void RunLocalLoop() {
+        QEventLoop loop;
+        for (int round = 0; round < 3; ++round) loop.processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 };
 
@@ -93,8 +130,15 @@ protected:
         tav::TTimer::SetManualTimers(true);
         return s;
     }
-    // The line has finished playing.
-    static void LineEnds(QObject* s) {
+    // The line has finished playing; its completion is delivered.
+    void LineEnds(QObject* s) {
+        media.EndFilm();
+        QCoreApplication::sendPostedEvents(s);
+    }
+    // What the event loop does once the handler that ran has returned.
+    static void Deliver(QObject* s) { QCoreApplication::sendPostedEvents(s); }
+    // A completion the pool would not send (a leftover).
+    static void StrayCompletion(QObject* s) {
         tav::PostMessage(s, tav::MM_MCINOTIFY, tav::MCI_NOTIFY_SUCCESSFUL, 0);
         QCoreApplication::sendPostedEvents(s);
     }

@@ -208,8 +208,8 @@ TEST_F(MissingScreens, TheClockStartsWhenTheLineEndsAndWrongAnswersKeepItRunning
     EXPECT_EQ(s->Score, 0); // never below 0
     TTimer::AdvanceTimers(1000);
     EXPECT_EQ(s->TimeLeft, 7000);
-    // A repeated completion does not restart the clock.
-    LineEnds(s);
+    // A leftover completion does not restart the clock.
+    StrayCompletion(s);
     TTimer::AdvanceTimers(50);
     EXPECT_EQ(s->TimeLeft, 6950);
     // Right: +5, the clock stops, the next question comes a second later.
@@ -234,10 +234,36 @@ TEST_F(MissingScreens, ARightAnswerBeforeTheLineEndsNeverStartsTheClock) {
     Start();
     TForm_MissingTest* s = Test();
     s->Image1Click(s->CorrectSlot);
-    LineEnds(s); // the stopped line reports
+    Deliver(s); // the stopped line reports
+    EXPECT_EQ(media.calls.back(), "stop");
     EXPECT_FALSE(s->Timer_LED.Enabled());
     TTimer::AdvanceTimers(1000);
     EXPECT_EQ(s->QuestionNumber, 2);
+}
+
+TEST_F(MissingScreens, AWrongAnswerBeforeTheLineEndsStartsTheClockWhenTheStoppedLineReports) {
+    Start();
+    TForm_MissingTest* s = Test();
+    s->Image1Click(WrongSlot(s)); // the stopped line reports during the wrong sound
+    Deliver(s);
+    EXPECT_TRUE(s->ClockStarted);
+    EXPECT_TRUE(s->Timer_LED.Enabled());
+    TTimer::AdvanceTimers(4000);
+    EXPECT_EQ(s->TimeLeft, 6000);
+    s->Image1Click(WrongSlot(s)); // the clock runs on
+    EXPECT_TRUE(s->Timer_LED.Enabled());
+    TTimer::AdvanceTimers(6000);
+    EXPECT_TRUE(s->SorryShown);
+}
+
+TEST_F(MissingScreens, PlayPressedAgainKeepsTheClockForTheReplaysEnd) {
+    Start();
+    TForm_MissingTest* s = Test();
+    s->EButton_PlayClick(); // the first play is superseded
+    Deliver(s);
+    EXPECT_FALSE(s->ClockStarted);
+    LineEnds(s);
+    EXPECT_TRUE(s->Timer_LED.Enabled());
 }
 
 TEST_F(MissingScreens, TheHelpPicturePausesTheClock) {

@@ -71,12 +71,26 @@ TEST_F(NextLineScreens, AQuestionPlaysAStartLineAndOffersItsNextLineOnceHeard) {
 TEST_F(NextLineScreens, ARunningReplayKeepsTheChoicesHiddenUntilItEnds) {
     Start();
     TForm_NextLinePrac* s = Practice();
-    media.playing = true; // Play was pressed again: the stopped first play reports, the replay runs
-    LineEnds(s);
+    s->EButton_PlayClick(); // Play pressed again: the first play reports superseded, the replay runs
+    Deliver(s);
     EXPECT_TRUE(s->Panel_Bars->isHidden());
-    media.playing = false;
     LineEnds(s);
     EXPECT_FALSE(s->Panel_Bars->isHidden());
+}
+
+TEST_F(NextLineScreens, AnAnswerDuringAReplayKeepsTheTestClockRunning) {
+    Start();
+    TForm_NextLineTest* s = Test();
+    LineEnds(s);
+    TTimer::AdvanceTimers(2000);
+    s->EButton_PlayClick();
+    Deliver(s);
+    s->fcLabel_Bar1Click(WrongBar(s)); // stops the replay; its end arrives during the wrong sound
+    Deliver(s);
+    EXPECT_TRUE(s->Timer_LED.Enabled());
+    EXPECT_FALSE(s->Panel_Bars->isHidden());
+    TTimer::AdvanceTimers(1000);
+    EXPECT_EQ(s->TimeLeft, 7000);
 }
 
 TEST_F(NextLineScreens, PracticeWalksForwardThroughConsecutiveLines) {

@@ -70,20 +70,20 @@ namespace {
 // Word sounds end when the test says so; closing the sounds cuts the
 // pending one off. Both reports are posted, as the clip pool posts them.
 struct VocabMedia : FakeMedia {
-    QObject* pending = nullptr;
+    QObject* word = nullptr;
     void PlayNotifiedSound(const std::string& path, QObject* notify) override {
         CutOff();
         PlaySound(path, false);
-        pending = notify;
+        word = notify;
     }
     void CloseSounds() override { CutOff(); }
     void CutOff() {
-        if (pending) PostMessage(pending, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, 0);
-        pending = nullptr;
+        if (word) PostMessage(word, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, 0);
+        word = nullptr;
     }
     void WordEnds() {
-        QObject* to = pending;
-        pending = nullptr;
+        QObject* to = word;
+        word = nullptr;
         if (to) PostMessage(to, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
         QCoreApplication::processEvents();
     }
