@@ -10,6 +10,7 @@
 #include "app/CustomStart.h"
 #include "app/Main.h"
 #include "app/MultiMenu.h"
+#include "games/WordSearch.h"
 #include "menus/ActivitiesMenu.h"
 #include "menus/MainMenu.h"
 #include "media/Movie.h"
@@ -54,6 +55,7 @@ void RegisterScreens() {
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLinePrac(main, parent); });
     RegisterScreen(stNextLineTest,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
+    RegisterScreen(stWordSearch, [](TForm_Main& main, QWidget* parent) { return new TForm_WordSearch(main, parent); });
 
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();

@@ -75,6 +75,7 @@ void MakeFixtureDisc(const std::string& root, const std::string& targetFolder) {
               "2|00:00:03:15|00:00:05:00|Salut, Marie.|PAUL|0|1|0|0\r\n"
               "3|00:00:05:00|00:00:07:00|On y va ?|MARIE|0|1|0|0\r\n");
     WriteFile(root + "/" + targetFolder + "/record.txt", "Marie\r\n1|3\r\n");
+    WriteFile(root + "/" + targetFolder + "/Search.txt", "Bonjour\r\nmarie, un nom\r\n");
     QDir().mkpath(QString::fromStdString(root + "/shared/source/bubb2"));
     QDir().mkpath(QString::fromStdString(root + "/shared/source/bubb5"));
     QDir().mkpath(QString::fromStdString(root + "/PC"));

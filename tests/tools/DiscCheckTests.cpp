@@ -67,6 +67,7 @@ TEST_F(DiscCheckTest, AGoodDiscLoadsAndIsCounted) {
     EXPECT_TRUE(r.Has("  actors: 1\n    Marie: 1 scene: 2|3|3\n")) << r.Out;
     EXPECT_TRUE(r.Has("  multi-menu entries: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("  filter words: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  search words: 2\n")) << r.Out;
     EXPECT_TRUE(r.Has("  dictionary entries: 6\n")) << r.Out;
     EXPECT_TRUE(r.Has("  problems: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("Result: the disc loads (0 problems)")) << r.Out;
@@ -138,6 +139,27 @@ TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {
     EXPECT_TRUE(r.Has(movie + ":2: sequence number 4 does not rise after 5 (line 1)")) << r.Out;
     EXPECT_TRUE(r.Has(movie + ":2: starts before the line before it (line 1)")) << r.Out;
     EXPECT_TRUE(r.Has(movie + ":3: ends before it starts")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, SearchWordsSpokenInNoLineAndRepeatedWordsAreNamed) {
+    // "jour" lies inside "Bonjour"; "va" stands alone; "Salut" repeats "salut".
+    WriteFile(target + "/Search.txt", "jour\r\n\r\nva, aller\r\nsalut\r\nSalut, encore\r\n,rien\r\n");
+    const TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    const std::string search = target + "/Search.txt";
+    EXPECT_TRUE(r.Has(search + ":1: \"jour\" is spoken as a whole word in no line of the film")) << r.Out;
+    EXPECT_FALSE(r.Has(search + ":3:")) << r.Out;
+    EXPECT_FALSE(r.Has(search + ":4:")) << r.Out;
+    EXPECT_TRUE(r.Has(search + ":5: \"Salut\" repeats the word of line 4")) << r.Out;
+    EXPECT_TRUE(r.Has(search + ":6: no search word before the comma")) << r.Out;
+    EXPECT_TRUE(r.Has("  search words: 5\n")) << r.Out;
+
+    WriteFile(target + "/Search.txt", "\r\n");
+    EXPECT_TRUE(RunTool({"check", root}).Has(search + ": the word list is empty")) << r.Out;
+    QFile::remove(QString::fromStdString(search));
+    const TRun missing = RunTool({"check", root});
+    EXPECT_EQ(missing.Status, 0) << "the program starts without a word list";
+    EXPECT_TRUE(missing.Has(search + ": no word list")) << missing.Out;
 }
 
 TEST_F(DiscCheckTest, FilesTheProgramNeedsFailTheStart) {

@@ -1,6 +1,8 @@
 #include "Courseware.h"
 
 #include <QString>
+#include "content/SearchList.h"
+#include "content/Text1252.h"
 #include <algorithm>
 #include <set>
 
@@ -54,13 +56,14 @@ std::vector<std::string> SearchWords(const TStory& story, bool fixture) {
         "retrouver", "cherche", "cousin", "terrasse", "dormir", "dort", "peur", "plaisir",
         "Camille", "Hugo", "Léa", "Madame", "papa", "maman",
     };
-    std::string all;
-    for (const TStoryLine& l : story.Lines) all += " " + QString::fromStdString(l.Text).toLower().toStdString() + " ";
+    // Only words the word search finds: spoken as a whole word in some line.
+    std::vector<tav::TMovieEntry> lines(story.Lines.size());
+    for (size_t i = 0; i < story.Lines.size(); ++i)
+        lines[i].LineText = tav::FromQString(QString::fromStdString(story.Lines[i].Text));
     std::vector<std::string> out;
     for (const std::string& entry : curated) {
-        const std::string word = entry.substr(0, entry.find(','));
-        const std::string lower = QString::fromStdString(word).toLower().toStdString();
-        if (all.find(lower) != std::string::npos) out.push_back(entry);
+        const std::string word = tav::SearchWordOf(tav::FromQString(QString::fromStdString(entry)));
+        if (!tav::FindMatches(lines, word).empty()) out.push_back(entry);
         if (fixture && out.size() >= 10) break;
     }
     return out;

@@ -7,10 +7,12 @@
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
+#include "content/SearchList.h"
 #include "content/Text1252.h"
 #include "platform/Paths.h"
 
 #include <exception>
+#include <map>
 #include <set>
 
 namespace tav {
@@ -177,6 +179,40 @@ void CheckDictionary(TDiscTarget& t) {
 
 } // namespace
 
+void CheckSearchList(TDiscTarget& t) {
+    const std::string file = t.Folder + "\\Search.txt";
+    const std::string shown = NativePath(file);
+    if (!FileExists(file)) {
+        Add(t.Problems, shown, 0, "no word list: the word search has no words to offer");
+        return;
+    }
+    TStringList lines;
+    try {
+        lines = ReadTextLines(file);
+    } catch (const std::exception& e) {
+        Add(t.Problems, shown, 0, e.what());
+        return;
+    }
+    std::map<std::string, int> firstLine; // search word -> its first line
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].empty()) continue;
+        const int line = static_cast<int>(i) + 1;
+        ++t.SearchWordCount;
+        const std::string entry = MacToAnsi(lines[i]);
+        const std::string word = SearchWordOf(entry);
+        const std::string quoted = "\"" + Utf8(entry.substr(0, word.size())) + "\"";
+        if (word.empty()) {
+            Add(t.Problems, shown, line, "no search word before the comma");
+            continue;
+        }
+        const auto [at, isNew] = firstLine.emplace(word, line);
+        if (!isNew) Add(t.Problems, shown, line, quoted + Format(" repeats the word of line %d", at->second));
+        else if (FindMatches(t.Index.MovieEntries, word).empty())
+            Add(t.Problems, shown, line, quoted + " is spoken as a whole word in no line of the film");
+    }
+    if (t.SearchWordCount == 0) Add(t.Problems, shown, 0, "the word list is empty: the word search has no words to offer");
+}
+
 void CheckDiscTarget(TDiscTarget& t) {
     const auto& entries = t.Index.MovieEntries;
     const std::string movieFile = NativePath(t.Folder + "\\movieinf.txt");
@@ -202,6 +238,8 @@ void CheckDiscTarget(TDiscTarget& t) {
             Add(t.Problems, movieFile, e.LineNumber,
                 Format("starts before the line before it (line %d)", prev.LineNumber));
     }
+
+    CheckSearchList(t);
 
     // The recording index: numbers are read as line numbers and as positions
     // in the movie index, and the cue is the line before each scene's first.
@@ -324,7 +362,8 @@ int Check(const std::string& root, std::ostream& out) {
                 out << "    " << Utf8(r.Title) << ": " << scenes << (scenes == 1 ? " scene" : " scenes") << (scenes ? ":" : "") << list << '\n';
             }
             out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n'
-                << "  filter words: " << ix.FilterWords.size() << '\n';
+                << "  filter words: " << ix.FilterWords.size() << '\n'
+                << "  search words: " << t.SearchWordCount << '\n';
             if (t.DictionaryEntries >= 0) out << "  dictionary entries: " << t.DictionaryEntries << '\n';
         } else {
             ++failed;

@@ -24,6 +24,7 @@ struct TDiscTarget {
     int DictionaryEntries = -1; // entries of DicWords.txt; -1 when there is none
     TIndexProblems Problems; // faults the loaders and the checks found
     std::string Error;       // why the target could not be loaded; empty when it loaded
+    int SearchWordCount = 0; // entries of the word search's list
 };
 
 // The disc level: Target.txt, the configuration's Filter1 and the multi menu.
@@ -52,9 +53,13 @@ std::vector<std::pair<std::string, std::string>> DiscTargets(const TDisc& disc);
 bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& folderName,
                     const std::string& path);
 
+// The word search's list: missing or empty, words spoken in no line of the
+// film, words listed twice. Appends to target.Problems.
+void CheckSearchList(TDiscTarget& t);
+
 // The content checks beyond loading: record numbers, start lines, film part
-// files, ordering of the movie index, the word list with its pictures and
-// sounds. Appends to target.Problems.
+// files, ordering of the movie index, the word search's list, the word list
+// with its pictures and sounds. Appends to target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
 
 // The whole tool: args without the program name. Returns the exit status.
