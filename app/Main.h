@@ -64,6 +64,7 @@ public:
     int CurrentActivity = 0;
     int LastScore = -1;
     int RecordNumber = 0; // the actor chosen for the recording studio (1..9)
+    TRecordEntry CurrentRecord; // that actor's scenes
 
     // ---- modes and flags
     bool Force800 = false;

@@ -385,10 +385,14 @@ void TMCIRecorder::Record(int toMs, bool wait, QObject* notifyWindow) {
 }
 
 void TMCIRecorder::Poll() {
-    if (!capture_ || !capture_->Full()) return;
+    if (!capture_) return;
+    // A device that disappears ends the take with what it captured so far.
+    const bool lost = !capture_->Full() && capture_->Lost();
+    if (!capture_->Full() && !lost) return;
     capture_->Stop();
     poll_->stop();
-    if (notifyPending_ && notify_) PostMessage(notify_, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, DeviceID);
+    if (notifyPending_ && notify_)
+        PostMessage(notify_, MM_MCINOTIFY, lost ? MCI_NOTIFY_FAILURE : MCI_NOTIFY_SUCCESSFUL, DeviceID);
     notifyPending_ = false;
     if (waitLoop_) waitLoop_->quit();
 }

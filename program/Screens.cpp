@@ -19,6 +19,8 @@
 #include "learners/Award.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
+#include "viewer/RecSelect.h"
+#include "viewer/Recording.h"
 #include "viewer/ScreenPlay.h"
 
 namespace tav {
@@ -49,6 +51,8 @@ void RegisterScreens() {
     RegisterScreen(stVocabPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_VocabPrac(main, parent); });
     RegisterScreen(stVocabTest, [](TForm_Main& main, QWidget* parent) { return new TForm_VocabTest(main, parent); });
     RegisterScreen(stDictionary, [](TForm_Main& main, QWidget* parent) { return new TForm_Dictionary(main, parent); });
+    RegisterScreen(stRecSelect, [](TForm_Main& main, QWidget* parent) { return new TForm_RecSelect(main, parent); });
+    RegisterScreen(stRecording, [](TForm_Main& main, QWidget* parent) { return new TForm_Recording(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
     RegisterScreen(stNextLinePrac,

@@ -922,17 +922,6 @@ QImage StarStrip(int frames, int w, int h) {
     return strip;
 }
 
-QImage ClapperDigit(int digit, int w, int h) {
-    QImage image = Make(w, h, QImage::Format_RGB32);
-    image.fill(QColor(30, 32, 40));
-    QPainter p(&image);
-    Smooth(p);
-    p.setFont(HeavyFont(h * 0.78));
-    p.setPen(Cream());
-    p.drawText(QRectF(0, 0, w, h), Qt::AlignCenter, QString::number(digit));
-    return image;
-}
-
 QImage ScaleArrow(int w, int h) {
     QImage image = Blank(w, h);
     QPainter p(&image);
@@ -1150,6 +1139,8 @@ std::vector<TSkinPicture> Catalogue() {
     add("award-strip", AwardStrip());
     add("star-strip", StarStrip());
     for (int d = 1; d <= 9; ++d) add("clapper-" + std::to_string(d), ClapperDigit(d));
+    add("studio-cover", StudioCover());
+    add("scene-thumb", SceneThumb(3));
     add("scale-arrow", ScaleArrow());
     add("tile-slot", TileSlot());
     add("background-activity", Background(TBackground::Activity));

@@ -72,8 +72,13 @@ QImage SpinnerStrip(int frames = 17, int w = 188, int h = 185);
 QImage AwardStrip(int w = 57, int h = 19);
 // The award star animation: frames stacked vertically.
 QImage StarStrip(int frames = 20, int w = 36, int h = 35);
+// The recording studio's pictures (SkinStudio.cpp).
 // Clapperboard digits 1..9.
 QImage ClapperDigit(int digit, int w = 20, int h = 20);
+// The plate that covers a line's button group when the scene has no such line.
+QImage StudioCover(int w = 124, int h = 100);
+// The scene choice's card for scene n: a small clapperboard with its number.
+QImage SceneThumb(int n, int w = 83, int h = 86);
 // Position marker of the screenplay's scale (a small gold arrow).
 QImage ScaleArrow(int w = 13, int h = 7);
 
