@@ -38,8 +38,11 @@ void TForm_Activity::StartActivity() { ActivityMedia().AttachDisplay(Panel_Video
 
 void TForm_Activity::PlayLine(bool notify, bool wait) {
     if (!CurrentLine) return;
+    // A waiting play runs posted messages: a screen change among them may
+    // take this screen away before the play returns.
+    TForm_Main& main = main_;
     ActivityMedia().PlayFilm(CurrentLine->StartFrame, CurrentLine->EndFrame, wait, notify ? this : nullptr);
-    main_.FlushInput();
+    main.FlushInput();
 }
 
 void TForm_Activity::EButton_PlayClick() {

@@ -40,7 +40,8 @@ TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture, bool t
 } // namespace
 
 TForm_Drill::TForm_Drill(TForm_Main& main, QWidget* parent, const TActivitySetup& setup, const TDrillLayout& layout)
-    : TScreen(parent), Timer_Spinner(this, 100), Timer_LED(this, 50), main_(main), setup_(setup) {
+    : TScreen(parent), Timer_Spinner(this, 100), Timer_LED(this, 50), TimeLimit(setup.TimeLimitMs), main_(main),
+      setup_(setup) {
     Panel_Background = new TPanel(this);
     Panel_Background->setGeometry(0, 0, 800, 600);
     Image_Background = MakeImage(Panel_Background, {0, 0, 800, 600}, layout.Background);
@@ -258,7 +259,8 @@ bool TForm_Drill::BeginTestQuestion() {
         return false;
     }
     fcLabel_Count->SetCaption(IntToStr(QuestionNumber) + "/" + IntToStr(setup_.Questions));
-    ShowTimeLeft(setup_.TimeLimitMs);
+    TimeLimit = setup_.TimeLimitMs;
+    ShowTimeLeft(TimeLimit);
     return true;
 }
 
@@ -292,10 +294,15 @@ void TForm_Drill::EndTestAnswer(bool right) {
         ShowScore(Score + 5);
         return;
     }
+    ResumeClock();
+    ShowScore(Score > 1 ? Score - 2 : 0);
+}
+
+void TForm_Drill::ResumeClock() {
     Timer_LED.SetEnabled(ledWasRunning_); // the clock runs on
     ClockArmed = true;
+    // The stopped line reported its end while the answer was handled.
     if (lineEndedWhileAnswering_ && !ClockStarted) StartClock();
-    ShowScore(Score > 1 ? Score - 2 : 0);
 }
 
 void TForm_Drill::ShowScore(int score) {
@@ -314,9 +321,9 @@ void TForm_Drill::ShowTimeLeft(int ms) {
 
 void TForm_Drill::Timer_LEDTimer() {
     const uint32_t elapsed = GetTickCount() - ClockStart; // wraps like the tick counter
-    const int64_t left = int64_t(setup_.TimeLimitMs) - int64_t(elapsed);
+    const int64_t left = int64_t(TimeLimit) - int64_t(elapsed);
     ShowTimeLeft(static_cast<int>(std::max<int64_t>(left, 0)));
-    if (elapsed >= static_cast<uint32_t>(setup_.TimeLimitMs)) TimeOut();
+    if (elapsed >= static_cast<uint32_t>(TimeLimit)) TimeOut();
 }
 
 void TForm_Drill::TimeOut() {

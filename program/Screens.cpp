@@ -6,6 +6,7 @@
 #include "activities/NextLine.h"
 #include "activities/Vocab.h"
 #include "games/Dictionary.h"
+#include "activities/Spelling.h"
 #include "app/ClipPoolLink.h"
 #include "app/CustomStart.h"
 #include "app/Main.h"
@@ -55,6 +56,10 @@ void RegisterScreens() {
     RegisterScreen(stRecording, [](TForm_Main& main, QWidget* parent) { return new TForm_Recording(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
+    RegisterScreen(stSpellingPrac,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_SpellingPrac(main, parent); });
+    RegisterScreen(stSpellingTest,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_SpellingTest(main, parent); });
     RegisterScreen(stNextLinePrac,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLinePrac(main, parent); });
     RegisterScreen(stNextLineTest,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/TestSupport.h"
+#include "content/SpellingTable.h"
 #include "tools/disc/DiscCheck.h"
 
 #include <QDir>
@@ -52,6 +53,17 @@ protected:
             WriteFile(target + "/DictPic/Dict" + std::to_string(n) + ".jpg", "x");
             WriteFile(target + "/DictSnd/Dict" + std::to_string(n) + ".aif", "x");
         }
+        // The spelling table for the target's language 3 with every letter picture.
+        WriteFile(root + "/Spelinfo.txt", "2 abc en\r\n3 " + kLetters + " xx\r\n");
+        for (char c : kLetters)
+            for (const std::string& name : LetterPictureNames(c)) WriteFile(SpellFile(name), "picture");
+    }
+    const std::string kLetters = "abcdefghijklmnopq";
+    std::string SpellFile(std::string name) const {
+        for (char& c : name)
+            if (c == '\\') c = '/';
+        QDir().mkpath(QString::fromStdString(root + "/shared/spell_xx" + name.substr(0, name.rfind('/'))));
+        return root + "/shared/spell_xx" + name;
     }
 };
 
@@ -67,6 +79,7 @@ TEST_F(DiscCheckTest, AGoodDiscLoadsAndIsCounted) {
     EXPECT_TRUE(r.Has("  actors: 1\n    Marie: 1 scene: 2|3|3\n")) << r.Out;
     EXPECT_TRUE(r.Has("  multi-menu entries: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("  filter words: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  spelling letters: 17\n")) << r.Out;
     EXPECT_TRUE(r.Has("  search words: 2\n")) << r.Out;
     EXPECT_TRUE(r.Has("  dictionary entries: 6\n")) << r.Out;
     EXPECT_TRUE(r.Has("  problems: 0\n")) << r.Out;
@@ -127,6 +140,31 @@ TEST_F(DiscCheckTest, WordListFaultsAreNamedWithTheirEntries) {
     r = RunTool({"check", root});
     EXPECT_EQ(r.Status, 0) << r.Out;
     EXPECT_TRUE(r.Has(words + ": missing")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, SpellingPicturesAndAlphabetAreCheckedWithFileAndLine) {
+    QFile::remove(QString::fromStdString(SpellFile("\\Floaters\\FTile98.bmp")));
+    QFile::remove(QString::fromStdString(SpellFile("\\TestTile\\TTile113.jpg")));
+    TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    const std::string table = root + "/Spelinfo.txt";
+    EXPECT_TRUE(r.Has(table + ":2: picture \"shared\\spell_xx\\Floaters\\FTile98.bmp\" for letter \"b\" not found"))
+        << r.Out;
+    EXPECT_TRUE(r.Has(table + ":2: picture \"shared\\spell_xx\\TestTile\\TTile113.jpg\" for letter \"q\" not found"))
+        << r.Out;
+    EXPECT_TRUE(r.Has("  problems: 2\n")) << r.Out;
+
+    // Too short an alphabet for the target's language, then none at all.
+    WriteFile(target + "/settings.txt", "PCCaption|Test\r\nMovieNames|part1.mpg|part2.mpg\r\nNextGameStartLines|1|3\r\n"
+                                        "TargetLang|2\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(table + ":1: 3 letters: the spelling activity needs 17")) << r.Out;
+    EXPECT_TRUE(r.Has(table + ":1: spelling folder \"shared\\spell_en\" not found")) << r.Out;
+    WriteFile(target + "/settings.txt", "PCCaption|Test\r\nMovieNames|part1.mpg|part2.mpg\r\nNextGameStartLines|1|3\r\n"
+                                        "TargetLang|5\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(table + ": no line for target language 5")) << r.Out;
+    EXPECT_EQ(r.Status, 0) << r.Out;
 }
 
 TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {

@@ -7,6 +7,7 @@
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
+#include "content/SpellingTable.h"
 #include "content/SearchList.h"
 #include "content/Text1252.h"
 #include "platform/Paths.h"
@@ -299,6 +300,42 @@ void CheckDiscTarget(TDiscTarget& t) {
                 "film part \"" + name + "\" not found in the target folder");
 }
 
+std::string CheckSpelling(const TDisc& disc, TDiscTarget& t) {
+    const std::string table = disc.Root + "\\Spelinfo.txt";
+    if (!FileExists(table)) return {}; // reported with the disc
+    const std::string tableFile = NativePath(table);
+    const int language = StrToIntDef(LookupKey(t.Index.SettingsLines, "TargetLang", "0"), 0);
+    TSpellingInfo info;
+    try {
+        info = LoadSpellingInfo(table, language);
+    } catch (...) {
+        Add(t.Problems, tableFile, 0, ErrorText(std::current_exception()));
+        return {};
+    }
+    if (info.LineNumber == 0) {
+        Add(t.Problems, tableFile, 0,
+            Format("no line for target language %d: the spelling activity has no alphabet", language));
+        return {};
+    }
+    if (info.Letters.size() < 17)
+        Add(t.Problems, tableFile, info.LineNumber,
+            Format("%d letters: the spelling activity needs 17 for its tiles", static_cast<int>(info.Letters.size())));
+    const std::string folder = "\\shared\\spell_" + info.FolderSuffix;
+    if (!DirectoryExists(disc.Root + folder)) {
+        Add(t.Problems, tableFile, info.LineNumber, "spelling folder \"" + folder.substr(1) + "\" not found");
+        return info.Letters;
+    }
+    std::set<char> seen;
+    for (char c : info.Letters) {
+        if (!seen.insert(c).second) continue;
+        for (const std::string& name : LetterPictureNames(c))
+            if (!FileExists(disc.Root + folder + name))
+                Add(t.Problems, tableFile, info.LineNumber,
+                    "picture \"" + folder.substr(1) + name + "\" for letter \"" + std::string(1, c) + "\" not found");
+    }
+    return info.Letters;
+}
+
 // ---- the command line -------------------------------------------------------
 
 namespace {
@@ -351,6 +388,7 @@ int Check(const std::string& root, std::ostream& out) {
         out << "Target " << Utf8(name) << " (" << NativePath(t.Folder) << ")\n";
         if (loaded) {
             CheckDiscTarget(t);
+            const std::string letters = CheckSpelling(disc, t);
             const auto& ix = t.Index;
             out << "  movie entries: " << ix.MovieEntries.size() << '\n'
                 << "  script rows: " << ix.ScriptLines.size() << '\n'
@@ -363,6 +401,7 @@ int Check(const std::string& root, std::ostream& out) {
             }
             out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n'
                 << "  filter words: " << ix.FilterWords.size() << '\n'
+                << "  spelling letters: " << letters.size() << '\n'
                 << "  search words: " << t.SearchWordCount << '\n';
             if (t.DictionaryEntries >= 0) out << "  dictionary entries: " << t.DictionaryEntries << '\n';
         } else {

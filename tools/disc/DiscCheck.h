@@ -62,6 +62,11 @@ void CheckSearchList(TDiscTarget& t);
 // with its pictures and sounds. Appends to target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
 
+// The spelling table's entry for the target's language (TargetLang of
+// settings.txt) and every letter picture its alphabet needs in the
+// spelling folder. Appends to target.Problems; returns the letters found.
+std::string CheckSpelling(const TDisc& disc, TDiscTarget& target);
+
 // The whole tool: args without the program name. Returns the exit status.
 int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
