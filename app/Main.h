@@ -143,6 +143,9 @@ public:
     void ShowInitialWindow();
     // What Abort in the error box does (tests replace it).
     static std::function<void()> Terminate;
+    // The program's event loop; returns at once with exit code 1 when Abort
+    // was chosen before the loop could run (an error during start-up).
+    static int RunEventLoop();
 
     // The language of the user's locale as a help-language code, used when
     // the learner never chose one (tests replace it).
@@ -173,6 +176,7 @@ private:
     bool shownOnce_ = false;
     bool firstRestore_ = true;
     bool closing_ = false;
+    bool transitionBusy_ = false; // the hourglass is up until the transition has ended
     QString savedStyleName_;
     QFont savedFont_;
     bool systemSettingsSaved_ = false;

@@ -119,18 +119,11 @@ void TMCIPlayer::Open(const std::string& fileName, QWidget* panel, TMCIOpenOptio
                 if (options & ooFitPanel) PutDestination({0, 0, panel->width(), panel->height()});
             }
         }
-        if (options & ooFilmUnits) {
-            UnitDivisor = 40;
-            try {
-                SelectTimeFormat(MCI_FORMAT_MILLISECONDS);
-            } catch (...) {
-                UnitDivisor = 1;
-                SelectTimeFormat(MCI_FORMAT_FRAMES);
-            }
-        } else {
-            UnitDivisor = 1;
-            SelectTimeFormat(MCI_FORMAT_MILLISECONDS);
-        }
+        // Film units are 40 ms. The engine counts milliseconds only, so there
+        // is no frame format to fall back on: media shorter than one unit
+        // report their zero length.
+        UnitDivisor = (options & ooFilmUnits) ? 40 : 1;
+        SelectTimeFormat(MCI_FORMAT_MILLISECONDS);
         if (AttenuationProvider()) {
             const int attenuation = AttenuationProvider()(ExtensionOf(fileName));
             if (attenuation >= 0) SetVolume(attenuation);

@@ -11,6 +11,7 @@
 #include "app/CustomStart.h"
 #include "app/Main.h"
 #include "app/MultiMenu.h"
+#include "games/QuizMCI.h"
 #include "games/WordSearch.h"
 #include "menus/ActivitiesMenu.h"
 #include "menus/MainMenu.h"
@@ -64,6 +65,7 @@ void RegisterScreens() {
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLinePrac(main, parent); });
     RegisterScreen(stNextLineTest,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
+    RegisterScreen(stQuiz, [](TForm_Main& main, QWidget* parent) { return new TForm_Quiz(main, parent); });
     RegisterScreen(stWordSearch, [](TForm_Main& main, QWidget* parent) { return new TForm_WordSearch(main, parent); });
 
     // The menus reach the film clip pool through this link.

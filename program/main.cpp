@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     // the main window is shown, so start-up can already log.
     TForm_Debug debugWindow;
     mainWindow.ShowInitialWindow();
-    const int result = app.exec();
+    const int result = TForm_Main::RunEventLoop();
     UnregisterPictFormat();
     return result;
 }

@@ -53,10 +53,14 @@ QImage Cross(int w = 42, int h = 45);
 QImage LightBar(bool on, int w = 27, int h = 219);
 // Seven-segment digit 0..9 on the stopwatch's (137, 169, 160) face.
 QImage LedDigit(int digit, int w = 23, int h = 36);
+// ---- the film quiz (SkinQuiz.cpp)
 // The quiz score images: 0, 1 thousands; 2..11 hundreds 0..9; 12, 13 tens 0 and 5.
 std::vector<QImage> ScoreDigitImages(int w, int h);
 // Answer marker "A", "B" or "C".
 QImage Marker(char letter, int w = 30, int h = 28);
+// The opponent's figure under its video (the screen's Image_Player2).
+QImage OpponentFigure(int w = 154, int h = 370);
+// ----
 QImage Lifebelt(int w = 59, int h = 53);
 QImage VolumeScale(int w = 18, int h = 118);
 QImage VolumeKnob(int w = 18, int h = 9);

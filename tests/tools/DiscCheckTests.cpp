@@ -142,6 +142,25 @@ TEST_F(DiscCheckTest, WordListFaultsAreNamedWithTheirEntries) {
     EXPECT_TRUE(r.Has(words + ": missing")) << r.Out;
 }
 
+TEST_F(DiscCheckTest, QuizQuestionsSoundsAndOpponentNameAreChecked) {
+    QDir().mkpath(QString::fromStdString(target + "/quiz/q2"));
+    WriteFile(target + "/quiz/quiz.txt",
+              "\r\n00:00:01:00|00:00:02:00|Qui ?|a|b|c|4\r\n");
+    for (const char* f : {"tvq2", "tva2_1a", "tva2_2a", "tva2_3a", "tva2_1b", "tva2_2b"})
+        WriteFile(target + "/quiz/q2/" + f + ".aif", "x");
+    const TRun r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has("  quiz questions: 1\n")) << r.Out;
+    EXPECT_TRUE(r.Has("quiz.txt: 1 questions: a game needs 20")) << r.Out;
+    // Line 2 holds the question: its sounds live in q2, one is missing.
+    EXPECT_TRUE(r.Has("quiz.txt:2: sound missing: ")) << r.Out;
+    EXPECT_TRUE(r.Has("tva2_3b.aif")) << r.Out;
+    EXPECT_FALSE(r.Has("tva2_3a.aif")) << r.Out;
+    EXPECT_TRUE(r.Has("quiz.txt:2: right answer 4 is not 1, 2 or 3")) << r.Out;
+    EXPECT_TRUE(r.Has("welcome1.aif: missing quiz sound")) << r.Out;
+    EXPECT_TRUE(r.Has("oppname.txt: missing")) << r.Out;
+    EXPECT_EQ(r.Status, 0) << "the program still starts";
+}
+
 TEST_F(DiscCheckTest, SpellingPicturesAndAlphabetAreCheckedWithFileAndLine) {
     QFile::remove(QString::fromStdString(SpellFile("\\Floaters\\FTile98.bmp")));
     QFile::remove(QString::fromStdString(SpellFile("\\TestTile\\TTile113.jpg")));

@@ -59,7 +59,7 @@ protected:
 
     void SetUp() override {
         FixtureDiscScreens::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         // The takes go to a folder of this test's own.
         savedTmp = qgetenv("TMPDIR");
         qputenv("TMPDIR", QByteArray::fromStdString(temp.Path()));
@@ -327,7 +327,7 @@ protected:
     void SetUp() override {
         if (!DiskDriver()) GTEST_SKIP() << "needs SDL's disk driver";
         Studio::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         WriteVoiceInput(temp.File("voice.raw"), 30);
         qputenv("SDL_DISKAUDIOFILEIN", QByteArray::fromStdString(temp.File("voice.raw")));
     }
