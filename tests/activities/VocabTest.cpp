@@ -200,6 +200,7 @@ TEST_F(VocabScreens, HelpPausesTheClockAndATimeOutWaitsForAClick) {
     Advance(5000);
     EXPECT_TRUE(s->SorryShown);
     EXPECT_TRUE(words.Played("boo.aif"));
+    QTest::qWait(400); // clicks during the help's cross-fade are dropped
     Click(s->Images[s->CorrectSlot]); // the click only takes the picture away
     ASSERT_TRUE(WaitUntil([&] { return !s->SorryShown; }));
     EXPECT_EQ(s->QuestionNumber, 2);
