@@ -15,6 +15,7 @@
 #include "menus/StartMenu.h"
 #include "app/ScreenRegistry.h"
 #include "learners/Award.h"
+#include "learners/HubrellControlCOM.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
 #include "viewer/ScreenPlay.h"
@@ -51,6 +52,11 @@ void RegisterScreens() {
     RegisterScreen(stNextLineTest,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
     RegisterScreen(stWordSearch, [](TForm_Main& main, QWidget* parent) { return new TForm_WordSearch(main, parent); });
+
+    // Remote mode talks to the classroom manager on the desktop's session bus.
+    SetClassroomLinkFactory([]() -> std::unique_ptr<IClassroomLink> {
+        return std::make_unique<THubrellControlWindow>(QDBusConnection::sessionBus(), MainWindowHubrellHooks());
+    });
 
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();
