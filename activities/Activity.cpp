@@ -41,7 +41,8 @@ TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture, bool t
 } // namespace
 
 TForm_Activity::TForm_Activity(TForm_Main& main, QWidget* parent, const TActivitySetup& setup)
-    : TScreen(parent), Timer_Spinner(this, 100), Timer_LED(this, 50), main_(main), setup_(setup) {
+    : TScreen(parent), Timer_Spinner(this, 100), Timer_LED(this, 50), TimeLimit(setup.TimeLimitMs), main_(main),
+      setup_(setup) {
     Panel_Background = new TPanel(this);
     Panel_Background->setGeometry(0, 0, 800, 600);
     Image_Background = MakeImage(Panel_Background, {0, 0, 800, 600}, skin::Background(skin::TBackground::Activity));
@@ -111,8 +112,11 @@ void TForm_Activity::StartActivity() { ActivityMedia().AttachDisplay(Panel_Video
 
 void TForm_Activity::PlayLine(bool notify, bool wait) {
     if (!CurrentLine) return;
+    // A waiting play runs posted messages: a screen change among them may
+    // take this screen away before the play returns.
+    TForm_Main& main = main_;
     ActivityMedia().PlayFilm(CurrentLine->StartFrame, CurrentLine->EndFrame, wait, notify ? this : nullptr);
-    main_.FlushInput();
+    main.FlushInput();
 }
 
 void TForm_Activity::EButton_PlayClick() {
@@ -275,7 +279,8 @@ bool TForm_Activity::BeginTestQuestion() {
         return false;
     }
     fcLabel_Count->SetCaption(IntToStr(QuestionNumber) + "/" + IntToStr(setup_.Questions));
-    ShowTimeLeft(setup_.TimeLimitMs);
+    TimeLimit = setup_.TimeLimitMs;
+    ShowTimeLeft(TimeLimit);
     return true;
 }
 
@@ -309,10 +314,15 @@ void TForm_Activity::EndTestAnswer(bool right) {
         ShowScore(Score + 5);
         return;
     }
+    ResumeClock();
+    ShowScore(Score > 1 ? Score - 2 : 0);
+}
+
+void TForm_Activity::ResumeClock() {
     Timer_LED.SetEnabled(ledWasRunning_); // the clock runs on
     ClockArmed = true;
+    // The stopped line reported its end while the answer was handled.
     if (lineEndedWhileAnswering_ && !ClockStarted) StartClock();
-    ShowScore(Score > 1 ? Score - 2 : 0);
 }
 
 void TForm_Activity::ShowScore(int score) {
@@ -331,9 +341,9 @@ void TForm_Activity::ShowTimeLeft(int ms) {
 
 void TForm_Activity::Timer_LEDTimer() {
     const uint32_t elapsed = GetTickCount() - ClockStart; // wraps like the tick counter
-    const int64_t left = int64_t(setup_.TimeLimitMs) - int64_t(elapsed);
+    const int64_t left = int64_t(TimeLimit) - int64_t(elapsed);
     ShowTimeLeft(static_cast<int>(std::max<int64_t>(left, 0)));
-    if (elapsed >= static_cast<uint32_t>(setup_.TimeLimitMs)) TimeOut();
+    if (elapsed >= static_cast<uint32_t>(TimeLimit)) TimeOut();
 }
 
 void TForm_Activity::TimeOut() {

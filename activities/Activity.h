@@ -94,6 +94,7 @@ public:
     TPanel* Panel_Sorry = nullptr;
     TImage* Image_Sorry = nullptr;
     int Score = 0, QuestionNumber = 0, TimeLeft = 0;
+    int TimeLimit = 0; // of the current question, ms; the setup's unless the family sets its own
     bool Answered = false;
     bool ClockArmed = false, ClockStarted = false;
     uint32_t ClockStart = 0, PauseStart = 0;
@@ -139,6 +140,8 @@ public:
     // returns false when the answer must be ignored.
     bool BeginTestAnswer();
     void EndTestAnswer(bool right);
+    // After an answer that leaves the question open: the clock runs on as it did.
+    void ResumeClock();
     void ShowScore(int score);
     void ShowTimeLeft(int ms);
     void Timer_LEDTimer();

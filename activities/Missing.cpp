@@ -92,21 +92,11 @@ void TForm_Missing::NextQuestion() {
     Image_Tick->hide();
     Image_Cross->hide();
 
-    // The lines that suit: meant for activities, with a word to hide, and
-    // not by the speaker of the previous question. Choosing among them is
-    // the same uniform draw as drawing any activity line and refusing the
-    // unsuitable ones, but it always ends.
-    std::vector<const TMovieEntry*> suitable, sameSpeaker;
-    for (const TMovieEntry& e : Main().MovieEntries) {
-        if (!e.ForActivities || GapCandidates(e.LineText).empty()) continue;
-        (e.Speaker == LastSpeaker && !LastSpeaker.empty() ? sameSpeaker : suitable).push_back(&e);
-    }
-    if (suitable.empty() && !sameSpeaker.empty()) {
-        // Only one speaker has usable lines: repeating the speaker is better
-        // than no question at all.
-        DebugLog("Missing word: only lines of " + LastSpeaker + " remain");
-        suitable = sameSpeaker;
-    }
+    bool sameSpeaker = false;
+    const std::vector<const TMovieEntry*> suitable = GapLines(
+        Main().MovieEntries, LastSpeaker, [](const std::string& text) { return !GapCandidates(text).empty(); },
+        &sameSpeaker);
+    if (sameSpeaker) DebugLog("Missing word: only lines of " + LastSpeaker + " remain");
     if (suitable.empty()) {
         HideChoices();
         ShowNoQuestion(kNoLineText);

@@ -26,13 +26,60 @@ std::vector<TGapCandidate> GapCandidates(const std::string& line) {
     return found;
 }
 
+namespace {
+
+// Replaces the chosen candidate (its first character up to the separator) by `mark`.
+void HideCandidate(std::string& line, const TGapCandidate& chosen, const std::string& mark) {
+    const size_t first = static_cast<size_t>(chosen.SeparatorPos) - chosen.Word.size(); // 1-based start
+    line = line.substr(0, first - 1) + mark + line.substr(static_cast<size_t>(chosen.SeparatorPos) - 1);
+}
+
+const TGapCandidate& Pick(const std::vector<TGapCandidate>& candidates, const std::function<int(int)>& random) {
+    return candidates[static_cast<size_t>(random(static_cast<int>(candidates.size())))];
+}
+
+} // namespace
+
 std::string MakeGap(std::string& line, const std::function<int(int)>& random) {
     const std::vector<TGapCandidate> candidates = GapCandidates(line);
     if (candidates.empty()) return {};
-    const TGapCandidate& chosen = candidates[static_cast<size_t>(random(static_cast<int>(candidates.size())))];
-    const size_t first = static_cast<size_t>(chosen.SeparatorPos) - chosen.Word.size(); // 1-based start
-    line = line.substr(0, first - 1) + kGapMark + line.substr(static_cast<size_t>(chosen.SeparatorPos) - 1);
+    const TGapCandidate& chosen = Pick(candidates, random);
+    HideCandidate(line, chosen, kGapMark);
     return LowerCase1252(chosen.Word);
+}
+
+bool IsSpellableWord(const std::string& word, const std::string& letters) {
+    if (word.size() < 4 || word.size() > 9) return false;
+    for (char c : word)
+        if (letters.find(c) == std::string::npos) return false;
+    return true;
+}
+
+std::vector<TGapCandidate> SpellingCandidates(const std::string& line, const std::string& letters) {
+    std::vector<TGapCandidate> candidates;
+    for (const TGapCandidate& c : GapCandidates(line))
+        if (IsSpellableWord(LowerCase1252(c.Word), letters)) candidates.push_back(c);
+    return candidates;
+}
+
+std::string MakeSpellingGap(std::string& line, const std::string& letters, const std::function<int(int)>& random) {
+    const std::vector<TGapCandidate> candidates = SpellingCandidates(line, letters);
+    if (candidates.empty()) return {};
+    const TGapCandidate& chosen = Pick(candidates, random);
+    HideCandidate(line, chosen, std::string(chosen.Word.size(), '?'));
+    return LowerCase1252(chosen.Word);
+}
+
+std::vector<const TMovieEntry*> GapLines(const std::vector<TMovieEntry>& entries, const std::string& lastSpeaker,
+                                         const std::function<bool(const std::string& line)>& hasWord,
+                                         bool* sameSpeaker) {
+    std::vector<const TMovieEntry*> suitable, same;
+    for (const TMovieEntry& e : entries) {
+        if (!e.ForActivities || !hasWord(e.LineText)) continue;
+        (e.Speaker == lastSpeaker && !lastSpeaker.empty() ? same : suitable).push_back(&e);
+    }
+    if (sameSpeaker) *sameSpeaker = suitable.empty() && !same.empty();
+    return suitable.empty() ? same : suitable;
 }
 
 std::vector<std::string> LoadWordList(const std::string& fileName, const TTargetIndex& filter) {

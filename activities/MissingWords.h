@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace tav {
+#include "content/TargetIndex.h"
 
-class TTargetIndex;
+namespace tav {
 
 // Six multiplication signs (Windows-1252 code 215), whatever the word's length.
 extern const std::string kGapMark;
@@ -33,6 +33,27 @@ std::vector<TGapCandidate> GapCandidates(const std::string& line);
 // Returns the hidden word in lower case, or empty (line unchanged) when the
 // line has no candidate.
 std::string MakeGap(std::string& line, const std::function<int(int)>& random);
+
+// A word the spelling activity can ask for: 4 to 9 characters, each of them
+// one of `letters` (the alphabet of the tiles; compared case-sensitively).
+bool IsSpellableWord(const std::string& word, const std::string& letters);
+
+// The candidates of a line whose lower-case form is spellable.
+std::vector<TGapCandidate> SpellingCandidates(const std::string& line, const std::string& letters);
+
+// The spelling variant of MakeGap: only candidates whose lower-case form is
+// spellable count, and the chosen word becomes one "?" per letter. Returns
+// the lower-case word, or empty (line unchanged).
+std::string MakeSpellingGap(std::string& line, const std::string& letters, const std::function<int(int)>& random);
+
+// The lines a gap question may use: meant for activities, with a word that
+// `hasWord` accepts, and not by `lastSpeaker`. When only that speaker has
+// such lines they are given (and *sameSpeaker is set): repeating the speaker
+// is better than no question. Drawing among them is the same uniform draw as
+// drawing any activity line and refusing the unsuitable ones, but it ends.
+std::vector<const TMovieEntry*> GapLines(const std::vector<TMovieEntry>& entries, const std::string& lastSpeaker,
+                                         const std::function<bool(const std::string& line)>& hasWord,
+                                         bool* sameSpeaker = nullptr);
 
 // words.txt: Mac text, fields separated by "|", each trimmed; a line ends at
 // its first empty field; fields the target's filter catches are skipped.

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
+#include "app/WebAddress.h"
 #include "platform/ShellOpen.h"
 #include "toolkit/PictureLoader.h"
 
@@ -68,7 +69,7 @@ void TForm_CustomStart::mousePressEvent(QMouseEvent* e) {
     last_ = e->position().toPoint();
     if (file_.WebArea.Contains(last_.x(), last_.y())) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        ShellOpen(ToQString(file_.WebAddress).toStdString());
+        ShellOpen(WithWebScheme(ToQString(file_.WebAddress).toStdString()));
         QGuiApplication::restoreOverrideCursor();
         setCursor(Qt::PointingHandCursor);
     } else if (file_.StartArea.Contains(last_.x(), last_.y())) {

@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <QThread>
+
 #include "app/ActivityCodes.h"
 #include "app/ContentLocation.h"
 #include "app/WebAddress.h"
@@ -134,6 +136,7 @@ TForm_Main::~TForm_Main() {
     Timer_Inactivity.stop();
     RestoreSystemSettings();
     if (FormContainer_Main) FormContainer_Main->ClearScreen();
+    if (transitionBusy_) QGuiApplication::restoreOverrideCursor();
     ClearIndexes();
     MovieNames.clear();
     StartLinePool.clear();
@@ -473,6 +476,9 @@ void TForm_Main::StateChange(int wParam, int lParam) {
     TBusyPointer busy;
     KeyScreen = nullptr;
     ReadyScreen = nullptr;
+    // A transition still running ends now, with no screen-ready message: its
+    // screen is being replaced.
+    FormContainer_Main->FinishTransition();
     if (state > kLastState) {
         MessageDlg("Unknown state change " + IntToStr(wParam), TMsgIcon::Error);
         return;
@@ -482,11 +488,19 @@ void TForm_Main::StateChange(int wParam, int lParam) {
     TScreen* screen = CreateScreen(state, *this, FormContainer_Main);
     if (StateGetsReady(state)) ReadyScreen = screen;
     if (StateGetsKeys(state)) KeyScreen = screen;
+    if (!transitionBusy_) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        transitionBusy_ = true;
+    }
     FormContainer_Main->ShowScreen(screen, effect, [this] { TransitionDone(); });
     emit ScreenChanged(state);
 }
 
 void TForm_Main::TransitionDone() {
+    if (transitionBusy_) {
+        transitionBusy_ = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
     FlushInput();
     if (ReadyScreen) PostMessage(ReadyScreen, WM_USER, 0, 0);
 }
@@ -541,7 +555,26 @@ bool TForm_Main::AppMessageHook(QObject* receiver, QEvent* event) {
 
 // ---- errors and closing ------------------------------------------------------------
 
-std::function<void()> TForm_Main::Terminate = [] { QCoreApplication::exit(1); };
+namespace {
+// Set by Abort; exit() does nothing before the event loop runs, so the loop
+// checks this before it starts.
+bool exitRequested = false;
+} // namespace
+
+std::function<void()> TForm_Main::Terminate = [] {
+    exitRequested = true;
+    // Without a running loop exit() would only make every later loop end at
+    // once; the request alone is enough then.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(1);
+};
+
+int TForm_Main::RunEventLoop() {
+    if (exitRequested) {
+        exitRequested = false;
+        return 1;
+    }
+    return QApplication::exec();
+}
 
 void TForm_Main::ShowSystemError(const std::string& text) {
     while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();

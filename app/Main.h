@@ -64,6 +64,7 @@ public:
     int CurrentActivity = 0;
     int LastScore = -1;
     int RecordNumber = 0; // the actor chosen for the recording studio (1..9)
+    TRecordEntry CurrentRecord; // that actor's scenes
 
     // ---- modes and flags
     bool Force800 = false;
@@ -142,6 +143,9 @@ public:
     void ShowInitialWindow();
     // What Abort in the error box does (tests replace it).
     static std::function<void()> Terminate;
+    // The program's event loop; returns at once with exit code 1 when Abort
+    // was chosen before the loop could run (an error during start-up).
+    static int RunEventLoop();
 
     // The language of the user's locale as a help-language code, used when
     // the learner never chose one (tests replace it).
@@ -172,6 +176,7 @@ private:
     bool shownOnce_ = false;
     bool firstRestore_ = true;
     bool closing_ = false;
+    bool transitionBusy_ = false; // the hourglass is up until the transition has ended
     QString savedStyleName_;
     QFont savedFont_;
     bool systemSettingsSaved_ = false;

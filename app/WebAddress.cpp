@@ -90,6 +90,10 @@ std::string EncodeWebAddress(const std::string& input) {
     return out;
 }
 
+std::string WithWebScheme(const std::string& address) {
+    return address.find("://") == std::string::npos ? "http://" + address : address;
+}
+
 std::string BuildWebAddress(const std::string& webTemplate, const TWebParams& params) {
     std::string s = webTemplate;
     ReplaceAllNoCase(s, "[[rng]]", "rng=AKG");

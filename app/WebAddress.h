@@ -16,6 +16,10 @@ struct TWebParams {
 // puts "http://" in front and encodes the result.
 std::string BuildWebAddress(const std::string& webTemplate, const TWebParams& params);
 
+// "http://" in front of an address that names no scheme ("www.example.org"),
+// which the desktop would not know how to open.
+std::string WithWebScheme(const std::string& address);
+
 // Splits scheme://host:port/path/document?query#fragment and percent-encodes
 // each part; raises "Protocol field is empty" or "Host field is empty".
 std::string EncodeWebAddress(const std::string& text);

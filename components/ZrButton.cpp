@@ -118,7 +118,8 @@ void TCustomZrImageStrip::paintEvent(QPaintEvent*) {
 }
 
 void TCustomZrImageStrip::mousePressEvent(QMouseEvent* e) {
-    pressedForClick_ = e->button() == Qt::LeftButton;
+    // Only the left button makes a click; other buttons leave a left hold alone.
+    if (e->button() == Qt::LeftButton) pressedForClick_ = true;
     if (OnMouseDown) OnMouseDown(this, e->button(), e->modifiers(), int(e->position().x()), int(e->position().y()));
 }
 

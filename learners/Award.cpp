@@ -60,11 +60,13 @@ TForm_Award::TForm_Award(TForm_Main& main) : main_(main) {
     Image_CertTop = LoadPicture(cert + "CertTop.jpg");
     Image_Ribbon = LoadPicture(cert + "Ribbon.jpg");
     Image_Signature = LoadPicture(cert + "Signatur.jpg");
-    Image_Title = LoadPicture(main_.TargetFolder + "\\cert\\Title.jpg");
 }
 
 void TForm_Award::Prepare(const std::string& name, const std::string& awardName) {
     const std::string letter = awardName.empty() ? std::string() : awardName.substr(0, 1);
+    // The target's pictures come from the target current now: a multi-menu
+    // disc may have switched targets since the last certificate.
+    Image_Title = LoadPicture(main_.TargetFolder + "\\cert\\Title.jpg");
     Image_Award = LoadPicture(main_.TargetFolder + "\\cert\\" + letter + "AText.jpg");
     NameText = name;
     NameFont = PixelFont(main_.NameFont, 100);

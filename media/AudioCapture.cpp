@@ -54,6 +54,11 @@ void TAudioCapture::Start(size_t maxBytes) {
 
 void TAudioCapture::Stop() { SDL_PauseAudioDevice(device_, 1); }
 
+bool TAudioCapture::Lost() const {
+    // SDL marks a removed device stopped; a paused one is still there.
+    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
+}
+
 std::vector<uint8_t> TAudioCapture::Data() const {
     std::lock_guard lock(mutex_);
     return data_;

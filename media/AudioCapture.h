@@ -20,6 +20,8 @@ public:
     void Start(size_t maxBytes);
     void Stop();
     bool Full() const { return full_; }
+    // The device went away (unplugged) while it was capturing.
+    bool Lost() const;
     std::vector<uint8_t> Data() const;
 
 private:

@@ -119,18 +119,11 @@ void TMCIPlayer::Open(const std::string& fileName, QWidget* panel, TMCIOpenOptio
                 if (options & ooFitPanel) PutDestination({0, 0, panel->width(), panel->height()});
             }
         }
-        if (options & ooFilmUnits) {
-            UnitDivisor = 40;
-            try {
-                SelectTimeFormat(MCI_FORMAT_MILLISECONDS);
-            } catch (...) {
-                UnitDivisor = 1;
-                SelectTimeFormat(MCI_FORMAT_FRAMES);
-            }
-        } else {
-            UnitDivisor = 1;
-            SelectTimeFormat(MCI_FORMAT_MILLISECONDS);
-        }
+        // Film units are 40 ms. The engine counts milliseconds only, so there
+        // is no frame format to fall back on: media shorter than one unit
+        // report their zero length.
+        UnitDivisor = (options & ooFilmUnits) ? 40 : 1;
+        SelectTimeFormat(MCI_FORMAT_MILLISECONDS);
         if (AttenuationProvider()) {
             const int attenuation = AttenuationProvider()(ExtensionOf(fileName));
             if (attenuation >= 0) SetVolume(attenuation);
@@ -385,10 +378,14 @@ void TMCIRecorder::Record(int toMs, bool wait, QObject* notifyWindow) {
 }
 
 void TMCIRecorder::Poll() {
-    if (!capture_ || !capture_->Full()) return;
+    if (!capture_) return;
+    // A device that disappears ends the take with what it captured so far.
+    const bool lost = !capture_->Full() && capture_->Lost();
+    if (!capture_->Full() && !lost) return;
     capture_->Stop();
     poll_->stop();
-    if (notifyPending_ && notify_) PostMessage(notify_, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, DeviceID);
+    if (notifyPending_ && notify_)
+        PostMessage(notify_, MM_MCINOTIFY, lost ? MCI_NOTIFY_FAILURE : MCI_NOTIFY_SUCCESSFUL, DeviceID);
     notifyPending_ = false;
     if (waitLoop_) waitLoop_->quit();
 }

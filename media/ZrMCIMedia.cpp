@@ -62,7 +62,12 @@ void TZrMCIMedia::SetMediaAlias(const std::string& alias) {
 
 void TZrMCIMedia::SetMediaEnd(int ms) {
     end_ = ms;
-    if (MediaIsPlaying()) Resume(0); // the play goes on to the new end
+    if (!MediaIsPlaying()) return;
+    // The play goes on to the new end; an end it has already passed (a new
+    // section elsewhere in the clip) cannot be played to, so it stops there
+    // and the caller's next Play starts the new section.
+    if (end_ >= 0 && end_ <= MediaPosition()) Stop();
+    else Resume(0);
 }
 
 int TZrMCIMedia::MediaPosition() {

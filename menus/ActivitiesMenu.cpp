@@ -176,8 +176,13 @@ void TForm_ActivitiesMenu::ActivityClick(int state) {
 
 void TForm_ActivitiesMenu::EButton_PrintClick() {
     main_.ReportActivity(acCertificate);
-    if (PrintCertificateHook) PrintCertificateHook(main_.StudentName, AwardShown);
-    else throw EProgramError("Printing the certificate is not part of this build");
+    try {
+        if (PrintCertificateHook) PrintCertificateHook(main_.StudentName, AwardShown);
+        else throw EProgramError("Printing the certificate is not part of this build");
+    } catch (...) {
+        main_.ReportActivity(acNone); // the manager hears the activity end also when printing failed
+        throw;
+    }
     main_.ReportActivity(acNone);
 }
 

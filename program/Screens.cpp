@@ -4,10 +4,12 @@
 
 #include "activities/Missing.h"
 #include "activities/NextLine.h"
+#include "activities/Spelling.h"
 #include "app/ClipPoolLink.h"
 #include "app/CustomStart.h"
 #include "app/Main.h"
 #include "app/MultiMenu.h"
+#include "games/QuizMCI.h"
 #include "games/WordSearch.h"
 #include "menus/ActivitiesMenu.h"
 #include "menus/MainMenu.h"
@@ -18,6 +20,8 @@
 #include "learners/HubrellControlCOM.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
+#include "viewer/RecSelect.h"
+#include "viewer/Recording.h"
 #include "viewer/ScreenPlay.h"
 
 namespace tav {
@@ -45,12 +49,19 @@ void RegisterScreens() {
     PrintCertificateHook = [](const std::string& name, const std::string& award) { PrintCertificate(name, award); };
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
     RegisterScreen(stScreenPlay, [](TForm_Main& main, QWidget* parent) { return new TForm_ScreenPlay(main, parent); });
+    RegisterScreen(stRecSelect, [](TForm_Main& main, QWidget* parent) { return new TForm_RecSelect(main, parent); });
+    RegisterScreen(stRecording, [](TForm_Main& main, QWidget* parent) { return new TForm_Recording(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
     RegisterScreen(stMissingTest, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingTest(main, parent); });
+    RegisterScreen(stSpellingPrac,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_SpellingPrac(main, parent); });
+    RegisterScreen(stSpellingTest,
+                   [](TForm_Main& main, QWidget* parent) { return new TForm_SpellingTest(main, parent); });
     RegisterScreen(stNextLinePrac,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLinePrac(main, parent); });
     RegisterScreen(stNextLineTest,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
+    RegisterScreen(stQuiz, [](TForm_Main& main, QWidget* parent) { return new TForm_Quiz(main, parent); });
     RegisterScreen(stWordSearch, [](TForm_Main& main, QWidget* parent) { return new TForm_WordSearch(main, parent); });
 
     // Remote mode talks to the classroom manager on the desktop's session bus.

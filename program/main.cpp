@@ -7,6 +7,7 @@
 #include "media/MCIControl.h"
 #include "components/ZrPict.h"
 #include "platform/SingleInstance.h"
+#include "viewer/Recording.h"
 #include "toolkit/Application.h"
 #include "toolkit/MessageBox.h"
 
@@ -64,6 +65,9 @@ int main(int argc, char** argv) {
     }
 
     RegisterPictFormat(); // PICT pictures load by file name from here on
+    // Only one copy runs, so studio recordings still in the temporary folder
+    // were left by a copy that crashed.
+    RemoveLeftoverRecordings();
     RegisterScreens();
     TForm_Main mainWindow(args);
     // Players opening a file ask the configuration for its attenuation.
@@ -72,7 +76,7 @@ int main(int argc, char** argv) {
     // the main window is shown, so start-up can already log.
     TForm_Debug debugWindow;
     mainWindow.ShowInitialWindow();
-    const int result = app.exec();
+    const int result = TForm_Main::RunEventLoop();
     UnregisterPictFormat();
     return result;
 }

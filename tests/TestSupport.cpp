@@ -14,6 +14,12 @@ namespace tavtest {
 TempFolder::TempFolder() { dir_.setAutoRemove(true); }
 std::string TempFolder::Path() const { return dir_.path().toStdString(); }
 
+std::string FixtureDiscFolder() {
+    const QString set = qEnvironmentVariable("TAVOLIN_FIXTURE_DISC");
+    const QString folder = set.isEmpty() ? QStringLiteral(TAVOLIN_BUILT_FIXTURE_DISC) : set;
+    return QDir(folder).exists() ? folder.toStdString() : std::string();
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     QDir().mkpath(QString::fromStdString(path.substr(0, path.find_last_of('/'))));
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

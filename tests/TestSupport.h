@@ -22,6 +22,10 @@ private:
     QTemporaryDir dir_;
 };
 
+// The generated fixture disc: TAVOLIN_FIXTURE_DISC, else the one this build
+// makes. Tests that need it fail (not skip) when it is not there.
+std::string FixtureDiscFolder();
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 

@@ -1,18 +1,23 @@
 #include "toolkit/Blend.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
+#include "toolkit/AppEvents.h"
 #include "toolkit/Transition.h"
 
 namespace tav {
 
 namespace {
 
-// Input passes through to the screen; the fade only paints.
+// The fade only paints: the pointer's moves pass through to the screen (it
+// takes no mouse events, so its coming and going moves nothing under the
+// pointer). Clicks and keys for the screen made during the fade are dropped,
+// and input still queued when it ends is flushed.
 class TBlendOverlay : public QWidget {
 public:
     TBlendOverlay(QWidget* screen, QPixmap before, QPixmap after, int ms)
@@ -20,19 +25,44 @@ public:
         setObjectName(QStringLiteral("BlendOverlay"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setGeometry(screen->rect());
+        qApp->installEventFilter(this);
         clock_.start();
         connect(&frames_, &QTimer::timeout, this, [this] {
-            if (clock_.elapsed() >= ms_)
-                deleteLater();
-            else
+            if (clock_.elapsed() >= ms_) {
+                TAppEvents::Instance().FlushInput();
+                Retire();
+            } else {
                 update();
+            }
         });
         frames_.start(15);
         raise();
         show();
     }
 
+    // Out of sight and out of the search at once, deleted later.
+    void Retire() {
+        qApp->removeEventFilter(this);
+        frames_.stop();
+        setObjectName(QString());
+        hide();
+        deleteLater();
+    }
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto* w = qobject_cast<QWidget*>(watched);
+            return w && parentWidget() && (w == parentWidget() || parentWidget()->isAncestorOf(w));
+        }
+        default: return false;
+        }
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const double progress = ms_ > 0 ? std::min(1.0, double(clock_.elapsed()) / ms_) : 1.0;
@@ -54,7 +84,9 @@ TBlendOverlay* FindOverlay(const QWidget* screen) {
 
 void BlendChange(QWidget* screen, int ms, const std::function<void()>& change) {
     // A fade still running is finished first so it is not captured.
-    if (TBlendOverlay* old = FindOverlay(screen)) delete old;
+    // It may be the widget under the pointer in the event being delivered:
+    // it goes out of sight now and is deleted later.
+    if (TBlendOverlay* old = FindOverlay(screen)) old->Retire();
     const QPixmap before = screen->grab();
     change();
     const QPixmap after = screen->grab();

@@ -86,7 +86,10 @@ void TfcLabel::paintEvent(QPaintEvent*) {
     if (!transparent_) painter.fillRect(rect(), background_);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const int flags = int(alignment_) | (wordWrap_ ? int(Qt::TextWordWrap) : 0);
-    DrawTextWithEffects(painter, rect(), flags, ToQString(caption_), color_, effects_);
+    // A lone CR breaks the line as CR LF does.
+    QString text = ToQString(caption_);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+    DrawTextWithEffects(painter, rect(), flags, text, color_, effects_);
 }
 
 void TfcLabel::mouseReleaseEvent(QMouseEvent* e) {

@@ -123,7 +123,9 @@ void TCoolListBox::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TCoolListBox::wheelEvent(QWheelEvent* e) {
     const int notches = e->angleDelta().y() / 120;
-    if (notches) SetTopIndex(topIndex_ - notches);
+    if (!notches) return;
+    if (OnWheel) OnWheel(this, notches);
+    else SetTopIndex(topIndex_ - notches);
 }
 
 } // namespace tav

@@ -52,6 +52,9 @@ public:
     int Tag = 0;
     TDrawItemEvent OnDrawItem;
     std::function<void(TCoolListBox*)> OnClick, OnDblClick;
+    // The wheel turned by whole notches (positive: towards the top); without
+    // a handler the list scrolls a line per notch itself.
+    std::function<void(TCoolListBox*, int notches)> OnWheel;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

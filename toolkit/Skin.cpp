@@ -1,4 +1,5 @@
 #include "toolkit/Skin.h"
+#include "toolkit/SkinPaint.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -33,7 +34,7 @@ QColor Cream() { return QColor(246, 236, 212); }
 QColor Signal() { return QColor(214, 72, 60); }
 QColor Go() { return QColor(98, 190, 110); }
 
-namespace {
+namespace paint {
 
 // A picture of w x h logical pixels, drawn at the display's pixel density so
 // it stays crisp when the program is scaled to fill the screen.
@@ -87,6 +88,12 @@ void Plate(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom
     shine.addRoundedRect(r.adjusted(1.5, 1.5, -1.5, -r.height() * 0.55), radius * 0.8, radius * 0.8);
     p.fillPath(shine, QColor(255, 255, 255, 22));
 }
+
+} // namespace paint
+
+using namespace paint;
+
+namespace {
 
 // ---- icons: cream line drawings in a square box ----------------------------
 
@@ -678,58 +685,6 @@ QImage LedDigit(int digit, int w, int h) {
     return image;
 }
 
-std::vector<QImage> ScoreDigitImages(int w, int h) {
-    std::vector<QImage> images;
-    const auto digit = [&](const QString& text) {
-        QImage image = Make(w, h, QImage::Format_RGB32);
-        QPainter p(&image);
-        Smooth(p);
-        QLinearGradient g(0, 0, 0, h);
-        g.setColorAt(0, QColor(26, 22, 16));
-        g.setColorAt(1, QColor(8, 8, 10));
-        p.fillRect(QRect(0, 0, w, h), g);
-        p.setPen(QPen(QColor(150, 118, 60), 1));
-        p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
-        p.setFont(HeavyFont(h * 0.8));
-        p.setPen(QColor(0, 0, 0));
-        p.drawText(QRectF(1, 1, w, h), Qt::AlignCenter, text);
-        p.setPen(GoldLight());
-        p.drawText(QRectF(0, 0, w, h), Qt::AlignCenter, text);
-        return image;
-    };
-    images.push_back(digit(QString()));          // thousands 0: blank
-    images.push_back(digit(QStringLiteral("1"))); // thousands 1
-    for (int d = 0; d <= 9; ++d) images.push_back(digit(QString::number(d)));
-    images.push_back(digit(QStringLiteral("0")));
-    images.push_back(digit(QStringLiteral("5")));
-    return images;
-}
-
-QImage Marker(char letter, int w, int h) {
-    QImage image = Blank(w, h);
-    QPainter p(&image);
-    Smooth(p);
-    QPainterPath path;
-    // A pointer plate aimed at the answer on its right.
-    path.moveTo(1, 2);
-    path.lineTo(w * 0.66, 2);
-    path.lineTo(w - 1, h / 2.0);
-    path.lineTo(w * 0.66, h - 3);
-    path.lineTo(1, h - 3);
-    path.closeSubpath();
-    p.fillPath(path.translated(0, 1.5), QColor(0, 0, 0, 100));
-    QLinearGradient g(0, 0, 0, h);
-    g.setColorAt(0, GoldLight());
-    g.setColorAt(1, QColor(184, 128, 40));
-    p.fillPath(path, g);
-    p.setPen(QPen(QColor(110, 74, 20), 1));
-    p.drawPath(path);
-    p.setFont(HeavyFont(h * 0.62));
-    p.setPen(NightDeep());
-    p.drawText(QRectF(0, 0, w * 0.7, h - 1), Qt::AlignCenter, QString(QChar(letter)));
-    return image;
-}
-
 QImage Lifebelt(int w, int h) {
     QImage image = Blank(w, h);
     QPainter p(&image);
@@ -922,17 +877,6 @@ QImage StarStrip(int frames, int w, int h) {
     return strip;
 }
 
-QImage ClapperDigit(int digit, int w, int h) {
-    QImage image = Make(w, h, QImage::Format_RGB32);
-    image.fill(QColor(30, 32, 40));
-    QPainter p(&image);
-    Smooth(p);
-    p.setFont(HeavyFont(h * 0.78));
-    p.setPen(Cream());
-    p.drawText(QRectF(0, 0, w, h), Qt::AlignCenter, QString::number(digit));
-    return image;
-}
-
 QImage ScaleArrow(int w, int h) {
     QImage image = Blank(w, h);
     QPainter p(&image);
@@ -1029,7 +973,7 @@ QImage Background(TBackground which, int w, int h) {
         }
         // The podiums with the score windows.
         Band(p, QRectF(100, 312, 70, 40));
-        Band(p, QRectF(366, 390, 134, 42));
+        Band(p, QRectF(366, 390, 170, 42)); // four 37-pixel digits from 377
         Band(p, QRectF(150, 568, 647, 32));
         break;
     }
@@ -1127,6 +1071,7 @@ std::vector<TSkinPicture> Catalogue() {
     for (size_t k = 0; k < p1.size(); ++k) add("score1-" + std::to_string(k), p1[k]);
     for (size_t k = 0; k < p2.size(); ++k) add("score2-" + std::to_string(k), p2[k]);
     for (char c : {'A', 'B', 'C'}) add(std::string("marker-") + c, Marker(c));
+    add("opponent-figure", OpponentFigure());
     add("lifebelt", Lifebelt());
     add("volume-scale", VolumeScale());
     add("volume-knob", VolumeKnob());
@@ -1141,6 +1086,8 @@ std::vector<TSkinPicture> Catalogue() {
     add("award-strip", AwardStrip());
     add("star-strip", StarStrip());
     for (int d = 1; d <= 9; ++d) add("clapper-" + std::to_string(d), ClapperDigit(d));
+    add("studio-cover", StudioCover());
+    add("scene-thumb", SceneThumb(3));
     add("scale-arrow", ScaleArrow());
     add("tile-slot", TileSlot());
     add("background-activity", Background(TBackground::Activity));

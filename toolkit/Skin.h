@@ -53,10 +53,14 @@ QImage Cross(int w = 42, int h = 45);
 QImage LightBar(bool on, int w = 27, int h = 219);
 // Seven-segment digit 0..9 on the stopwatch's (137, 169, 160) face.
 QImage LedDigit(int digit, int w = 23, int h = 36);
+// ---- the film quiz (SkinQuiz.cpp)
 // The quiz score images: 0, 1 thousands; 2..11 hundreds 0..9; 12, 13 tens 0 and 5.
 std::vector<QImage> ScoreDigitImages(int w, int h);
 // Answer marker "A", "B" or "C".
 QImage Marker(char letter, int w = 30, int h = 28);
+// The opponent's figure under its video (the screen's Image_Player2).
+QImage OpponentFigure(int w = 154, int h = 370);
+// ----
 QImage Lifebelt(int w = 59, int h = 53);
 QImage VolumeScale(int w = 18, int h = 118);
 QImage VolumeKnob(int w = 18, int h = 9);
@@ -72,8 +76,13 @@ QImage SpinnerStrip(int frames = 17, int w = 188, int h = 185);
 QImage AwardStrip(int w = 57, int h = 19);
 // The award star animation: frames stacked vertically.
 QImage StarStrip(int frames = 20, int w = 36, int h = 35);
+// The recording studio's pictures (SkinStudio.cpp).
 // Clapperboard digits 1..9.
 QImage ClapperDigit(int digit, int w = 20, int h = 20);
+// The plate that covers a line's button group when the scene has no such line.
+QImage StudioCover(int w = 124, int h = 100);
+// The scene choice's card for scene n: a small clapperboard with its number.
+QImage SceneThumb(int n, int w = 83, int h = 86);
 // Position marker of the screenplay's scale (a small gold arrow).
 QImage ScaleArrow(int w = 13, int h = 7);
 

@@ -99,7 +99,7 @@ void TThumbShape::mousePressEvent(QMouseEvent* e) {
 
 TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
     : TScreen(parent), Timer_Captions(this, 100), Timer_RwdFwd(this, 250), Timer_DropDown(this, 50),
-      Timer_ScrollBar(this, 100), main_(main) {
+      Timer_ScrollBar(this, 100), Timer_WheelEnd(this, 300), main_(main) {
     Image_Background = MakeImage(this, {0, 0, 800, 600}, skin::Background(skin::TBackground::Screenplay));
 
     Panel_Video = new TPanel(this, QColor(0, 0, 128));
@@ -166,6 +166,9 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
         UpdateKnob();
     };
     ListBox_DropDown->OnClick = [this](TCoolListBox*) { RunGuarded([this] { ListBox_DropDownMouseDown(); }); };
+    ListBox_DropDown->OnWheel = [this](TCoolListBox*, int notches) {
+        RunGuarded([this, notches] { ListBox_DropDownWheel(notches); });
+    };
     ListBox_DropDown->hide();
 
     Panel_Scrollbar = new TPanel(Panel_DropDown, Qt::black);
@@ -225,6 +228,10 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
     Timer_RwdFwd.OnTimer = [this] { RunGuarded([this] { Timer_RwdFwdTimer(); }); };
     Timer_DropDown.OnTimer = [this] { RunGuarded([this] { Timer_DropDownTimer(); }); };
     Timer_ScrollBar.OnTimer = [this] { RunGuarded([this] { Timer_ScrollBarTimer(); }); };
+    Timer_WheelEnd.OnTimer = [this] {
+        Timer_WheelEnd.SetEnabled(false);
+        RunGuarded([this] { SeekToVisibleLine(); });
+    };
 
     LoadStrip(main_.TargetFolder + "\\strip.txt");
 
@@ -257,6 +264,7 @@ TForm_ScreenPlay::~TForm_ScreenPlay() {
     Timer_RwdFwd.SetEnabled(false);
     Timer_DropDown.SetEnabled(false);
     Timer_ScrollBar.SetEnabled(false);
+    Timer_WheelEnd.SetEnabled(false);
 }
 
 void TForm_ScreenPlay::ScreenReady() { StartViewing(); }
@@ -542,6 +550,17 @@ void TForm_ScreenPlay::ScrollMouseUp() {
     Timer_ScrollBar.SetEnabled(false);
     KnobDragging = false;
     SeekToVisibleLine();
+}
+
+void TForm_ScreenPlay::ListBox_DropDownWheel(int notches) {
+    // Like the arrows: the film stops, and once the wheel rests it stands
+    // at the first line in view.
+    if (Form_Movie) Form_Movie->StopFilm();
+    SetPlaying(false);
+    ScrollStep = -notches;
+    ScrollLines();
+    Timer_WheelEnd.SetEnabled(false);
+    Timer_WheelEnd.SetEnabled(true);
 }
 
 void TForm_ScreenPlay::SeekToVisibleLine() {

@@ -81,6 +81,7 @@ public:
     std::array<TThumbShape*, kThumbs + 1> Shapes{}; // [1..24]
     THelpOverlay* Help;
     TTimer Timer_Captions, Timer_RwdFwd, Timer_DropDown, Timer_ScrollBar;
+    TTimer Timer_WheelEnd; // the wheel has stopped turning: stand the film at the script
 
     // ---- fields
     const TMovieEntry* CurrentEntry = nullptr;
@@ -123,6 +124,7 @@ public:
     void Image_ScrollButtonMouseDown(int y);
     void Image_ScrollButtonMouseMove(int y);
     void ScrollMouseUp();
+    void ListBox_DropDownWheel(int notches);
     void Timer_ScrollBarTimer();
     void Shape1MouseDown(int tag);
     void EButton_BackClick();

@@ -41,7 +41,7 @@ class MissingScreens : public ActivityScreensFixture {
 protected:
     void SetUp() override {
         ActivityScreensFixture::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         RegisterScreen(stMissingPrac, [](TForm_Main& m, QWidget* p) { return new TForm_MissingPrac(m, p); });
         RegisterScreen(stMissingTest, [](TForm_Main& m, QWidget* p) { return new TForm_MissingTest(m, p); });
     }

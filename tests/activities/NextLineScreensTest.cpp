@@ -28,7 +28,7 @@ class NextLineScreens : public ActivityScreensFixture {
 protected:
     void SetUp() override {
         ActivityScreensFixture::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         RegisterScreen(stNextLinePrac, [](TForm_Main& m, QWidget* p) { return new TForm_NextLinePrac(m, p); });
         RegisterScreen(stNextLineTest, [](TForm_Main& m, QWidget* p) { return new TForm_NextLineTest(m, p); });
     }

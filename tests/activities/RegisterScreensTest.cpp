@@ -15,8 +15,8 @@ using namespace tav;
 using namespace tavtest;
 
 TEST(ProgramScreens, MissingWordScreensAndTheClipPoolLinkAreWired) {
-    const char* fixture = std::getenv("TAVOLIN_FIXTURE_DISC");
-    if (!fixture || !QDir(fixture).exists()) GTEST_SKIP() << "the fixture disc was not generated";
+    const std::string fixture = FixtureDiscFolder();
+    ASSERT_FALSE(fixture.empty()) << "the fixture disc was not generated (build fixture_disc)";
     TempFolder program, data;
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
     const std::string disc = fixture;

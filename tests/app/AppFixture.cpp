@@ -67,9 +67,8 @@ void CopyFolder(const std::string& from, const std::string& to) {
 }
 
 std::string UseFixtureDisc(const std::string& programFolder) {
-    const char* fixture = std::getenv("TAVOLIN_FIXTURE_DISC");
-    if (!fixture || !QDir(fixture).exists()) return {};
-    const std::string disc = fixture;
+    const std::string disc = FixtureDiscFolder();
+    if (disc.empty()) return {};
     CopyFolder(disc + "/PC", programFolder + "/PC");
     SetContentAsker([disc] { return disc; });
     TForm_Main::LanguageFromSystem = [] { return 2; };
@@ -105,7 +104,7 @@ bool AtState(tav::TForm_Main& main, int state) {
 
 void FixtureDiscScreens::SetUp() {
     disc = UseFixtureDisc(program.Path());
-    if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
+    if (disc.empty()) GTEST_FAIL() << "the fixture disc was not generated (build fixture_disc)";
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
     ScreenLog.clear();
     RegisterProbeScreens();

@@ -79,12 +79,3 @@ TEST_F(DebugWindowTest, ClearEmptiesAndSaveWritesOneLinePerLine) {
     window.Button_Save->click();
     EXPECT_EQ(tavtest::ReadFile(file), "caf\xE9\ntwo\n");
 }
-
-TEST_F(DebugWindowTest, AfterTheWindowIsGoneLinesAreDropped) {
-    {
-        TForm_Debug window;
-    }
-    DebugEnabled = true;
-    DebugLog("nobody listens"); // must not reach a destroyed window
-    SUCCEED();
-}

@@ -2,8 +2,12 @@
 // messages, typed characters, dropped input and activity reports.
 #include <gtest/gtest.h>
 
+#include <QCursor>
 #include <QGuiApplication>
+
+#include <algorithm>
 #include <QTest>
+#include <QTimer>
 
 #include "AppFixture.h"
 #include "app/ScreenRegistry.h"
@@ -30,8 +34,9 @@ protected:
         main.reset();
         UnregisterScreens();
         QCoreApplication::sendPostedEvents();
-        TForm_Main::Terminate = [] { QCoreApplication::exit(1); };
+        TForm_Main::Terminate = savedTerminate;
     }
+    const std::function<void()> savedTerminate = TForm_Main::Terminate;
     // Starts the program on a multi-menu disc and waits for its first screen.
     void Start(const std::string& config = "[Defaults]\r\nRecords=0\r\n") {
         MakeProgramFolder(program.Path(), {.multiMenu = true, .config = config});
@@ -60,11 +65,28 @@ TEST_F(Navigation, StateChangeIsPostedAndRunsAWipeBeforeTheReadyMessage) {
     ASSERT_TRUE(WaitUntil([&] { return LogHas("create 5"); }));
     EXPECT_TRUE(main->FormContainer_Main->InTransition());
     EXPECT_FALSE(LogHas("ready 5"));
+    // The hourglass stays up until the effect has ended.
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_TRUE(LogHas("destroy 1") || WaitUntil([&] { return LogHas("destroy 1"); }, 200));
     ASSERT_TRUE(WaitUntil([&] { return LogHas("ready 5"); }, 3000));
     EXPECT_TRUE(ShowsState(stMainMenu));
     EXPECT_EQ(main->ReadyScreen.data(), Current());
     EXPECT_EQ(main->KeyScreen.data(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Navigation, AChangeDuringATransitionGivesTheNewScreenOneReadyMessage) {
+    Start();
+    main->PostStateChange(stMainMenu, 1);
+    ASSERT_TRUE(WaitUntil([&] { return LogHas("create 5"); }));
+    ASSERT_TRUE(main->FormContainer_Main->InTransition());
+    main->PostStateChange(stActivitiesMenu, 1);
+    ASSERT_TRUE(WaitUntil([&] { return LogHas("create 6"); }));
+    ASSERT_TRUE(WaitUntil([&] { return LogHas("ready 6"); }, 3000));
+    Pump(100);
+    EXPECT_EQ(std::count(ScreenLog.begin(), ScreenLog.end(), "ready 6"), 1);
+    EXPECT_FALSE(LogHas("ready 5")) << "the replaced screen is not started";
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -125,6 +147,19 @@ TEST_F(Navigation, AbortInTheErrorBoxTerminates) {
     MessageCapture box(TModalResult::Abort);
     main->PostStateChange(stWordSearch, 1);
     ASSERT_TRUE(WaitUntil([&] { return terminated; }));
+}
+
+TEST_F(Navigation, AbortForABadStartUpNumberEndsTheProgramBeforeItsLoop) {
+    MakeProgramFolder(program.Path(), {.config = "[Defaults]\r\nRecords=0\r\n"});
+    MessageCapture box(TModalResult::Abort);
+    main = std::make_unique<TForm_Main>(std::vector<std::string>{"remote=abc"}, program.Path());
+    ASSERT_EQ(box.Messages.size(), 1u);
+    // A loop that runs on is ended by the watchdog with another code.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(3000);
+    EXPECT_EQ(TForm_Main::RunEventLoop(), 1);
 }
 
 TEST_F(Navigation, StateZeroClosesTheWindow) {
@@ -217,7 +252,14 @@ TEST_F(Navigation, RemoteReportsStartEndAndScoreInOrder) {
 
 TEST_F(Navigation, StandAloneReportsNothing) {
     Start("[Defaults]\r\nRecords=0\r\nFast=1\r\n");
+    // A link is there, but the program does not run under the manager.
+    std::vector<std::string> calls;
+    main->Remote = false;
+    main->Link = std::make_unique<FakeLink>(&calls);
     main->PostStateChange(stScreenPlay, 1);
     ASSERT_TRUE(WaitUntil([&] { return ShowsState(stScreenPlay); }));
+    main->PostStateChange(stMainMenu, 2);
+    ASSERT_TRUE(WaitUntil([&] { return ShowsState(stMainMenu); }));
+    EXPECT_TRUE(calls.empty()) << calls.front();
     EXPECT_EQ(main->CurrentActivity, 0);
 }

@@ -66,3 +66,9 @@ TEST(BuildWebAddress, FillsEveryPlaceholderInAnyCase) {
     EXPECT_EQ(BuildWebAddress("www.example.org/info.html?[[RNG]]&[[trg]]&[[Src]]&[[os]]&again=[[trg]]", p),
               "http://www.example.org/info.html?rng=AKG&trg=003&src=012&os=LINUX6.1&again=trg=003");
 }
+
+TEST(WithWebScheme, OnlyAnAddressWithoutASchemeGetsHttp) {
+    EXPECT_EQ(WithWebScheme("www.example.org/a.html"), "http://www.example.org/a.html");
+    EXPECT_EQ(WithWebScheme("https://www.example.org"), "https://www.example.org");
+    EXPECT_EQ(WithWebScheme("file:///home/ann/a.html"), "file:///home/ann/a.html");
+}

@@ -215,6 +215,14 @@ TEST_F(ZrButtonFixture, OtherButtonsChangeNothing) {
     Release(button, {5, 5}, Qt::RightButton);
     EXPECT_EQ(button->FrameIndex(), 3);
     EXPECT_EQ(log, "rdown@5,5/f3 up/f3 ");
+    // Nor during a left hold: the left click still comes.
+    log.clear();
+    Press(button);
+    Press(button, {5, 5}, Qt::RightButton);
+    Release(button, {5, 5}, Qt::RightButton);
+    EXPECT_EQ(button->FrameIndex(), 2);
+    Release(button);
+    EXPECT_NE(log.find("click"), std::string::npos) << log;
 }
 
 TEST_F(ZrButtonFixture, DisablingForgetsDownAndHot) {

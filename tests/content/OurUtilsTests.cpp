@@ -91,15 +91,6 @@ TEST(Random, StaysInRange) {
     EXPECT_EQ(Random(-3), 0);
 }
 
-TEST(Version, ComesFromTheBuild) {
-    TVersionNumbers v = GetVersionNumbers();
-    EXPECT_EQ(v.Major, TAVOLIN_VERSION_MAJOR);
-    EXPECT_EQ(v.Minor, TAVOLIN_VERSION_MINOR);
-    EXPECT_EQ(v.Release, TAVOLIN_VERSION_RELEASE);
-    EXPECT_EQ(v.Build, TAVOLIN_VERSION_BUILD);
-    EXPECT_GT(v.Major + v.Minor + v.Release + v.Build, 0);
-}
-
 TEST(SystemErrorText, DescribesTheLastError) {
     SetLastSystemError(ENOENT);
     EXPECT_EQ(SystemErrorText(), "No such file or directory");

@@ -32,7 +32,7 @@ protected:
 
     void SetUp() override {
         FixtureDiscScreens::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         RegisterScreen(stWordSearch, [](TForm_Main& m, QWidget* p) { return new TForm_WordSearch(m, p); });
     }
     void TearDown() override {

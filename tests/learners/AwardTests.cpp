@@ -265,6 +265,11 @@ TEST_F(Award, PrintsToAPdfFileWithTheJobName) {
     EXPECT_TRUE(CloseTo(landscape[0], AwardForm()->DeviceRect(cert::CertTop)));
     EXPECT_TRUE(CloseTo(landscape[4], AwardForm()->DeviceRect(cert::Award)));
     EXPECT_GT(AwardForm()->OffsetX, AwardForm()->OffsetY * 3); // wide side margins on a landscape page
+
+    // The title is the target's at printing time (another target may be current by now).
+    SolidPicture(program.File("French/cert/Title.jpg"), 70, 25, kGold);
+    ASSERT_TRUE(PrintCertificate("Ann", "Gold", PdfSetup(data.File("cert3.pdf"), QPageLayout::Portrait, &calls)));
+    EXPECT_TRUE(Near(AwardForm()->Image_Title.pixel(5, 5), kGold));
 }
 
 TEST_F(Award, CancelPrintsNothing) {

@@ -96,10 +96,28 @@ TEST_F(MediaPanel, NewEndDuringAPlayReissuesIt) {
     EXPECT_EQ(media.MediaPosition(), at + 400);
 }
 
+TEST_F(MediaPanel, SwitchingToAnEarlierSectionDuringAPlayStartsIt) {
+    // The quiz's opponent: a new section that lies before the playing one.
+    media.SetMediaFilename(MediaClips().Mpeg1);
+    media.Open();
+    media.SetMediaStart(1200);
+    media.SetMediaEnd(2400);
+    media.Play();
+    tavtest::Pump(200);
+    ASSERT_GT(media.MediaPosition(), 1200);
+    media.SetMediaStart(200);
+    EXPECT_EQ(ErrorOf([&] { media.SetMediaEnd(600); }), "(no error)");
+    EXPECT_EQ(ErrorOf([&] { media.Play(); }), "(no error)");
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return completions > 0; }, 5000));
+    tavtest::Pump(100);
+    EXPECT_EQ(completions, 1) << "only the new section completes";
+    EXPECT_EQ(media.MediaPosition(), 600);
+}
+
 TEST_F(MediaPanel, StopAndPauseRaiseNoCompletion) {
     media.SetMediaFilename(MediaClips().Mpeg1);
     media.Open();
-    media.SetMediaEnd(1500);
+    media.SetMediaEnd(900);
     media.Play();
     tavtest::Pump(150);
     media.Pause();
@@ -109,8 +127,10 @@ TEST_F(MediaPanel, StopAndPauseRaiseNoCompletion) {
     EXPECT_TRUE(media.MediaIsPlaying());
     tavtest::Pump(100);
     EXPECT_GE(media.MediaPosition(), at);
+    ASSERT_LT(media.MediaPosition(), 900) << "stopped before the end";
     media.Stop();
-    tavtest::Pump(300);
+    // Well past the time the play would have reached its end.
+    tavtest::Pump(1200);
     EXPECT_EQ(completions, 0);
 }
 

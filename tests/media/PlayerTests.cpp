@@ -43,11 +43,15 @@ TEST(PlayerOpen, CorruptFileFailsWithAnMciError) {
     EXPECT_FALSE(player.IsOpen);
 }
 
-TEST(PlayerOpen, EmptyWaveReportsZeroLength) {
+TEST(PlayerOpen, EmptyMediaReportsZeroLength) {
     TMCIPlayer player;
     EXPECT_EQ(MessageOf([&] { player.Open(MediaClips().EmptyWave, nullptr, 0); }),
               "Player reports zero length media");
     EXPECT_FALSE(player.IsOpen) << "a failed open leaves the player closed";
+    // Also as a film part, counted in film units.
+    EXPECT_EQ(MessageOf([&] { player.Open(MediaClips().EmptyWave, nullptr, ooFilmUnits); }),
+              "Player reports zero length media");
+    EXPECT_FALSE(player.IsOpen);
 }
 
 TEST(PlayerOpen, TruncatedFilmPlaysToWhereTheDataEnds) {
@@ -137,12 +141,12 @@ TEST(PlayerFormats, OnlyMillisecondsAreCountedByTheDevice) {
 }
 
 TEST(PlayerFormats, ShortSoundInFilmUnitsCannotOpen) {
-    // 30 ms of sound is 0 film units; sounds have no frame format to fall
-    // back on, so the open fails and leaves the player closed.
+    // 30 ms of sound is 0 film units: the open fails as empty media and
+    // leaves the player closed.
     const std::string path = MediaClips().Folder + "/blip.wav";
     ASSERT_EQ(tavtest::RunShell("ffmpeg -v error -y -f lavfi -i sine=d=0.03:r=22050 " + path), 0);
     TMCIPlayer player;
-    EXPECT_EQ(MessageOf([&] { player.Open(path, nullptr, ooFilmUnits); }).rfind("MCI Error: ", 0), 0u);
+    EXPECT_EQ(MessageOf([&] { player.Open(path, nullptr, ooFilmUnits); }), "Player reports zero length media");
     EXPECT_FALSE(player.IsOpen);
     player.Open(path, nullptr, 0);
     EXPECT_EQ(player.GetLength(), 30);

@@ -220,8 +220,8 @@ TEST_F(HelpMenu, MissingFlagStripIsAnError) {
 
 TEST_F(HelpMenu, GreetingPlaysThroughTheMediaPlayer) {
     StartProgram();
-    const std::string disc = qEnvironmentVariable("TAVOLIN_FIXTURE_DISC").toStdString();
-    if (disc.empty()) GTEST_SKIP() << "no generated fixture disc";
+    const std::string disc = FixtureDiscFolder();
+    ASSERT_FALSE(disc.empty()) << "the fixture disc was not generated (build fixture_disc)";
     const std::string target = program.File("shared/source/helpsnds/5ga.aif");
     QFile::remove(QString::fromStdString(target));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(disc + "/shared/source/helpsnds/5ga.aif"),

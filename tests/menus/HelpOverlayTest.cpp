@@ -2,6 +2,9 @@
 // screen receives and with the timers on a manual clock.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QStyleHints>
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -149,6 +152,24 @@ TEST_F(HelpOverlayFixture, BlendVariantCrossFadesPlainDoesNot) {
     EXPECT_FALSE(help->HelpVisible());
     EXPECT_TRUE(tav::BlendRunning(screen.get()));
     EXPECT_TRUE(tavtest::WaitUntil([&] { return !tav::BlendRunning(screen.get()); }, 3000));
+}
+
+TEST_F(HelpOverlayFixture, ClicksDuringTheFadeDoNotReachTheScreen) {
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+    Build(THelpVariant::Blend);
+    int clicks = 0;
+    background->OnClick = [&](tav::TImage*) { ++clicks; };
+    help->ShowHelp();
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return !tav::BlendRunning(screen.get()); }, 3000));
+    help->HideHelp();
+    ASSERT_TRUE(tav::BlendRunning(screen.get()));
+    QTest::mouseClick(screen->windowHandle(), Qt::LeftButton, {}, QPoint(600, 450));
+    EXPECT_EQ(clicks, 0);
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return !tav::BlendRunning(screen.get()); }, 3000));
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50); // not a double click
+    QTest::mouseClick(screen->windowHandle(), Qt::LeftButton, {}, QPoint(600, 450));
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(HelpOverlayFixture, PlainVariantShowsAtOnce) {

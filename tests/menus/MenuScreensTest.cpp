@@ -11,6 +11,7 @@
 #include "app/ClipPoolLink.h"
 #include "app/ContentLocation.h"
 #include "components/ZrButton.h"
+#include "content/OurUtils.h"
 #include "menus/ActivitiesMenu.h"
 #include "menus/HelpOverlay.h"
 #include "menus/MainMenu.h"
@@ -51,7 +52,7 @@ protected:
         // The program folder holds the PC media and the configuration; the
         // content comes from the fixture disc.
         disc = UseFixtureDisc(program.Path());
-        if (disc.empty()) GTEST_SKIP() << "the fixture disc was not generated";
+        if (disc.empty()) GTEST_FAIL() << "the fixture disc was not generated (build fixture_disc)";
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
         ScreenLog.clear();
         RegisterProbeScreens();
@@ -243,4 +244,12 @@ TEST_F(Menus, PrintingReportsTheCertificateActivity) {
     PrintCertificateHook = nullptr;
     EXPECT_EQ(printed, (std::vector<std::string>{"You/Silver"}));
     EXPECT_EQ(calls, (std::vector<std::string>{"Start 401", "End 401 -1", "Score 350 2"}));
+
+    // A failed print still ends the activity.
+    calls.clear();
+    PrintCertificateHook = [](const std::string&, const std::string&) { throw EProgramError("no paper"); };
+    EXPECT_THROW(Screen<TForm_ActivitiesMenu>()->EButton_PrintClick(), EProgramError);
+    PrintCertificateHook = nullptr;
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[1], "End 401 -1");
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/TestSupport.h"
+#include "content/SpellingTable.h"
 #include "tools/disc/DiscCheck.h"
 
 #include <QDir>
@@ -46,6 +47,17 @@ protected:
         WriteFile(target + "/part1.mpg", "x");
         WriteFile(target + "/PART2.MPG", "x");
         WriteFile(target + "/record.txt", "Marie\r\n2|3|3\r\n");
+        // The spelling table for the target's language 3 with every letter picture.
+        WriteFile(root + "/Spelinfo.txt", "2 abc en\r\n3 " + kLetters + " xx\r\n");
+        for (char c : kLetters)
+            for (const std::string& name : LetterPictureNames(c)) WriteFile(SpellFile(name), "picture");
+    }
+    const std::string kLetters = "abcdefghijklmnopq";
+    std::string SpellFile(std::string name) const {
+        for (char& c : name)
+            if (c == '\\') c = '/';
+        QDir().mkpath(QString::fromStdString(root + "/shared/spell_xx" + name.substr(0, name.rfind('/'))));
+        return root + "/shared/spell_xx" + name;
     }
 };
 
@@ -61,6 +73,7 @@ TEST_F(DiscCheckTest, AGoodDiscLoadsAndIsCounted) {
     EXPECT_TRUE(r.Has("  actors: 1\n    Marie: 1 scene: 2|3|3\n")) << r.Out;
     EXPECT_TRUE(r.Has("  multi-menu entries: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("  filter words: 0\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  spelling letters: 17\n")) << r.Out;
     EXPECT_TRUE(r.Has("  search words: 2\n")) << r.Out;
     EXPECT_TRUE(r.Has("  problems: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("Result: the disc loads (0 problems)")) << r.Out;
@@ -93,6 +106,50 @@ TEST_F(DiscCheckTest, PlantedFaultsAreNamedWithFileAndLine) {
     EXPECT_FALSE(r.Has("\"part1.mpg\" not found")) << r.Out;
     EXPECT_TRUE(r.Has(target + "/filter1.txt:1: filter word \"Dam\" is not in lower case")) << r.Out;
     EXPECT_TRUE(r.Has("  movie entries: 3\n")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, QuizQuestionsSoundsAndOpponentNameAreChecked) {
+    QDir().mkpath(QString::fromStdString(target + "/quiz/q2"));
+    WriteFile(target + "/quiz/quiz.txt",
+              "\r\n00:00:01:00|00:00:02:00|Qui ?|a|b|c|4\r\n");
+    for (const char* f : {"tvq2", "tva2_1a", "tva2_2a", "tva2_3a", "tva2_1b", "tva2_2b"})
+        WriteFile(target + "/quiz/q2/" + f + ".aif", "x");
+    const TRun r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has("  quiz questions: 1\n")) << r.Out;
+    EXPECT_TRUE(r.Has("quiz.txt: 1 questions: a game needs 20")) << r.Out;
+    // Line 2 holds the question: its sounds live in q2, one is missing.
+    EXPECT_TRUE(r.Has("quiz.txt:2: sound missing: ")) << r.Out;
+    EXPECT_TRUE(r.Has("tva2_3b.aif")) << r.Out;
+    EXPECT_FALSE(r.Has("tva2_3a.aif")) << r.Out;
+    EXPECT_TRUE(r.Has("quiz.txt:2: right answer 4 is not 1, 2 or 3")) << r.Out;
+    EXPECT_TRUE(r.Has("welcome1.aif: missing quiz sound")) << r.Out;
+    EXPECT_TRUE(r.Has("oppname.txt: missing")) << r.Out;
+    EXPECT_EQ(r.Status, 0) << "the program still starts";
+}
+
+TEST_F(DiscCheckTest, SpellingPicturesAndAlphabetAreCheckedWithFileAndLine) {
+    QFile::remove(QString::fromStdString(SpellFile("\\Floaters\\FTile98.bmp")));
+    QFile::remove(QString::fromStdString(SpellFile("\\TestTile\\TTile113.jpg")));
+    TRun r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    const std::string table = root + "/Spelinfo.txt";
+    EXPECT_TRUE(r.Has(table + ":2: picture \"shared\\spell_xx\\Floaters\\FTile98.bmp\" for letter \"b\" not found"))
+        << r.Out;
+    EXPECT_TRUE(r.Has(table + ":2: picture \"shared\\spell_xx\\TestTile\\TTile113.jpg\" for letter \"q\" not found"))
+        << r.Out;
+    EXPECT_TRUE(r.Has("  problems: 2\n")) << r.Out;
+
+    // Too short an alphabet for the target's language, then none at all.
+    WriteFile(target + "/settings.txt", "PCCaption|Test\r\nMovieNames|part1.mpg|part2.mpg\r\nNextGameStartLines|1|3\r\n"
+                                        "TargetLang|2\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(table + ":1: 3 letters: the spelling activity needs 17")) << r.Out;
+    EXPECT_TRUE(r.Has(table + ":1: spelling folder \"shared\\spell_en\" not found")) << r.Out;
+    WriteFile(target + "/settings.txt", "PCCaption|Test\r\nMovieNames|part1.mpg|part2.mpg\r\nNextGameStartLines|1|3\r\n"
+                                        "TargetLang|5\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(table + ": no line for target language 5")) << r.Out;
+    EXPECT_EQ(r.Status, 0) << r.Out;
 }
 
 TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {

@@ -3,6 +3,9 @@
 // leaving. Timers run on the manual clock where timing matters.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QWheelEvent>
+
 #include <QTest>
 
 #include "../app/AppFixture.h"
@@ -31,7 +34,7 @@ protected:
 
     void SetUp() override {
         FixtureDiscScreens::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         RegisterScreen(stScreenPlay, [](TForm_Main& m, QWidget* p) { return new TForm_ScreenPlay(m, p); });
     }
     void TearDown() override {
@@ -246,6 +249,28 @@ TEST_F(ScreenPlay, ScrollingStopsTheFilmAndStandsItAtTheFirstVisibleLine) {
     s->Image_ScrollbarMouseDown(s->KnobTop + 3);
     EXPECT_EQ(s->ListBox_DropDown->TopIndex(), s->MaxTopLine);
     s->ScrollMouseUp();
+}
+
+TEST_F(ScreenPlay, TheWheelStopsTheFilmAndStandsItAtTheFirstVisibleLineWhenItRests) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    ASSERT_GT(s->MaxTopLine, 9);
+    s->ListBox_DropDown->SetTopIndex(0);
+    const QPoint at(100, 50);
+    for (int i = 0; i < 4; ++i) {
+        QWheelEvent wheel(at, s->ListBox_DropDown->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(s->ListBox_DropDown, &wheel);
+    }
+    EXPECT_FALSE(s->Playing);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 4);
+    TTimer::AdvanceTimers(1000);
+    EXPECT_EQ(s->ListBox_DropDown->TopIndex(), 4) << "no caption moves the list back";
+    int first = -1;
+    for (int i = 4; i < 14 && first < 0; ++i)
+        if (main->ScriptLines[size_t(i)].Kind == TScriptRowKind::Line) first = main->ScriptLines[size_t(i)].Entry;
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(Form_Movie->GetFilmPosition(), Line(first).StartFrame);
 }
 
 TEST_F(ScreenPlay, DraggingTheKnobMovesTheScript) {

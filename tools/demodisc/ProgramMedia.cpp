@@ -23,8 +23,10 @@ const std::vector<TOpponentAction>& OpponentActions() {
     static const std::vector<TOpponentAction> actions = [] {
         std::vector<TOpponentAction> a{{"idle", 50}, {"wave", 40}, {"lookup1", 30}, {"lookup2", 30}};
         for (int i = 1; i <= 3; ++i) a.push_back({"think" + std::to_string(i), 40 + 10 * i});
-        for (int i = 1; i <= 6; ++i) a.push_back({"yes" + std::to_string(i), 30 + 5 * (i % 3)});
-        for (int i = 1; i <= 8; ++i) a.push_back({"no" + std::to_string(i), 30 + 5 * (i % 3)});
+        // The reactions outlast the applause (2.5 s) played with them, so the
+        // score announcement that follows a reaction never talks over it.
+        for (int i = 1; i <= 6; ++i) a.push_back({"yes" + std::to_string(i), 65 + 5 * (i % 3)});
+        for (int i = 1; i <= 8; ++i) a.push_back({"no" + std::to_string(i), 65 + 5 * (i % 3)});
         for (const char* letter : {"A", "B", "C"}) a.push_back({std::string("AnswerShort") + letter, 25});
         for (const char* letter : {"A", "B", "C"}) a.push_back({std::string("AnswerLong") + letter, 50});
         return a;

@@ -6,8 +6,11 @@
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
+#include "content/SpellingTable.h"
 #include "content/SearchList.h"
 #include "content/Text1252.h"
+#include "games/QuizData.h"
+#include "media/MCIControl.h"
 #include "platform/Paths.h"
 
 #include <exception>
@@ -251,6 +254,104 @@ void CheckDiscTarget(TDiscTarget& t) {
                 "film part \"" + name + "\" not found in the target folder");
 }
 
+int CheckQuiz(TDiscTarget& t, const std::string& root) {
+    const std::string quizFile = t.Folder + "\\quiz\\quiz.txt";
+    // A target without a quiz folder offers no quiz to check.
+    if (!DirectoryExists(t.Folder + "\\quiz")) return -1;
+    if (!FileExists(quizFile)) {
+        Add(t.Problems, NativePath(quizFile), 0, "missing: the film quiz cannot start");
+        return 0;
+    }
+    TQuizFile quiz;
+    try {
+        quiz = LoadQuizFile(quizFile);
+    } catch (...) {
+        Add(t.Problems, NativePath(quizFile), 0, ErrorText(std::current_exception()));
+        return 0;
+    }
+    if (quiz.Questions.size() < 20)
+        Add(t.Problems, NativePath(quizFile), 0,
+            Format("%d questions: a game needs 20 (\"Run out of questions!\")", int(quiz.Questions.size())));
+    if (quiz.Dropped > 0)
+        Add(t.Problems, NativePath(quizFile), 0,
+            Format("more than %d questions: %d are left out", kMaxQuizQuestions, quiz.Dropped));
+    for (const TQuizEntry& q : quiz.Questions) {
+        std::vector<std::string> sounds{QuestionSoundFile(t.Folder, q.Number)};
+        for (const char* order : {"a", "b"})
+            for (int k = 1; k <= 3; ++k) sounds.push_back(AnswerSoundFile(t.Folder, q.Number, k, order));
+        for (const std::string& f : sounds)
+            if (!FileExists(f)) Add(t.Problems, NativePath(quizFile), q.Number, "sound missing: " + NativePath(f));
+        if (q.Correct < 1 || q.Correct > 3)
+            Add(t.Problems, NativePath(quizFile), q.Number, Format("right answer %d is not 1, 2 or 3", q.Correct));
+        if (q.EndFrame <= q.StartFrame) Add(t.Problems, NativePath(quizFile), q.Number, "the film range ends before it starts");
+    }
+    for (const std::string& name : MiscQuizSounds())
+        if (!FileExists(t.Folder + name)) Add(t.Problems, NativePath(t.Folder + name), 0, "missing quiz sound");
+    const std::string nameFile = t.Folder + "\\quiz\\miscq\\oppname.txt";
+    if (!FileExists(nameFile)) Add(t.Problems, NativePath(nameFile), 0, "missing: the opponent is called \"Computer\"");
+
+    // The opponent belongs to the program folder; a disc that is also a
+    // program folder (or carries its PC folder) is checked too.
+    const std::string script = root + "\\pc\\quiz\\oppmoov.txt", clip = root + "\\pc\\quiz\\oppmoov.mpg";
+    if (!FileExists(script)) return int(quiz.Questions.size());
+    const std::vector<TPlayer2Entry> actions = LoadOpponentScriptFile(script);
+    for (const std::string& name : RequiredOpponentActions())
+        if (!FindAction(actions, name)) Add(t.Problems, NativePath(script), 0, "no action \"" + name + "\" (the game asks for it)");
+    int lengthMs = -1;
+    try {
+        TMCIPlayer player;
+        player.Open(clip, nullptr, 0);
+        player.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+        lengthMs = player.GetLength();
+    } catch (...) {
+        Add(t.Problems, NativePath(clip), 0, "cannot be opened: " + ErrorText(std::current_exception()));
+    }
+    for (size_t i = 0; i < actions.size() && lengthMs >= 0; ++i) {
+        const TPlayer2Entry& a = actions[i];
+        if (a.EndFrame <= a.StartFrame || a.EndFrame * 40 > lengthMs)
+            Add(t.Problems, NativePath(script), 0,
+                Format("action \"%s\" (%d..%d ms) is not a section inside the clip (%d ms)", a.Name.c_str(),
+                       a.StartFrame * 40, a.EndFrame * 40, lengthMs));
+    }
+    return int(quiz.Questions.size());
+}
+
+std::string CheckSpelling(const TDisc& disc, TDiscTarget& t) {
+    const std::string table = disc.Root + "\\Spelinfo.txt";
+    if (!FileExists(table)) return {}; // reported with the disc
+    const std::string tableFile = NativePath(table);
+    const int language = StrToIntDef(LookupKey(t.Index.SettingsLines, "TargetLang", "0"), 0);
+    TSpellingInfo info;
+    try {
+        info = LoadSpellingInfo(table, language);
+    } catch (...) {
+        Add(t.Problems, tableFile, 0, ErrorText(std::current_exception()));
+        return {};
+    }
+    if (info.LineNumber == 0) {
+        Add(t.Problems, tableFile, 0,
+            Format("no line for target language %d: the spelling activity has no alphabet", language));
+        return {};
+    }
+    if (info.Letters.size() < 17)
+        Add(t.Problems, tableFile, info.LineNumber,
+            Format("%d letters: the spelling activity needs 17 for its tiles", static_cast<int>(info.Letters.size())));
+    const std::string folder = "\\shared\\spell_" + info.FolderSuffix;
+    if (!DirectoryExists(disc.Root + folder)) {
+        Add(t.Problems, tableFile, info.LineNumber, "spelling folder \"" + folder.substr(1) + "\" not found");
+        return info.Letters;
+    }
+    std::set<char> seen;
+    for (char c : info.Letters) {
+        if (!seen.insert(c).second) continue;
+        for (const std::string& name : LetterPictureNames(c))
+            if (!FileExists(disc.Root + folder + name))
+                Add(t.Problems, tableFile, info.LineNumber,
+                    "picture \"" + folder.substr(1) + name + "\" for letter \"" + std::string(1, c) + "\" not found");
+    }
+    return info.Letters;
+}
+
 // ---- the command line -------------------------------------------------------
 
 namespace {
@@ -303,6 +404,8 @@ int Check(const std::string& root, std::ostream& out) {
         out << "Target " << Utf8(name) << " (" << NativePath(t.Folder) << ")\n";
         if (loaded) {
             CheckDiscTarget(t);
+            const int questions = CheckQuiz(t, disc.Root);
+            const std::string letters = CheckSpelling(disc, t);
             const auto& ix = t.Index;
             out << "  movie entries: " << ix.MovieEntries.size() << '\n'
                 << "  script rows: " << ix.ScriptLines.size() << '\n'
@@ -315,7 +418,9 @@ int Check(const std::string& root, std::ostream& out) {
             }
             out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n'
                 << "  filter words: " << ix.FilterWords.size() << '\n'
-                << "  search words: " << t.SearchWordCount << '\n';
+                << "  spelling letters: " << letters.size() << '\n'
+                << "  search words: " << t.SearchWordCount << '\n'
+                << "  quiz questions: " << (questions < 0 ? std::string("none (no quiz folder)") : IntToStr(questions)) << '\n';
         } else {
             ++failed;
             out << "  error: " << Utf8(t.Error) << '\n';

@@ -60,6 +60,17 @@ void CheckSearchList(TDiscTarget& t);
 // files, ordering of the movie index, the word search's list. Appends to
 // target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
+// The film quiz of a target: quiz.txt with every question's sounds for both
+// answer orders, the miscellaneous quiz sounds, oppname.txt, and (when the
+// root carries the program's PC folder) the opponent's script against its
+// clip. Returns the number of questions that take part, -1 when the
+// target has no quiz folder.
+int CheckQuiz(TDiscTarget& target, const std::string& root);
+
+// The spelling table's entry for the target's language (TargetLang of
+// settings.txt) and every letter picture its alphabet needs in the
+// spelling folder. Appends to target.Problems; returns the letters found.
+std::string CheckSpelling(const TDisc& disc, TDiscTarget& target);
 
 // The whole tool: args without the program name. Returns the exit status.
 int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,30 @@
+#pragma once
+// The spelling table (Spelinfo.txt in the content root) that gives each
+// target language its alphabet of letter tiles and its picture folder, and
+// the names of the pictures a letter needs.
+#include <string>
+#include <vector>
+
+namespace tav {
+
+// One language's entry of Spelinfo.txt.
+struct TSpellingInfo {
+    std::string Letters;      // the alphabet as the tiles carry it (Windows-1252)
+    std::string FolderSuffix; // the spelling folder is root + "\shared\spell_" + suffix
+    int LineNumber = 0;       // the 1-based line that gave them; 0: no line for the language
+};
+
+// Reads the table (Mac text, "number letters suffix" per line, fields
+// separated by single spaces). The last line whose number is `language`
+// wins. The reader's error passes on when the file cannot be read.
+TSpellingInfo LoadSpellingInfo(const std::string& fileName, int language);
+
+// A letter's code in the picture names: its Mac OS Roman code in decimal
+// ("97" for a, "142" for e acute).
+std::string TileCode(char letter);
+
+// The pictures of one letter in the spelling folder: the practice and test
+// tiles, the floating tile of a drag and the filled slot.
+std::vector<std::string> LetterPictureNames(char letter);
+
+} // namespace tav

@@ -1,0 +1,461 @@
+// The film quiz on the fixture disc with the real main window. The media are
+// a fake that plays nothing: completions of notifying sounds, the film range
+// and the opponent's sections are posted (as the clip pool and the media
+// panel post them) when the test lets them end, never inside the call that
+// started them; a blocking sound runs queued events in its own loop.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTest>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../app/AppFixture.h"
+#include "app/ContentLocation.h"
+#include "app/Main.h"
+#include "app/ScreenRegistry.h"
+#include "content/OurUtils.h"
+#include "games/QuizMCI.h"
+#include "games/QuizMedia.h"
+#include "media/ZrMCIMedia.h"
+#include "menus/HelpOverlay.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/Timer.h"
+
+using namespace tav;
+
+namespace {
+
+constexpr int kFilmDevice = 1001, kSoundDevice = 2001;
+
+struct FakeQuizMedia : IQuizMedia {
+    std::vector<std::string> sounds;  // names of every sound played, in order
+    std::vector<int> sections;        // start ms of every opponent section
+    std::vector<QPointer<QObject>> soundsDue; // notifying sounds still playing
+    QPointer<QObject> filmDue;
+    QPointer<TZrMCIMedia> opponentDue;
+    int opponentGeneration = 0;
+    std::function<void()> duringBlockingSound;
+
+    void AttachDisplay(QWidget*) override {}
+    void DetachDisplay() override {}
+    void PlayFilm(int, int, bool wait, QObject* notify) override {
+        if (wait) RunLocalLoop();
+        filmDue = notify;
+    }
+    void PrepareSound(const std::string& path) override {
+        if (!FileExists(path)) throw EProgramError("Missing sound file " + path);
+    }
+    void PlaySound(const std::string& path, bool wait, QObject* notify) override {
+        PrepareSound(path);
+        sounds.push_back(path.substr(path.find_last_of('\\') + 1));
+        if (wait) {
+            if (duringBlockingSound) duringBlockingSound();
+            RunLocalLoop();
+        }
+        if (notify) soundsDue.push_back(notify);
+    }
+    void StopSounds() override { soundsDue.clear(); }
+    void CloseSounds() override { soundsDue.clear(); }
+    int ClassifyDevice(int id) const override { return id == kFilmDevice ? 1 : id == kSoundDevice ? 2 : 0; }
+    void OpenOpponent(TZrMCIMedia&, const std::string& file) override { EXPECT_TRUE(FileExists(file)) << file; }
+    void PlayOpponent(TZrMCIMedia& panel, int startMs, int) override {
+        ++opponentGeneration; // a new section supersedes the playing one
+        sections.push_back(startMs);
+        opponentDue = &panel;
+    }
+    void StopOpponent(TZrMCIMedia&) override {
+        ++opponentGeneration;
+        opponentDue = nullptr;
+    }
+    void CloseOpponent(TZrMCIMedia& panel) override { StopOpponent(panel); }
+
+    static void RunLocalLoop() {
+        QEventLoop loop;
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        loop.exec();
+    }
+    // Posts the completions of what is playing now.
+    void EndSounds() {
+        auto due = std::move(soundsDue);
+        soundsDue.clear();
+        for (auto& w : due)
+            if (w) PostMessage(w, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, kSoundDevice);
+    }
+    void EndFilm() {
+        if (filmDue) PostMessage(filmDue, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, kFilmDevice);
+        filmDue = nullptr;
+    }
+    void EndOpponent() {
+        if (!opponentDue) return;
+        QPointer<TZrMCIMedia> panel = opponentDue;
+        opponentDue = nullptr;
+        const int generation = opponentGeneration;
+        QMetaObject::invokeMethod(
+            panel, [this, panel, generation] {
+                if (panel && generation == opponentGeneration && panel->OnMediaComplete) panel->OnMediaComplete();
+            },
+            Qt::QueuedConnection);
+    }
+    int Count(const std::string& name) const { return int(std::count(sounds.begin(), sounds.end(), name)); }
+    bool PlayedPrefix(const std::string& prefix, size_t from = 0) const {
+        for (size_t i = from; i < sounds.size(); ++i)
+            if (sounds[i].rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+};
+
+} // namespace
+
+class QuizScreen : public tavtest::FixtureDiscScreens {
+protected:
+    FakeQuizMedia media;
+    TForm_Quiz* quiz = nullptr;
+
+    void SetUp() override {
+        FixtureDiscScreens::SetUp();
+        if (IsSkipped()) return;
+        SetQuizMedia(&media);
+        SetTickSource([] { return static_cast<uint32_t>(TTimer::ManualNow() + 100000); });
+        RegisterScreen(stQuiz, [](TForm_Main& m, QWidget* p) { return new TForm_Quiz(m, p); });
+        StartMain();
+        main->LoadStudent("Ann");
+        TTimer::SetManualTimers(true);
+    }
+    void TearDown() override {
+        FixtureDiscScreens::TearDown();
+        SetQuizMedia(nullptr);
+        SetTickSource(nullptr);
+        TTimer::SetManualTimers(false);
+        SetContentAsker(nullptr);
+    }
+    void Enter() {
+        main->PostStateChange(stQuiz, 1);
+        ASSERT_TRUE(tavtest::WaitUntil([&] { return dynamic_cast<TForm_Quiz*>(main->CurrentScreen()) != nullptr; }));
+        quiz = dynamic_cast<TForm_Quiz*>(main->CurrentScreen());
+        ASSERT_TRUE(tavtest::WaitUntil([&] { return quiz->State == 1; }));
+    }
+    void Settle() {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    }
+    // Lets everything that plays end, one round of completions at a time,
+    // until the game stands in `state` (false when it stops elsewhere).
+    bool RunTo(int state) {
+        for (int i = 0; i < 60 && quiz->State != state; ++i) {
+            media.EndSounds();
+            media.EndFilm();
+            media.EndOpponent();
+            Settle();
+        }
+        return quiz->State == state;
+    }
+    // Makes the opponent's next draws come out as `right`.
+    void OpponentWillBe(bool right) {
+        for (unsigned seed = 1; seed < 10000; ++seed) {
+            SetRandSeed(seed);
+            if (quiz->State >= 10) Random(100); // the short/long draw comes first
+            const int d = Random(100);
+            const int threshold = quiz->OpponentScore > quiz->LearnerScore ? 50 : 75;
+            if ((d < threshold) == right) {
+                SetRandSeed(seed);
+                return;
+            }
+        }
+        FAIL() << "no seed found";
+    }
+    void OpponentAnswers(bool right) {
+        OpponentWillBe(right);
+        TTimer::AdvanceTimers(quiz->OpponentDelay);
+        Settle();
+    }
+    void Click(int position) {
+        QWidget* w = quiz->PaintBox_Ans[size_t(position)];
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() / 2));
+        Settle();
+    }
+    int Wrong() const { return quiz->CorrectPos % 3 + 1; }
+    // The game stands at the first question with every answer read.
+    void ToAllRead() {
+        Enter();
+        ASSERT_TRUE(RunTo(9));
+    }
+};
+
+TEST_F(QuizScreen, WelcomeThenRoundThenQuestionAndItsAnswersInOrder) {
+    Enter();
+    EXPECT_EQ(media.sounds, (std::vector<std::string>{"musak.aif", "welcome1.aif", "welcome2.aif"}));
+    EXPECT_TRUE(quiz->Help->HelpVisible());
+    ASSERT_TRUE(RunTo(9));
+    EXPECT_FALSE(quiz->Help->HelpVisible());
+    const int n = quiz->CurrentQuestion.Number;
+    const std::string order = quiz->AnswerOrder;
+    const std::string q = IntToStr(n);
+    std::vector<std::string> expected{"musak.aif", "welcome1.aif", "welcome2.aif", "round1.aif", "tvq" + q + ".aif"};
+    for (int p = 1; p <= 3; ++p) expected.push_back("tva" + q + "_" + IntToStr(quiz->AnswerAt[size_t(p)]) + order + ".aif");
+    EXPECT_EQ(media.sounds, expected);
+    EXPECT_EQ(quiz->QuestionCount, 1);
+    EXPECT_EQ(quiz->fcLabel_Caption->Caption(), quiz->CurrentQuestion.Question);
+    for (int p = 1; p <= 3; ++p)
+        EXPECT_EQ(quiz->fcLabel_Ans[size_t(p)]->Caption(), quiz->CurrentQuestion.Answer(quiz->AnswerAt[size_t(p)]));
+    // Order "b" shows answers 3, 1, 2; the right position follows.
+    const int c = quiz->CurrentQuestion.Correct;
+    if (order == "a") EXPECT_EQ(quiz->CorrectPos, c);
+    else EXPECT_EQ(quiz->CorrectPos, c == 1 ? 2 : c == 2 ? 3 : 1);
+    EXPECT_TRUE(quiz->Thinking);
+}
+
+TEST_F(QuizScreen, LearnerRightFirstWinsFiftyPoints) {
+    ToAllRead();
+    TTimer::AdvanceTimers(2000);
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->State, 12);
+    EXPECT_FALSE(quiz->Timer_Player2.Enabled());
+    EXPECT_EQ(media.sounds.back(), "applause.aif");
+    EXPECT_EQ(quiz->OpponentDelay, 3500);
+    ASSERT_TRUE(RunTo(16));
+    EXPECT_EQ(quiz->LearnerScore, 50);
+    EXPECT_EQ(quiz->OpponentScore, 0);
+    EXPECT_TRUE(media.PlayedPrefix("play1y"));
+    ASSERT_TRUE(RunTo(5)) << "the next question begins";
+    EXPECT_EQ(quiz->QuestionCount, 2);
+}
+
+TEST_F(QuizScreen, OpponentRightFirstWinsAndAClickDuringItsAnswerTakesThePointsInstead) {
+    ToAllRead();
+    OpponentAnswers(true);
+    EXPECT_EQ(quiz->State, 9) << "the answer takes effect when the answering action ends";
+    EXPECT_EQ(quiz->OpponentChoice, quiz->CorrectPos);
+    ASSERT_TRUE(RunTo(17));
+    EXPECT_EQ(quiz->OpponentScore, 50);
+    EXPECT_TRUE(media.PlayedPrefix("play2y"));
+
+    // Next question: the learner clicks while the opponent's answer plays.
+    ASSERT_TRUE(RunTo(9));
+    OpponentAnswers(true);
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->State, 12);
+    ASSERT_TRUE(RunTo(16));
+    EXPECT_EQ(quiz->LearnerScore, 50);
+    EXPECT_EQ(quiz->OpponentScore, 50) << "the opponent's answer was dropped";
+}
+
+TEST_F(QuizScreen, OpponentWrongThenLearnerRightOrWrong) {
+    ToAllRead();
+    OpponentAnswers(false);
+    ASSERT_TRUE(RunTo(10));
+    EXPECT_NE(quiz->OpponentChoice, quiz->CorrectPos);
+    EXPECT_EQ(media.sounds.back(), "boo.aif");
+    TTimer::AdvanceTimers(60000);
+    Settle();
+    EXPECT_EQ(quiz->State, 10) << "no time limit for the learner";
+    Click(quiz->CorrectPos);
+    ASSERT_TRUE(RunTo(16));
+    EXPECT_EQ(quiz->LearnerScore, 50);
+
+    ASSERT_TRUE(RunTo(9));
+    OpponentAnswers(false);
+    ASSERT_TRUE(RunTo(10));
+    const int wrong = 6 - quiz->CorrectPos - quiz->OpponentChoice; // the third position
+    Click(wrong);
+    EXPECT_EQ(quiz->State, 14);
+    ASSERT_TRUE(RunTo(18));
+    EXPECT_EQ(quiz->LearnerScore, 50);
+    EXPECT_EQ(quiz->OpponentScore, 0);
+}
+
+TEST_F(QuizScreen, LearnerWrongThenOpponentRightOrWrongButNeverTheLearnersAnswer) {
+    ToAllRead();
+    Click(Wrong());
+    EXPECT_EQ(quiz->State, 11);
+    EXPECT_TRUE(quiz->Timer_Player2.Enabled());
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->State, 11) << "after a wrong answer clicks do nothing";
+    OpponentAnswers(true);
+    ASSERT_TRUE(RunTo(17));
+    EXPECT_EQ(quiz->OpponentScore, 50);
+
+    for (int k = 0; k < 3; ++k) { // several questions: the opponent's wrong pick varies
+        ASSERT_TRUE(RunTo(9));
+        const int learner = Wrong();
+        Click(learner);
+        OpponentAnswers(false);
+        EXPECT_NE(quiz->OpponentChoice, learner);
+        EXPECT_NE(quiz->OpponentChoice, quiz->CorrectPos);
+        ASSERT_TRUE(RunTo(18));
+    }
+    EXPECT_EQ(quiz->LearnerScore, 0);
+    EXPECT_EQ(quiz->OpponentScore, 50);
+}
+
+TEST_F(QuizScreen, EarlyClicksOnlyOnAnswersAlreadyBeingRead) {
+    Enter();
+    ASSERT_TRUE(RunTo(6)); // answer A is being read
+    Click(2);
+    Click(3);
+    EXPECT_EQ(quiz->LearnerChoice, 0) << "B and C are not read yet";
+    // A answered while it is read: the learner answers early from now on.
+    if (quiz->CorrectPos == 1) {
+        Click(1);
+        EXPECT_EQ(quiz->State, 12);
+    } else {
+        Click(1);
+        EXPECT_EQ(quiz->State, 11);
+    }
+    EXPECT_TRUE(quiz->AnswersEarly);
+    EXPECT_FALSE(quiz->Markers[1]->isHidden());
+}
+
+TEST_F(QuizScreen, OpponentDecidingWrongWhileAnswersAreReadAnswersWronglyAfterItsDelay) {
+    Enter();
+    quiz->AnswersEarly = true; // its timer starts with the right answer's reading
+    ASSERT_TRUE(RunTo(8));
+    for (int i = 0; i < 5 && !quiz->Timer_Player2.Enabled(); ++i) {
+        media.EndSounds();
+        Settle();
+    }
+    if (quiz->State < 9 && quiz->Timer_Player2.Enabled()) {
+        OpponentAnswers(false);
+        EXPECT_TRUE(quiz->WillBeWrong);
+        EXPECT_LT(quiz->State, 9) << "nothing visible happens";
+    }
+    ASSERT_TRUE(RunTo(9));
+    quiz->WillBeWrong = true;
+    OpponentAnswers(true); // even a lucky draw cannot make it right now
+    ASSERT_TRUE(RunTo(10));
+}
+
+TEST_F(QuizScreen, ReactionTimesSetTheOpponentsDelay) {
+    ToAllRead();
+    TTimer::AdvanceTimers(2000);
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->OpponentDelay, 3500);
+    ASSERT_TRUE(RunTo(9));
+    TTimer::AdvanceTimers(1000);
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->OpponentDelay, 2250);
+    ASSERT_TRUE(RunTo(9));
+    // The opponent answers wrongly first so the learner can take 9 s.
+    OpponentAnswers(false);
+    ASSERT_TRUE(RunTo(10));
+    TTimer::AdvanceTimers(9000 - quiz->OpponentDelay - 1000);
+    const uint32_t reaction = GetTickCount() - quiz->ReactionStart;
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->OpponentDelay, std::min<int>(5000, int((2250 + reaction) / 2)));
+    EXPECT_GE(reaction, 7000u);
+}
+
+TEST_F(QuizScreen, ScoreDigitsAndRoundResults) {
+    Enter();
+    quiz->SetLearnerScore(1000);
+    EXPECT_EQ(quiz->Image_P1K->Picture(), quiz->ImageList_P1Score[1]);
+    EXPECT_EQ(quiz->Image_P1H->Picture(), quiz->ImageList_P1Score[2]);
+    EXPECT_EQ(quiz->Image_P1T->Picture(), quiz->ImageList_P1Score[12]);
+    quiz->SetOpponentScore(950);
+    EXPECT_EQ(quiz->Image_P2K->Picture(), quiz->ImageList_P2Score[0]);
+    EXPECT_EQ(quiz->Image_P2H->Picture(), quiz->ImageList_P2Score[11]);
+    EXPECT_EQ(quiz->Image_P2T->Picture(), quiz->ImageList_P2Score[13]);
+    quiz->SetLearnerScore(0);
+    quiz->SetOpponentScore(0);
+
+    // Five questions the learner wins: the round result shows and announces the lead.
+    for (int k = 0; k < 5; ++k) {
+        ASSERT_TRUE(RunTo(9));
+        Click(quiz->CorrectPos);
+        ASSERT_TRUE(RunTo(16));
+    }
+    const size_t before = media.sounds.size();
+    ASSERT_TRUE(RunTo(18));
+    for (int i = 0; i < 5 && !media.PlayedPrefix("P1Lead", before); ++i) {
+        media.EndOpponent();
+        media.EndSounds();
+        Settle();
+    }
+    EXPECT_TRUE(media.PlayedPrefix("P1Lead", before));
+    EXPECT_TRUE(quiz->fcLabel_Score2->isVisible());
+    EXPECT_EQ(quiz->fcLabel_Score2->Caption(), "Ann\r250");
+    ASSERT_TRUE(RunTo(3));
+    EXPECT_EQ(media.Count("round2.aif"), 1);
+    EXPECT_FALSE(quiz->fcLabel_Score2->isVisible());
+}
+
+TEST_F(QuizScreen, AWholeGameEndsWithTheWinnerAndHandsTheScoreOver) {
+    Enter();
+    for (int k = 0; k < 20; ++k) {
+        ASSERT_TRUE(RunTo(9)) << "question " << k + 1;
+        Click(k < 12 ? quiz->CorrectPos : Wrong());
+        if (quiz->State == 11) OpponentAnswers(true);
+        ASSERT_TRUE(RunTo(18));
+    }
+    EXPECT_EQ(quiz->LearnerScore, 600);
+    EXPECT_EQ(quiz->OpponentScore, 400);
+    EXPECT_EQ(media.Count("round4.aif"), 1);
+    // The twentieth question's end led on to the end of the game.
+    EXPECT_EQ(media.Count("TheEnd.aif"), 1);
+    EXPECT_TRUE(media.PlayedPrefix("P1Win"));
+    EXPECT_TRUE(quiz->Timer_Flash.Enabled()) << "the leader's score blinks";
+    const bool shown = quiz->fcLabel_Score2->isVisible();
+    TTimer::AdvanceTimers(250);
+    EXPECT_NE(quiz->fcLabel_Score2->isVisible(), shown);
+    EXPECT_TRUE(quiz->fcLabel_Score1->isVisible());
+    media.EndSounds();
+    Settle();
+    EXPECT_EQ(media.sounds.back(), "Bye.aif");
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
+    EXPECT_EQ(main->LastScore, 600);
+}
+
+TEST_F(QuizScreen, BackLeavesOnceWithThePointsSoFarAndLateCompletionsDoNothing) {
+    ToAllRead();
+    Click(quiz->CorrectPos);
+    ASSERT_TRUE(RunTo(16));
+    media.soundsDue.push_back(quiz); // a completion arrives after Back
+    QPointer<TForm_Quiz> screen = quiz;
+    quiz->EButton_BackClick();
+    quiz->EButton_BackClick();
+    EXPECT_EQ(main->LastScore, 50);
+    media.EndSounds();
+    media.EndOpponent();
+    Settle();
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
+    EXPECT_EQ(std::count(tavtest::ScreenLog.begin(), tavtest::ScreenLog.end(), std::string("create 5")), 1);
+}
+
+TEST_F(QuizScreen, NineteenQuestionsRunOut) {
+    Enter();
+    tavtest::TempFolder dir;
+    std::string text;
+    for (int i = 0; i < 19; ++i) text += "00:00:01:00|00:00:02:00|Q|a|b|c|1\r";
+    tavtest::WriteFile(dir.File("quiz.txt"), text);
+    quiz->LoadQuiz(dir.File("quiz.txt"));
+    for (int i = 0; i < 19; ++i) quiz->PickQuestion();
+    try {
+        quiz->PickQuestion();
+        FAIL() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Run out of questions!");
+    }
+}
+
+TEST_F(QuizScreen, ShutDownDuringTheWelcomeClosesCleanly) {
+    media.duringBlockingSound = [this] {
+        media.duringBlockingSound = nullptr;
+        main->CloseProgram();
+    };
+    main->PostStateChange(stQuiz, 1);
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return !main->isVisible(); }));
+    Settle();
+    main.reset(); // destroys the quiz with its opponent panel
+    SUCCEED();
+}

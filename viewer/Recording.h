@@ -1,0 +1,130 @@
+#pragma once
+// The recording studio: one actor's scene with up to five of the actor's
+// lines. For each line the learner listens to it, records their own voice for
+// exactly the line's length (the film plays silently meanwhile) and hears the
+// take over the silent film; then the whole scene plays with the takes dubbed
+// in at the actor's lines and the film's own sound elsewhere. Takes live in
+// temporary WAVE files that go when the screen goes.
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "content/TargetIndex.h"
+#include "toolkit/AppEvents.h"
+#include "toolkit/Screen.h"
+#include "toolkit/Timer.h"
+
+namespace tav {
+
+class TForm_Main;
+class TZrButton;
+class TImage;
+class TPanel;
+class TfcLabel;
+class THelpOverlay;
+class TMCIRecorder;
+
+// The studio's temporary recordings: "allrecord" + n + ".wav" in the
+// temporary folder.
+bool IsStudioRecordingName(const std::string& fileName);
+// Deletes recordings a crashed run left in the temporary folder; returns how
+// many went.
+int RemoveLeftoverRecordings();
+
+class TForm_Recording : public TScreen {
+    Q_OBJECT
+public:
+    TForm_Recording(TForm_Main& main, QWidget* parent);
+    ~TForm_Recording() override;
+
+    void ScreenReady() override;
+    void MessageReceived(int message, intptr_t wParam, intptr_t lParam) override;
+
+    static constexpr int kLines = 5, kScenes = 9;
+    static constexpr int kProgressWidth = 600;
+    static constexpr int kEarlyClickMs = 500;
+    static constexpr int kUnitMs = 40;
+    static constexpr int kSampleRate = 22050;
+    static constexpr int kCaptionTickMs = 100;
+
+    // ---- controls
+    TImage* Image_Background;
+    TfcLabel* fcLabel_Name;
+    TImage* Image_Actor;
+    TPanel* Panel_Video;
+    std::array<TImage*, kScenes + 1> SceneImages{}; // [1..9]: Image_DSel1 .. 9
+    TPanel* Panel_Clapper;
+    TZrButton* EButton_Clapper;
+    TImage* Image_ClapNumber;
+    std::array<QImage, kScenes> ImageList_Clapper;
+    std::array<TZrButton*, kLines + 1> SoundButtons{}, RecordButtons{}, PlayButtons{}; // [1..5]
+    TImage *Image_Cover4, *Image_Cover5;
+    TfcLabel* fcLabel_Caption;
+    TPanel* Panel_ProgressBar;
+    QWidget* Shape_ProgressBar;
+    TZrButton *EButton_BigPlay, *EButton_BigStop, *EButton_Back;
+    THelpOverlay* Help;
+    TTimer Timer_ProgressBar, Timer_Captions;
+
+    // ---- fields
+    int CurrentScene = 1;
+    TRecordEntry Actor;
+    std::array<std::string, kLines + 1> TempFiles; // [1..5]
+    std::unique_ptr<TMCIRecorder> Recorder;
+    int RecordingLine = 0;
+    int LineCount = 3;
+    int NextDubLine = 1;
+    int RecordMs = 0;
+    uint32_t RecordStartTick = 0;
+    const TMovieEntry* LastCaptionEntry = nullptr;
+    int SceneEnd = 0;
+    bool SyncRecording = true;
+    // A take runs (the hook is installed and the progress bar moves).
+    bool Recording = false;
+
+    // ---- operations
+    void SetScene(int n);
+    void PrepareScene();
+    void StopScenePlay();
+    void RecordingDone();
+
+    // The movie entry of line k (1..5) of the current scene; nullptr when the
+    // scene has no such line.
+    const TMovieEntry* LineEntry(int k) const;
+    // The start of the line before the actor's line 1 (the line's own start
+    // when it is the film's first line).
+    int CuePosition() const;
+    bool SceneExists(int n) const;
+    bool HasRecording(int k) const;
+
+    // ---- events
+    void EButton_SoundClick(int k);
+    void EButton_RecordClick(int k);
+    void EButton_PlayClick(int k);
+    void EButton_BigPlayClick();
+    void EButton_ClapperClick();
+    void Image_DSelClick(int n);
+    void EButton_BackClick();
+    void Timer_ProgressBarTimer();
+    void Timer_CaptionsTimer();
+    bool RecordingHook(QObject* receiver, QEvent* event);
+
+    int ProgressWidth() const;
+
+private:
+    void StartStudio();
+    void SetLineButtonsEnabled(bool enabled);
+    void ShowCaption(const std::string& text);
+    void ShowVideo();
+    void StartTake(int k);
+    void AimAtNextTake(int position);
+    void GiveBackHook();
+    std::string ChooseTempFile(int k) const;
+
+    TForm_Main& main_;
+    TAppMessageHook savedHook_;
+};
+
+} // namespace tav
