@@ -19,6 +19,7 @@
 #include "menus/StartMenu.h"
 #include "app/ScreenRegistry.h"
 #include "learners/Award.h"
+#include "learners/HubrellControlCOM.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
 #include "viewer/RecSelect.h"
@@ -67,6 +68,11 @@ void RegisterScreens() {
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
     RegisterScreen(stQuiz, [](TForm_Main& main, QWidget* parent) { return new TForm_Quiz(main, parent); });
     RegisterScreen(stWordSearch, [](TForm_Main& main, QWidget* parent) { return new TForm_WordSearch(main, parent); });
+
+    // Remote mode talks to the classroom manager on the desktop's session bus.
+    SetClassroomLinkFactory([]() -> std::unique_ptr<IClassroomLink> {
+        return std::make_unique<THubrellControlWindow>(QDBusConnection::sessionBus(), MainWindowHubrellHooks());
+    });
 
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();
