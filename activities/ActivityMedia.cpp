@@ -46,11 +46,23 @@ public:
     void CloseSounds() override {
         if (Form_Movie) Form_Movie->CloseSounds();
     }
+    void PlayNotifiedSound(const std::string& path, QObject* notify) override {
+        if (Form_Movie) {
+            Form_Movie->PlaySound(path, false, notify);
+            return;
+        }
+        IActivityMedia::PlayNotifiedSound(path, notify);
+    }
 };
 
 IActivityMedia* replacement = nullptr;
 
 } // namespace
+
+void IActivityMedia::PlayNotifiedSound(const std::string& path, QObject* notify) {
+    PlaySound(path, false);
+    if (notify) PostMessage(notify, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+}
 
 IActivityMedia& ActivityMedia() {
     static TClipPoolMedia pool;

@@ -24,6 +24,10 @@ public:
     // Raises "Missing sound file " + path when the file is not there.
     virtual void PlaySound(const std::string& path, bool wait) = 0;
     virtual void CloseSounds() = 0;
+    // A sound that tells notify (MM_MCINOTIFY) when it ends or is cut off;
+    // raises "Missing sound file " + path. By default PlaySound without
+    // waiting, its end posted.
+    virtual void PlayNotifiedSound(const std::string& path, QObject* notify);
 };
 
 // The media the activity screens use now.

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 
 #include <algorithm>
 
@@ -13,6 +14,18 @@ int LightsOffHeight(int percent) {
     const int steps = percent / 5;
     if (steps >= 20) return 0;
     return std::min(kLightBarHeight, 223 - 11 * std::max(steps, 0));
+}
+
+int LightsOnWidth(int percent) {
+    const int steps = percent / 5;
+    if (steps >= 20) return kLightBarHeight;
+    return 11 * steps - 4;
+}
+
+QImage HorizontalLightBar() {
+    // Turned a quarter clockwise, the vertical bar's bottom lamp (lamp 1)
+    // comes to the left end.
+    return ActivityLightBar(true).transformed(QTransform().rotate(90));
 }
 
 QImage ActivityLightBar(bool on) {

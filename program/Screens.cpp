@@ -4,6 +4,8 @@
 
 #include "activities/Missing.h"
 #include "activities/NextLine.h"
+#include "activities/Vocab.h"
+#include "games/Dictionary.h"
 #include "activities/Spelling.h"
 #include "app/ClipPoolLink.h"
 #include "app/CustomStart.h"
@@ -17,6 +19,7 @@
 #include "menus/StartMenu.h"
 #include "app/ScreenRegistry.h"
 #include "learners/Award.h"
+#include "learners/HubrellControlCOM.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
 #include "viewer/RecSelect.h"
@@ -48,6 +51,9 @@ void RegisterScreens() {
     PrintCertificateHook = [](const std::string& name, const std::string& award) { PrintCertificate(name, award); };
     RegisterScreen(stCustomStart, [](TForm_Main& main, QWidget* parent) { return new TForm_CustomStart(main, parent); });
     RegisterScreen(stScreenPlay, [](TForm_Main& main, QWidget* parent) { return new TForm_ScreenPlay(main, parent); });
+    RegisterScreen(stVocabPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_VocabPrac(main, parent); });
+    RegisterScreen(stVocabTest, [](TForm_Main& main, QWidget* parent) { return new TForm_VocabTest(main, parent); });
+    RegisterScreen(stDictionary, [](TForm_Main& main, QWidget* parent) { return new TForm_Dictionary(main, parent); });
     RegisterScreen(stRecSelect, [](TForm_Main& main, QWidget* parent) { return new TForm_RecSelect(main, parent); });
     RegisterScreen(stRecording, [](TForm_Main& main, QWidget* parent) { return new TForm_Recording(main, parent); });
     RegisterScreen(stMissingPrac, [](TForm_Main& main, QWidget* parent) { return new TForm_MissingPrac(main, parent); });
@@ -62,6 +68,11 @@ void RegisterScreens() {
                    [](TForm_Main& main, QWidget* parent) { return new TForm_NextLineTest(main, parent); });
     RegisterScreen(stQuiz, [](TForm_Main& main, QWidget* parent) { return new TForm_Quiz(main, parent); });
     RegisterScreen(stWordSearch, [](TForm_Main& main, QWidget* parent) { return new TForm_WordSearch(main, parent); });
+
+    // Remote mode talks to the classroom manager on the desktop's session bus.
+    SetClassroomLinkFactory([]() -> std::unique_ptr<IClassroomLink> {
+        return std::make_unique<THubrellControlWindow>(QDBusConnection::sessionBus(), MainWindowHubrellHooks());
+    });
 
     // The menus reach the film clip pool through this link.
     TClipPoolLink& pool = ClipPoolLink();

@@ -977,6 +977,15 @@ QImage Background(TBackground which, int w, int h) {
         Band(p, QRectF(150, 568, 647, 32));
         break;
     }
+    case TBackground::Vocabulary:
+    case TBackground::VocabularyTest: {
+        const bool test = which == TBackground::VocabularyTest;
+        Spotlight(p, QPointF(400, test ? 150 : 100), 420, 40);
+        for (int k = 0; k < 6; ++k)
+            Frame(p, QRectF(k % 3 == 0 ? 14 : k % 3 == 1 ? 274 : 536, (k < 3 ? 97 : 296) + (test ? 54 : 0), 249, 187));
+        Band(p, QRectF(246, test ? 546 : 492, 312, 50));
+        break;
+    }
     case TBackground::HelpLanguage:
         Spotlight(p, QPointF(400, 120), 360, 44);
         Band(p, QRectF(290, 60, 220, 270));
@@ -1096,6 +1105,8 @@ std::vector<TSkinPicture> Catalogue() {
     add("background-recording", Background(TBackground::Recording));
     add("background-wordsearch", Background(TBackground::WordSearch));
     add("background-dictionary", Background(TBackground::Dictionary));
+    add("background-vocabulary", Background(TBackground::Vocabulary));
+    add("background-vocabulary-test", Background(TBackground::VocabularyTest));
     add("background-quiz", Background(TBackground::Quiz));
     add("background-helplanguage", Background(TBackground::HelpLanguage));
     add("dropdown", Background(TBackground::DropDown, 800, 190));

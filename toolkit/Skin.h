@@ -88,6 +88,7 @@ QImage ScaleArrow(int w = 13, int h = 7);
 
 enum class TBackground {
     Activity, NextLine, Screenplay, Recording, WordSearch, Dictionary, Quiz, HelpLanguage,
+    Vocabulary, VocabularyTest, // six picture frames; the test's lie lower
     DropDown,  // the screenplay's script drop-down, 800 x 190
     Bars,      // the next-line choice bars, 750 x 124
     TileArea,  // the spelling tile area, 800 x 260

@@ -47,6 +47,12 @@ protected:
         WriteFile(target + "/part1.mpg", "x");
         WriteFile(target + "/PART2.MPG", "x");
         WriteFile(target + "/record.txt", "Marie\r\n2|3|3\r\n");
+        // A word list of six entries, each with its picture and sound.
+        WriteFile(target + "/DicWords.txt", "un\r\ndeux\r\ntrois\r\nquatre\r\ncinq\r\nsix\r\n");
+        for (int n = 1; n <= 6; ++n) {
+            WriteFile(target + "/DictPic/Dict" + std::to_string(n) + ".jpg", "x");
+            WriteFile(target + "/DictSnd/Dict" + std::to_string(n) + ".aif", "x");
+        }
         // The spelling table for the target's language 3 with every letter picture.
         WriteFile(root + "/Spelinfo.txt", "2 abc en\r\n3 " + kLetters + " xx\r\n");
         for (char c : kLetters)
@@ -75,6 +81,7 @@ TEST_F(DiscCheckTest, AGoodDiscLoadsAndIsCounted) {
     EXPECT_TRUE(r.Has("  filter words: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("  spelling letters: 17\n")) << r.Out;
     EXPECT_TRUE(r.Has("  search words: 2\n")) << r.Out;
+    EXPECT_TRUE(r.Has("  dictionary entries: 6\n")) << r.Out;
     EXPECT_TRUE(r.Has("  problems: 0\n")) << r.Out;
     EXPECT_TRUE(r.Has("Result: the disc loads (0 problems)")) << r.Out;
 }
@@ -106,6 +113,33 @@ TEST_F(DiscCheckTest, PlantedFaultsAreNamedWithFileAndLine) {
     EXPECT_FALSE(r.Has("\"part1.mpg\" not found")) << r.Out;
     EXPECT_TRUE(r.Has(target + "/filter1.txt:1: filter word \"Dam\" is not in lower case")) << r.Out;
     EXPECT_TRUE(r.Has("  movie entries: 3\n")) << r.Out;
+}
+
+TEST_F(DiscCheckTest, WordListFaultsAreNamedWithTheirEntries) {
+    // Line 2 is empty (no entry), line 4 only blanks; entry 4's picture is
+    // in other case (found), entry 5 has no sound, entry 6 no picture.
+    WriteFile(target + "/DicWords.txt", "un\r\n\r\ndeux\r\n   \r\nquatre\r\ncinq\r\nsix\r\n");
+    QFile::remove(QString::fromStdString(target + "/DictPic/Dict4.jpg"));
+    WriteFile(target + "/DictPic/DICT4.JPG", "x");
+    QFile::remove(QString::fromStdString(target + "/DictSnd/Dict5.aif"));
+    QFile::remove(QString::fromStdString(target + "/DictPic/Dict6.jpg"));
+    TRun r = RunTool({"check", root});
+    const std::string words = target + "/DicWords.txt";
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    EXPECT_TRUE(r.Has("  dictionary entries: 6\n")) << r.Out;
+    EXPECT_TRUE(r.Has(words + ":4: entry 3 is only blanks")) << r.Out;
+    EXPECT_FALSE(r.Has("entry 4: picture")) << r.Out;
+    EXPECT_TRUE(r.Has(words + ":6: entry 5: sound DictSnd\\Dict5.aif not found")) << r.Out;
+    EXPECT_TRUE(r.Has(words + ":7: entry 6: picture DictPic\\Dict6.jpg not found")) << r.Out;
+    EXPECT_FALSE(r.Has("needs at least 6")) << r.Out;
+
+    WriteFile(target + "/DicWords.txt", "un\r\ndeux\r\n");
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(words + ": 2 entries: the vocabulary activity needs at least 6")) << r.Out;
+    QFile::remove(QString::fromStdString(words));
+    r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    EXPECT_TRUE(r.Has(words + ": missing")) << r.Out;
 }
 
 TEST_F(DiscCheckTest, QuizQuestionsSoundsAndOpponentNameAreChecked) {

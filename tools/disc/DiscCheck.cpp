@@ -3,6 +3,7 @@
 #include "components/PictureCheck.h"
 #include "components/ZrPict.h"
 
+#include "content/DictionaryWords.h"
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
@@ -136,6 +137,51 @@ bool LoadDiscTarget(const TDisc& disc, TDiscTarget& t, const std::string& folder
     return true;
 }
 
+namespace {
+
+// DicWords.txt: the vocabulary activity and the dictionary read it; every
+// entry needs its picture and sound, and the activity at least six entries.
+void CheckDictionary(TDiscTarget& t) {
+    const std::string file = t.Folder + "\\DicWords.txt";
+    const std::string shown = NativePath(file);
+    if (!FileExists(file)) {
+        Add(t.Problems, shown, 0, "missing: the vocabulary activity and the dictionary cannot open");
+        return;
+    }
+    TStringList lines;
+    try {
+        lines = ReadTextLines(file);
+    } catch (...) {
+        Add(t.Problems, shown, 0, ErrorText(std::current_exception()));
+        return;
+    }
+    int index = 0;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        if (line.empty()) continue; // not an entry; the numbering goes on
+        const int lineNumber = static_cast<int>(n + 1);
+        if (Trim(line).empty())
+            Add(t.Problems, shown, lineNumber,
+                Format("entry %d is only blanks: it is asked with an empty caption", index + 1));
+        if (!FileExists(DictionaryPicture(t.Folder, index)))
+            Add(t.Problems, shown, lineNumber,
+                Format("entry %d: picture DictPic\\Dict%d.jpg not found", index + 1, index + 1));
+        if (!FileExists(DictionarySound(t.Folder, index)))
+            Add(t.Problems, shown, lineNumber,
+                Format("entry %d: sound DictSnd\\Dict%d.aif not found", index + 1, index + 1));
+        ++index;
+    }
+    t.DictionaryEntries = index;
+    if (index > kMaxDictionaryEntries)
+        Add(t.Problems, shown, 0,
+            Format("%d entries: only the first %d can be used", index, kMaxDictionaryEntries));
+    if (index < 6)
+        Add(t.Problems, shown, 0,
+            Format("%d entr%s: the vocabulary activity needs at least 6", index, index == 1 ? "y" : "ies"));
+}
+
+} // namespace
+
 void CheckSearchList(TDiscTarget& t) {
     const std::string file = t.Folder + "\\Search.txt";
     const std::string shown = NativePath(file);
@@ -245,6 +291,8 @@ void CheckDiscTarget(TDiscTarget& t) {
         else if (!numbers.count(n))
             Add(t.Problems, settingsFile, startsLine, Format("NextGameStartLines: %d matches no entry", n));
     }
+
+    CheckDictionary(t);
 
     // Film part files, looked up as the clip pool does (case-insensitive).
     if (t.MovieNames.empty()) Add(t.Problems, settingsFile, KeyLineNumber(settings, "MovieNames"), "no MovieNames: there is no film");
@@ -421,6 +469,7 @@ int Check(const std::string& root, std::ostream& out) {
                 << "  spelling letters: " << letters.size() << '\n'
                 << "  search words: " << t.SearchWordCount << '\n'
                 << "  quiz questions: " << (questions < 0 ? std::string("none (no quiz folder)") : IntToStr(questions)) << '\n';
+            if (t.DictionaryEntries >= 0) out << "  dictionary entries: " << t.DictionaryEntries << '\n';
         } else {
             ++failed;
             out << "  error: " << Utf8(t.Error) << '\n';

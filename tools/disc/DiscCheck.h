@@ -21,6 +21,7 @@ struct TDiscTarget {
     std::string Folder; // program path of the target folder
     TTargetIndex Index; // settings, filter, movie, script and record indexes
     TStringList MovieNames;
+    int DictionaryEntries = -1; // entries of DicWords.txt; -1 when there is none
     TIndexProblems Problems; // faults the loaders and the checks found
     std::string Error;       // why the target could not be loaded; empty when it loaded
     int SearchWordCount = 0; // entries of the word search's list
@@ -57,8 +58,8 @@ bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& f
 void CheckSearchList(TDiscTarget& t);
 
 // The content checks beyond loading: record numbers, start lines, film part
-// files, ordering of the movie index, the word search's list. Appends to
-// target.Problems.
+// files, ordering of the movie index, the word search's list, the word list
+// with its pictures and sounds. Appends to target.Problems.
 void CheckDiscTarget(TDiscTarget& target);
 // The film quiz of a target: quiz.txt with every question's sounds for both
 // answer orders, the miscellaneous quiz sounds, oppname.txt, and (when the

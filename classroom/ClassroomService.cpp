@@ -1,0 +1,175 @@
+#include "classroom/ClassroomService.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTextStream>
+
+#include <exception>
+
+#include "learners/ClassroomBus.h"
+
+namespace classroom {
+
+using namespace tav::classroombus;
+
+namespace {
+void Say(const QString& line) {
+    QTextStream(stdout) << line << Qt::endl;
+}
+} // namespace
+
+template <class F>
+void TClassroomService::Stored(F&& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        // The program learns that the call was not stored and keeps what it sent.
+        sendErrorReply(QDBusError::Failed, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+TClassroomService::TClassroomService(TClassroomStore& store, QDBusConnection bus, TAssignment fallback,
+                                     QString programPath)
+    : store_(store), bus_(std::move(bus)), fallback_(std::move(fallback)), programPath_(std::move(programPath)),
+      watcher_(QString(), bus_, QDBusServiceWatcher::WatchForUnregistration) {
+    // A program that ends without saying goodbye ends its session.
+    connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, &TClassroomService::Forget);
+}
+
+bool TClassroomService::Start() {
+    if (!bus_.registerObject(QLatin1String(kManagerPath), this, QDBusConnection::ExportAllSlots)) return false;
+    return bus_.registerService(QLatin1String(kManagerService));
+}
+
+void TClassroomService::Assign(qint64 pid, const TAssignment& assignment) { assigned_[pid] = assignment; }
+
+TClassroomService::TProgram& TClassroomService::Caller(const char* call, const QString& detail) {
+    const QString sender = message().service();
+    auto it = programs_.find(sender);
+    if (it == programs_.end()) {
+        TProgram p;
+        p.Pid = bus_.interface()->servicePid(sender).value();
+        p.Assignment = assigned_.value(p.Pid, fallback_);
+        p.Session = store_.StartSession(p.Assignment.Learner, p.Assignment.Target, QSysInfo::machineHostName(), p.Pid);
+        it = programs_.insert(sender, p);
+        watcher_.addWatchedService(sender);
+    }
+    Say(QStringLiteral("pid %1, %2, %3: %4 %5")
+            .arg(it->Pid)
+            .arg(it->Assignment.Learner, it->Assignment.Target.isEmpty() ? QStringLiteral("-") : it->Assignment.Target,
+                 QLatin1String(call), detail)
+            .trimmed());
+    return *it;
+}
+
+void TClassroomService::Forget(const QString& busName) {
+    auto it = programs_.find(busName);
+    if (it == programs_.end()) return;
+    Stored([&] { store_.EndSession(it->Session, false); });
+    watcher_.removeWatchedService(busName);
+    programs_.erase(it);
+}
+
+void TClassroomService::Connect() {
+    Stored([&] { Caller("Connect"); });
+}
+
+void TClassroomService::Disconnect(uchar flag) {
+    Stored([&] { store_.EndSession(Caller("Disconnect", QString::number(flag)).Session, flag == 1); });
+    watcher_.removeWatchedService(message().service());
+    programs_.remove(message().service());
+}
+
+int TClassroomService::Connected() {
+    Stored([&] { Caller("Connected"); });
+    return 1;
+}
+
+void TClassroomService::HideHubrell() {
+    Stored([&] { Caller("HideHubrell"); });
+}
+
+QString TClassroomService::GetStudentInfo(int& number, QString& target, QString& learner) {
+    TAssignment a;
+    Stored([&] { a = Caller("GetStudentInfo").Assignment; });
+    number = 0;
+    target = a.Target;
+    learner = a.Learner;
+    // No content named: the program searches for its disc.
+    return a.ContentRoot.isEmpty() ? QStringLiteral("%s") : a.ContentRoot;
+}
+
+QString TClassroomService::GetRemoteProfileString(const QString& section, const QString& key, const QString& def) {
+    QString value = def;
+    Stored([&] {
+        value = store_.ReadProfile(Caller("GetRemoteProfileString", "[" + section + "] " + key).Assignment.Target,
+                                   section, key, def);
+    });
+    return value;
+}
+
+void TClassroomService::WriteRemoteProfileString(const QString& section, const QString& key, const QString& value) {
+    Stored([&] {
+        const TProgram& p = Caller("WriteRemoteProfileString", "[" + section + "] " + key + "=" + value);
+        store_.WriteProfile(p.Assignment.Target, section, key, value);
+    });
+}
+
+void TClassroomService::SendStartActivity(int code) {
+    Stored([&] { store_.StartActivity(Caller("SendStartActivity", QString::number(code)).Session, code); });
+}
+
+void TClassroomService::SendEndActivity(int code, int score) {
+    Stored([&] {
+        store_.EndActivity(Caller("SendEndActivity", QStringLiteral("%1, %2").arg(code).arg(score)).Session, code,
+                           score);
+    });
+}
+
+void TClassroomService::SendScore(int total, int level) {
+    Stored([&] {
+        store_.SetScore(Caller("SendScore", QStringLiteral("%1 %2").arg(total).arg(level)).Session, total, level);
+    });
+}
+
+qint64 TClassroomService::StartLearner(const QString& learner, const QString& target) {
+    QProcess program;
+    program.setProgram(programPath_);
+    program.setArguments({QStringLiteral("remote=1")});
+    qint64 pid = 0;
+    if (programPath_.isEmpty() || !program.startDetached(&pid)) {
+        sendErrorReply(QDBusError::Failed, "Couldn't start " + programPath_);
+        return 0;
+    }
+    TAssignment a = fallback_;
+    a.Learner = learner;
+    if (!target.isEmpty()) a.Target = target;
+    Assign(pid, a);
+    Say(QStringLiteral("started pid %1 for %2").arg(pid).arg(learner));
+    return pid;
+}
+
+int TClassroomService::ShutDownLearner(const QString& learner) {
+    int count = 0;
+    for (auto it = programs_.begin(); it != programs_.end();) {
+        if (it->Assignment.Learner != learner) {
+            ++it;
+            continue;
+        }
+        QDBusMessage request = QDBusMessage::createMethodCall(it.key(), QLatin1String(kProgramPath),
+                                                              QLatin1String(kProgramInterface),
+                                                              QStringLiteral("ShutDown"));
+        request.setAutoStartService(false);
+        bus_.asyncCall(request);
+        // The program drops the link and closes without a goodbye.
+        Stored([&] { store_.EndSession(it->Session, false); });
+        watcher_.removeWatchedService(it.key());
+        it = programs_.erase(it);
+        ++count;
+    }
+    return count;
+}
+
+} // namespace classroom

@@ -1,0 +1,326 @@
+#include "learners/HubrellControlCOM.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTimer>
+
+#include "app/Main.h"
+#include "content/DebugLog.h"
+#include "content/OurUtils.h"
+#include "content/Text1252.h"
+#include "learners/ClassroomBus.h"
+#include "platform/Paths.h"
+#include "platform/UserInfo.h"
+#include "toolkit/MessageBox.h"
+
+namespace tav {
+
+using namespace classroombus;
+
+namespace {
+
+const char* const kWrite = "WriteRemoteProfileString";
+
+bool ManagerIsGone(const QDBusMessage& reply) {
+    switch (QDBusError(reply).type()) {
+    case QDBusError::ServiceUnknown:
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+    case QDBusError::Disconnected:
+    case QDBusError::NoServer: return true;
+    default: return false;
+    }
+}
+
+QString Q(const std::string& s) { return ToQString(s); }
+
+std::string Fmt(const char* fmt, const std::string& a, const std::string& b, const std::string& c) {
+    std::string line = fmt;
+    for (const std::string* part : {&a, &b, &c}) {
+        const auto at = line.find("%s");
+        if (at == std::string::npos) break;
+        line.replace(at, 2, *part);
+    }
+    return line;
+}
+
+} // namespace
+
+QString LinkErrorText(const QDBusMessage& reply) {
+    const QDBusError error(reply);
+    switch (error.type()) {
+    case QDBusError::ServiceUnknown: return QStringLiteral("no classroom manager is running on this desktop");
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+        return QStringLiteral("the classroom manager did not answer within %1 seconds").arg(kCallTimeoutMs / 1000);
+    case QDBusError::Disconnected:
+    case QDBusError::NoServer: return QStringLiteral("the desktop session bus is not available");
+    default: break;
+    }
+    if (error.name() == QLatin1String(kRefusedError))
+        return error.message().isEmpty() ? QStringLiteral("the classroom manager refused this program")
+                                         : QStringLiteral("the classroom manager refused this program: ") + error.message();
+    return error.message().isEmpty() ? error.name() : error.message();
+}
+
+THubrellHooks MainWindowHubrellHooks() {
+    THubrellHooks hooks;
+    hooks.NetDebug = [] { return !Form_Main || !Form_Main->ConfigFile ? -1 : Form_Main->NetDebug ? 1 : 0; };
+    hooks.CloseMain = [] { if (Form_Main) Form_Main->CloseProgram(); };
+    hooks.PendingFile = [] {
+        const std::string appData = AppDataFolder();
+        if (appData.empty()) return std::string();
+        const std::string folder = appData + "\\Zandrel\\Tavolin";
+        ForceDirectories(folder);
+        return NativePath(folder + "\\Classroom pending.json");
+    };
+    return hooks;
+}
+
+THubrellControlWindow::THubrellControlWindow(QDBusConnection bus, THubrellHooks hooks)
+    : bus_(std::move(bus)), hooks_(std::move(hooks)) {
+    setObjectName(QStringLiteral("Hubrell Control"));
+}
+
+THubrellControlWindow::~THubrellControlWindow() {
+    if (exported_) bus_.unregisterObject(QLatin1String(kProgramPath));
+}
+
+void THubrellControlWindow::Log(const std::string& line) {
+    const int wanted = hooks_.NetDebug ? hooks_.NetDebug() : 0;
+    if (wanted < 0) {
+        waitingLines_.push_back(line);
+        return;
+    }
+    if (wanted > 0)
+        for (const std::string& earlier : waitingLines_) DebugLog(earlier);
+    waitingLines_.clear();
+    if (wanted > 0) DebugLog(line);
+}
+
+void THubrellControlWindow::RequireConnected() const {
+    if (!Connected) throw EProgramError("Not connected to Hubrell");
+}
+
+QDBusMessage THubrellControlWindow::Send(const char* method, const QList<QVariant>& args) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kManagerService), QLatin1String(kManagerPath),
+                                                       QLatin1String(kManagerInterface), QLatin1String(method));
+    call.setArguments(args);
+    // Blocking without an event loop: nothing of the program runs in between,
+    // and the timeout bounds how long a hanging manager can hold it.
+    return bus_.call(call, QDBus::Block, kCallTimeoutMs);
+}
+
+bool THubrellControlWindow::Connect() {
+    Log("Connect");
+    if (Connected) return true;
+    QDBusMessage reply;
+    if (!bus_.isConnected()) {
+        MessageDlg("Couldn't connect: the desktop session bus is not available", TMsgIcon::Error);
+        return false;
+    }
+    // Exported first, so that the manager can ask for a shut-down at once.
+    if (!exported_)
+        exported_ = bus_.registerObject(QLatin1String(kProgramPath), this, QDBusConnection::ExportScriptableSlots);
+    reply = Send("Connect", {});
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        MessageDlg("Couldn't connect: " + FromQString(LinkErrorText(reply)), TMsgIcon::Error);
+        return false;
+    }
+    Connected = true;
+    offline_ = false;
+    // A pending file from an earlier run: its profile writes hold what the
+    // learner earned; its reports belonged to that run's session.
+    LoadPending();
+    if (!pending_.isEmpty()) Replay(true);
+    return true;
+}
+
+void THubrellControlWindow::Disconnect(bool closedByTimeout) {
+    Log("Disconnect " + std::to_string(closedByTimeout ? 1 : 0));
+    if (!Connected) return;
+    if (!offline_) Send("Disconnect", {QVariant::fromValue<uchar>(closedByTimeout ? 1 : 0)});
+    Release();
+}
+
+void THubrellControlWindow::Drop() {
+    Log("Drop");
+    if (Connected) Release();
+}
+
+void THubrellControlWindow::Release() {
+    Connected = false;
+    offline_ = false;
+    SavePending();
+}
+
+bool THubrellControlWindow::IsConnected() {
+    Log("Connected");
+    if (!Connected) return false;
+    QDBusMessage reply;
+    // While the manager is away the session goes on: what closing sends is kept.
+    if (!Call("Connected", {}, &reply)) return true;
+    return reply.arguments().value(0).toInt() == 1;
+}
+
+void THubrellControlWindow::HideHubrell() {
+    Log("HideHubrell");
+    RequireConnected();
+    Call("HideHubrell", {});
+}
+
+TStudentInfo THubrellControlWindow::GetStudentInfo() {
+    Log("GetStudentInfo");
+    RequireConnected();
+    QDBusMessage reply;
+    if (!Call("GetStudentInfo", {}, &reply)) throw EProgramError("The classroom manager is not answering");
+    const QList<QVariant> out = reply.arguments();
+    TStudentInfo info;
+    info.ContentRoot = FromQString(out.value(0).toString());
+    info.Number = out.value(1).toInt();
+    info.TargetFolderName = FromQString(out.value(2).toString());
+    info.LearnerName = FromQString(out.value(3).toString());
+    return info;
+}
+
+std::string THubrellControlWindow::GetRemoteProfileString(const std::string& section, const std::string& key,
+                                                          const std::string& defaultValue) {
+    Log(Fmt("GetRemoreProfileString [%s], %s, %s", section, key, defaultValue));
+    RequireConnected();
+    QDBusMessage reply;
+    if (Call("GetRemoteProfileString", {Q(section), Q(key), Q(defaultValue)}, &reply)) {
+        std::string value = FromQString(reply.arguments().value(0).toString());
+        local_[{section, key}] = value;
+        return value;
+    }
+    auto it = local_.find({section, key});
+    return it != local_.end() ? it->second : defaultValue;
+}
+
+void THubrellControlWindow::WriteRemoteProfileString(const std::string& section, const std::string& key,
+                                                     const std::string& value) {
+    Log(Fmt("WriteRemoteProfileString [%s], %s, %s", section, key, value));
+    RequireConnected();
+    if (key.empty() && value.empty()) {
+        for (auto it = local_.begin(); it != local_.end();)
+            it = it->first.first == section ? local_.erase(it) : std::next(it);
+    } else {
+        local_[{section, key}] = value;
+    }
+    const QList<QVariant> args{Q(section), Q(key), Q(value)};
+    if (!Call(kWrite, args)) Keep(kWrite, args);
+}
+
+void THubrellControlWindow::SendStartActivity(int code) {
+    Log("SendStartActivity " + std::to_string(code));
+    RequireConnected();
+    if (!Call("SendStartActivity", {code})) Keep("SendStartActivity", {code});
+}
+
+void THubrellControlWindow::SendEndActivity(int code, int lastScore) {
+    Log("SendEndActivity " + std::to_string(code) + ", " + std::to_string(lastScore));
+    RequireConnected();
+    if (!Call("SendEndActivity", {code, lastScore})) Keep("SendEndActivity", {code, lastScore});
+}
+
+void THubrellControlWindow::SendScore(int total, int awardLevel) {
+    Log("SendScore " + std::to_string(total) + " " + std::to_string(awardLevel));
+    RequireConnected();
+    if (!Call("SendScore", {total, awardLevel})) Keep("SendScore", {total, awardLevel});
+}
+
+void THubrellControlWindow::ShutDown() {
+    Log("Had ShutDown");
+    Drop();
+    // Closed once this call has returned, so the manager gets its answer.
+    QTimer::singleShot(0, this, [this] { if (hooks_.CloseMain) hooks_.CloseMain(); });
+}
+
+// ---- the manager going away and coming back ---------------------------------------------
+
+bool THubrellControlWindow::Call(const char* method, const QList<QVariant>& args, QDBusMessage* reply) {
+    if (offline_ && !TryReconnect()) return false;
+    QDBusMessage answer = Send(method, args);
+    if (answer.type() != QDBusMessage::ErrorMessage) {
+        if (reply) *reply = answer;
+        return true;
+    }
+    if (ManagerIsGone(answer)) {
+        GoOffline(LinkErrorText(answer));
+        return false;
+    }
+    throw EProgramError(FromQString(LinkErrorText(answer)));
+}
+
+void THubrellControlWindow::GoOffline(const QString& reason) {
+    offline_ = true;
+    MessageDlg("The classroom manager is not answering (" + FromQString(reason) +
+                   "). You can go on working: your results are kept on this computer and handed to the "
+                   "manager when it is back.",
+               TMsgIcon::Warning);
+}
+
+bool THubrellControlWindow::TryReconnect() {
+    // Asking the bus is quick; a call to an absent manager is not.
+    QDBusConnectionInterface* busInfo = bus_.interface();
+    if (!busInfo || !busInfo->isServiceRegistered(QLatin1String(kManagerService)).value()) return false;
+    if (Send("Connect", {}).type() == QDBusMessage::ErrorMessage) return false;
+    offline_ = false;
+    if (!Replay(false)) {
+        offline_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool THubrellControlWindow::Replay(bool profileWritesOnly) {
+    while (!pending_.isEmpty()) {
+        const QJsonObject entry = pending_.first().toObject();
+        const QByteArray method = entry.value("call").toString().toLatin1();
+        if (!profileWritesOnly || method == kWrite) {
+            QList<QVariant> args;
+            for (const QJsonValue& v : entry.value("args").toArray())
+                args << (v.isDouble() ? QVariant(v.toInt()) : QVariant(v.toString()));
+            const QDBusMessage answer = Send(method.constData(), args);
+            if (answer.type() == QDBusMessage::ErrorMessage && ManagerIsGone(answer)) return false;
+        }
+        pending_.removeFirst();
+        SavePending();
+    }
+    return true;
+}
+
+void THubrellControlWindow::Keep(const char* method, const QList<QVariant>& args) {
+    QJsonArray values;
+    for (const QVariant& v : args) values.append(QJsonValue::fromVariant(v));
+    pending_.append(QJsonObject{{"call", QString::fromLatin1(method)}, {"args", values}});
+    SavePending();
+}
+
+void THubrellControlWindow::SavePending() const {
+    const QString file = hooks_.PendingFile ? QString::fromStdString(hooks_.PendingFile()) : QString();
+    if (file.isEmpty()) return;
+    if (pending_.isEmpty()) {
+        QFile::remove(file);
+        return;
+    }
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(pending_).toJson()) < 0 || !out.commit())
+        DebugLog("Couldn't write " + FromQString(file));
+}
+
+void THubrellControlWindow::LoadPending() {
+    const QString file = hooks_.PendingFile ? QString::fromStdString(hooks_.PendingFile()) : QString();
+    QFile in(file);
+    if (file.isEmpty() || !in.open(QIODevice::ReadOnly)) return;
+    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll());
+    for (const QJsonValue& v : doc.array()) pending_.append(v);
+}
+
+} // namespace tav
