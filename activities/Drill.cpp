@@ -29,14 +29,6 @@ constexpr int kSpinnerW = 188, kSpinnerH = 185;
 constexpr int kLastSpinnerFrame = 16;
 const QColor kStopwatchFace(137, 169, 160);
 
-TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture, bool transparent = false) {
-    auto* img = new TImage(parent);
-    img->setGeometry(r);
-    img->SetPicture(picture);
-    img->SetTransparent(transparent);
-    return img;
-}
-
 } // namespace
 
 TForm_Drill::TForm_Drill(TForm_Main& main, QWidget* parent, const TActivitySetup& setup, const TDrillLayout& layout)

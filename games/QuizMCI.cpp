@@ -32,14 +32,6 @@ constexpr int kRoundFrameW = 128, kRoundFrameH = 187;
 constexpr int kVideoW = 292, kVideoH = 188;
 constexpr int kScoreFontPx = 26;
 
-TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture = QImage(), bool transparent = false) {
-    auto* img = new TImage(parent);
-    img->setGeometry(r);
-    img->SetPicture(picture);
-    img->SetTransparent(transparent);
-    return img;
-}
-
 TfcLabel* MakeLabel(QWidget* parent, const QRect& r, const QFont& font, const QColor& ink, Qt::Alignment align) {
     auto* label = new TfcLabel(parent);
     label->setGeometry(r);

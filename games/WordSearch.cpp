@@ -37,13 +37,6 @@ constexpr int kCaptionWidth = 382;
 
 QFont CaptionFont() { return PixelFont("Arial", 20); }
 
-TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture) {
-    auto* img = new TImage(parent);
-    img->setGeometry(r);
-    img->SetPicture(picture);
-    return img;
-}
-
 // A list drawn straight on the screen's background.
 TCoolListBox* MakeList(QWidget* parent, const QRect& r, const QImage& background, int rowHeight, int fontPixels) {
     auto* list = new TCoolListBox(parent);

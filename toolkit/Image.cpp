@@ -139,4 +139,12 @@ TImage* CoverWithSnapshot(QWidget* panel, TImage* cover) {
     return cover;
 }
 
+TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture, bool transparent) {
+    auto* img = new TImage(parent);
+    img->setGeometry(r);
+    img->SetPicture(picture);
+    img->SetTransparent(transparent);
+    return img;
+}
+
 } // namespace tav

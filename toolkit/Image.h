@@ -78,4 +78,8 @@ private:
 // panel going blank: a film display handed back while its screen leaves.
 TImage* CoverWithSnapshot(QWidget* panel, TImage* cover = nullptr);
 
+// A new image child of parent at r showing picture: the way screens lay out
+// their pictures.
+TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture = QImage(), bool transparent = false);
+
 } // namespace tav

@@ -33,14 +33,6 @@ const QColor kHeadingInk(111, 104, 124), kLineInk(247, 231, 198), kSelectedInk(2
 constexpr int kScaleLeft = 4, kScaleSpan = 323;
 constexpr int kKnobSize = 22;
 
-TImage* MakeImage(QWidget* parent, const QRect& r, const QImage& picture = QImage(), bool transparent = false) {
-    auto* img = new TImage(parent);
-    img->setGeometry(r);
-    img->SetPicture(picture);
-    img->SetTransparent(transparent);
-    return img;
-}
-
 TfcLabel* MakeCaption(QWidget* parent, const QRect& r) {
     auto* label = new TfcLabel(parent);
     label->setGeometry(r);
