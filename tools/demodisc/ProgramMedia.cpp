@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -327,15 +328,13 @@ void QuizPictures(const std::string& quizDir) {
         p.end();
         SaveBmp(strip, quizDir + "/R" + std::to_string(r) + "_anim.bmp");
     }
-    // Opening music: a bright tune with a bass line, about eight seconds.
-    const double C = 523.25, D = 587.33, E = 659.25, F = 698.46, G = 783.99, A = 880.0;
-    TSound tune = Melody({{G, 200}, {E, 200}, {G, 200}, {C * 2, 400}, {A, 200}, {G, 200}, {E, 400},
-                          {F, 200}, {D, 200}, {F, 200}, {A, 400}, {G, 200}, {F, 200}, {E, 400},
-                          {G, 200}, {E, 200}, {G, 200}, {C * 2, 400}, {D * 2, 200}, {C * 2, 200}, {A, 400},
-                          {G, 200}, {E, 200}, {D, 200}, {C, 800}},
+    // Opening music: a short bright fanfare with a bass line, a little over two
+    // seconds. The quiz waits for it before the welcome, so it must not be long.
+    const double C = 523.25, E = 659.25, G = 783.99, A = 880.0;
+    TSound tune = Melody({{G, 200}, {E, 200}, {G, 200}, {C * 2, 400}, {A, 200}, {G, 200}, {C * 2, 800}},
                          0.4f, true);
-    const double bass[] = {130.81, 174.61, 196.0, 130.81};
-    for (int b = 0; b < 16; ++b) tune.MixIn(Note(bass[(b / 4) % 4], 450, 0.25f, 3.0), b * 460);
+    const double bass[] = {130.81, 196.0, 130.81};
+    for (int b = 0; b < 5; ++b) tune.MixIn(Note(bass[std::min(b / 2, 2)], 450, 0.25f, 3.0), b * 460);
     tune.Normalize(0.6f);
     WriteAiff(quizDir + "/musak.aif", tune);
 }
