@@ -133,10 +133,10 @@ TEST_F(ContentLocation, SearchOrderNamedFolderUsersFolderDiscsThenInstalledDiscs
 
     EXPECT_EQ(AskForContent(true, folders), named);
     EXPECT_EQ(AskForContent(true, ContentFolders(program, root.File("incomplete"))), user);
+    QDir(QString::fromStdString(named)).removeRecursively();
     QDir(QString::fromStdString(user)).removeRecursively();
     EXPECT_EQ(AskForContent(true, folders), drive);
     volumes = {};
-    QDir(QString::fromStdString(named)).removeRecursively();
     EXPECT_EQ(AskForContent(false, folders), beside);
     QDir(QString::fromStdString(beside)).removeRecursively();
     EXPECT_EQ(AskForContent(true, folders), share1);
