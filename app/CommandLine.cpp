@@ -30,4 +30,15 @@ void ParseCommandLine(const std::vector<std::string>& args, TCommandLine& option
     }
 }
 
+const char* CommandLineHelp() {
+    return "usage: tavolin [800|force] [remote=N] [timeout=MINUTES]\n"
+           "       tavolin --help | --version\n"
+           "  800, force         full screen: the 800 x 600 program scaled to fit, aspect kept\n"
+           "  remote=N           remote mode under the classroom manager tavolin-classroom\n"
+           "  timeout=MINUTES    close after that many minutes without a left click (0: never)\n"
+           "The content is the program folder when it holds target.txt and Spelinfo.txt, else\n"
+           "the Content folder of sconfig.txt, ~/.local/share/tavolin/disc, a mounted disc, or\n"
+           "an installed disc such as /usr/share/tavolin/disc. See tavolin(1).\n";
+}
+
 } // namespace tav

@@ -17,4 +17,7 @@ struct TCommandLine {
 // applied and the rest are skipped.
 void ParseCommandLine(const std::vector<std::string>& args, TCommandLine& options);
 
+// The text "tavolin --help" prints.
+const char* CommandLineHelp();
+
 } // namespace tav

@@ -66,7 +66,13 @@ TForm_Main::TForm_Main(const std::vector<std::string>& args, const std::string& 
     setPalette(p);
     setFocusPolicy(Qt::StrongFocus);
 
-    ProgramFolder = programFolder.empty() ? QCoreApplication::applicationDirPath().toStdString() : programFolder;
+    if (programFolder.empty()) {
+        const TProgramLocation location = LocateProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+        ProgramFolder = location.Folder;
+        Installed = location.Installed;
+    } else {
+        ProgramFolder = programFolder;
+    }
     while (ProgramFolder.size() > 1 && (ProgramFolder.back() == '/' || ProgramFolder.back() == '\\'))
         ProgramFolder.pop_back();
     ContentRoot = ProgramFolder;
@@ -256,11 +262,14 @@ bool TForm_Main::StartUp() {
 
     TStudentInfo info;
     std::string appData;
+    // The program's own configuration may name the content folder.
+    const std::string programConfig = ProgramConfigFile(ProgramFolder, Installed);
+    const TContentFolders contentFolders = ContentFolders(ProgramFolder, ConfiguredContent(programConfig));
     if (!Remote) {
         // 3. Stand-alone: the content beside the program, else on a disc.
         ContentRoot = ProgramFolder;
         if (!HasContentFiles(ContentRoot)) {
-            std::string found = AskForContent(true);
+            std::string found = AskForContent(true, contentFolders);
             if (found.empty()) return false;
             ContentRoot = found;
         }
@@ -276,7 +285,7 @@ bool TForm_Main::StartUp() {
         if (!Link->Connect()) return false;
         info = Link->GetStudentInfo();
         if (info.ContentRoot.empty() || info.ContentRoot == "%s") {
-            std::string found = AskForContent(false);
+            std::string found = AskForContent(false, contentFolders);
             if (found.empty()) {
                 Link->Disconnect(false);
                 return false;
@@ -295,7 +304,7 @@ bool TForm_Main::StartUp() {
 
     // 5. Configuration and the data folder.
     std::string configName;
-    if (FileExists(ProgramFolder + "\\sconfig.txt")) configName = ProgramFolder + "\\sconfig.txt";
+    if (!programConfig.empty()) configName = programConfig;
     else if (FileExists(ContentRoot + "\\sconfig.txt")) configName = ContentRoot + "\\sconfig.txt";
     else configName = ContentRoot + "\\config.txt";
     ConfigFile = std::make_unique<TIniFile>();

@@ -45,6 +45,7 @@ public:
 
     // ---- folders and target
     std::string ProgramFolder, ContentRoot;
+    bool Installed = false; // the program folder is the installed data folder, not the executable's
     std::string TargetFolderName, TargetFolder;
     int TargetLanguage = 0;
     int HelpLanguage = 0;

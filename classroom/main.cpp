@@ -20,6 +20,7 @@
 #include "classroom/ClassroomService.h"
 #include "classroom/ClassroomStore.h"
 #include "learners/ClassroomBus.h"
+#include "Version.h"
 
 using namespace classroom;
 using namespace tav::classroombus;
@@ -60,9 +61,15 @@ QString DefaultDatabase() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavolin-classroom"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3 (build %4)")
+                                                .arg(TAVOLIN_VERSION_MAJOR)
+                                                .arg(TAVOLIN_VERSION_MINOR)
+                                                .arg(TAVOLIN_VERSION_RELEASE)
+                                                .arg(TAVOLIN_VERSION_BUILD));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The classroom manager for Tavolin"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("The SQLite file."),
                                       QStringLiteral("file"), DefaultDatabase());
     const QCommandLineOption content(QStringLiteral("content"), QStringLiteral("The content root for the programs."),

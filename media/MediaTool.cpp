@@ -16,16 +16,17 @@
 #include "media/MCIControl.h"
 #include "media/MediaDecoder.h"
 #include "platform/Messages.h"
+#include "platform/VersionOption.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr,
+int Usage(FILE* to = stderr) {
+    std::fprintf(to,
                  "usage: tavolin-media probe FILE\n"
                  "       tavolin-media frame FILE UNITS OUT.png\n"
                  "       tavolin-media play FILE FROM TO\n"
                  "       tavolin-media record MS OUT.wav\n");
-    return 2;
+    return to == stderr ? 2 : 0;
 }
 
 // Catches the completion message of a play or recording.
@@ -60,6 +61,8 @@ int Frame(const std::string& file, int units, const std::string& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (tav::AnswerVersionOption(argc, argv, "tavolin-media")) return 0;
+    if (tav::IsOption(argc, argv, "--help")) return Usage(stdout);
     if (argc < 3) return Usage();
     const std::string cmd = argv[1];
     try {

@@ -8,6 +8,7 @@
 #include "media/MCIControl.h"
 #include "components/ZrPict.h"
 #include "platform/SingleInstance.h"
+#include "platform/VersionOption.h"
 #include "viewer/Recording.h"
 #include "toolkit/Application.h"
 #include "toolkit/MessageBox.h"
@@ -15,6 +16,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -44,6 +46,12 @@ void PrepareScaledFullScreen(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    if (AnswerVersionOption(argc, argv, "tavolin")) return 0;
+    if (IsOption(argc, argv, "--help")) {
+        std::fputs(CommandLineHelp(), stdout);
+        return 0;
+    }
     std::vector<std::string> args(argv + 1, argv + argc);
     TCommandLine preview;
     try {
