@@ -327,6 +327,11 @@ int TForm_Movie::GetFilmPosition() {
     return PartStart[CurrentPart] + player.GetPosition();
 }
 
+bool TForm_Movie::IsFilmPlaying() const {
+    return CurrentPart > 0 && PartPlayers[CurrentPart] && PartPlayers[CurrentPart]->IsOpen &&
+           PartPlayers[CurrentPart]->IsPlaying();
+}
+
 void TForm_Movie::SeekFilm(int position) {
     // Without a display there is nowhere to show the picture.
     if (!DisplayPanel || PartCount < 1) return;

@@ -87,6 +87,8 @@ public:
     void PlayFilmTo(int from, int end, QObject* notifyWindow);
     void StopFilm();
     int GetFilmPosition();
+    // True while a film play runs (not stopped, not ended).
+    bool IsFilmPlaying() const;
     void SeekFilm(int position);
     void SetFilmMuted(bool mute);
     // Speed of the film plays that follow (0.5 .. 2, 1 normal), pitch kept.
