@@ -454,6 +454,15 @@ QImage ButtonFaceWith(const TIconPainter& drawIcon, int w, int h, TFrame frame, 
     const QColor bottom = pressed ? QColor(28, 40, 78) : hot ? QColor(24, 34, 70) : QColor(18, 26, 56);
     const QColor rim = frame == TFrame::Hot ? GoldLight() : pressed ? QColor(150, 112, 48) : QColor(196, 152, 70);
     Plate(p, plate.translated(0, pressed ? 1 : 0), top, bottom, rim, radius);
+    if (lit) {
+        // A switched-on toggle: a gold ring inside the rim.
+        QPainterPath ring;
+        ring.addRoundedRect(plate.adjusted(1.8, 1.8 + (pressed ? 1 : 0), -1.8, -1.8 + (pressed ? 1 : 0)), radius * 0.8,
+                            radius * 0.8);
+        p.setPen(QPen(Gold(), 2.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(ring);
+    }
     if (hot) {
         // The warm glow also lights the plate's inner edge.
         QPainterPath edge;
@@ -473,7 +482,7 @@ QImage ButtonFaceWith(const TIconPainter& drawIcon, int w, int h, TFrame frame, 
     box.moveCenter(QPointF(w / 2.0, h / 2.0 - 0.5 + (pressed ? 1 : 0)));
     QColor ink = frame == TFrame::Hot ? QColor(255, 244, 222) : pressed ? QColor(222, 208, 178) : Cream();
     // A switched-on toggle: the icon glows gold.
-    if (lit) ink = frame == TFrame::Hot ? QColor(255, 226, 150) : pressed ? QColor(214, 166, 70) : GoldLight();
+    if (lit) ink = frame == TFrame::Hot ? QColor(255, 214, 120) : pressed ? QColor(214, 166, 70) : Gold();
     drawIcon(p, box, ink);
     if (testBadge) {
         const double b = std::min(w, h) * 0.34;
