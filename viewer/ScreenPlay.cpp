@@ -418,6 +418,11 @@ void TForm_ScreenPlay::EButton_PlayClick() {
     if (Playing) {
         if (Form_Movie) Form_Movie->StopFilm();
         SetPlaying(false);
+        // Stopping ends a loop: the next line play is heard once.
+        if (LoopLine) {
+            LoopLine = false;
+            ShowToggle(EButton_Loop, int(TLineTool::Loop), false);
+        }
     } else {
         // Stopped at a line's end, the film goes on right after it.
         const bool atLineEnd = ResumeAt > 0 && FilmPosition() == ResumeAt - 1;

@@ -127,10 +127,12 @@ TEST_F(LineTools, LoopRepeatsTheLineUntilStopped) {
     EXPECT_LT(Form_Movie->GetFilmPosition(), line.EndFrame) << "never into the next line";
     s->EButton_PlayClick();
     EXPECT_FALSE(s->Playing);
+    EXPECT_FALSE(s->LoopLine) << "stopping ends the loop";
     Pump(300);
     EXPECT_FALSE(Form_Movie->IsFilmPlaying());
-    // Off: the line in play ends and the film stops there.
-    s->ReplayLine();
+    // Off while looping: the line in play ends and the film stops there.
+    s->ToggleLoop();
+    ASSERT_TRUE(s->Playing);
     s->ToggleLoop();
     EXPECT_FALSE(s->LoopLine);
     ASSERT_TRUE(WaitStopped());
@@ -242,4 +244,6 @@ TEST_F(LineTools, EveryToolHasAKeyAndAHint) {
     QTest::keyClick(s, Qt::Key_L);
     EXPECT_TRUE(s->LoopLine);
     EXPECT_TRUE(s->Playing);
+    QTest::keyClick(s, Qt::Key_Space);
+    EXPECT_FALSE(s->LoopLine);
 }
