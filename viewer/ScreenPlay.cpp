@@ -336,6 +336,8 @@ void TForm_ScreenPlay::CreateLineTools() {
     fcLabel_Translation->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
     fcLabel_Translation->SetWordWrap(true);
     fcLabel_Translation->hide();
+    // The open script or film strip covers it, like the caption.
+    fcLabel_Translation->stackUnder(Panel_DropDown);
 
     // Translations into the help language, when the disc has them.
     Translations = LoadLineTranslations(LineTranslationFile(main_.TargetFolder, main_.HelpLanguage));
@@ -768,6 +770,10 @@ void TForm_ScreenPlay::MessageReceived(int message, intptr_t wParam, intptr_t) {
     if (message != MM_MCINOTIFY || RangePlay == TRangePlay::None || !Form_Movie) return;
     // Superseded and aborted plays were replaced or stopped by someone who
     // is now in charge; a success while the film plays is a late report.
+    if (wParam == MCI_NOTIFY_FAILURE) { // the film's data failed: nothing plays any more
+        SetPlaying(false);
+        return;
+    }
     if (wParam != MCI_NOTIFY_SUCCESSFUL || Form_Movie->IsFilmPlaying()) return;
     const int position = FilmPosition();
     if (position + 1 < RangeEnd && position + 1 < FilmLength()) {
@@ -841,7 +847,6 @@ void TForm_ScreenPlay::ToggleTranslation() {
     if (Translations.empty()) return;
     ShowTranslation = !ShowTranslation;
     ShowToggle(EButton_Translation, int(TLineTool::Translation), ShowTranslation);
-    fcLabel_Translation->raise();
     ShowTranslationOf(CurrentEntry);
 }
 
