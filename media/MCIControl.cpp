@@ -100,6 +100,7 @@ void TMCIPlayer::Open(const std::string& fileName, QWidget* panel, TMCIOpenOptio
         RaiseMci(e.what());
     }
     engine_->OnFrame = [this](const QImage& frame) { ShowFrame(frame); };
+    engine_->SetRate(rate_);
     engine_->OnFinished = [this](int outcome) {
         ShowFullScreen(false);
         EndPending(outcome);
@@ -191,6 +192,22 @@ void TMCIPlayer::Seek(int position) {
 }
 
 void TMCIPlayer::Play(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen) {
+    StartPlay(from, to, wait, notifyWindow, fullScreen, false);
+}
+
+void TMCIPlayer::PlayTo(int from, int end, bool wait, QObject* notifyWindow) {
+    StartPlay(from, end, wait, notifyWindow, false, true);
+}
+
+void TMCIPlayer::SetRate(double rate) {
+    rate_ = std::clamp(rate, 0.5, 2.0);
+    if (engine_) engine_->SetRate(rate_);
+}
+
+int64_t TMCIPlayer::LastPlaySoundFrames() const { return engine_ ? engine_->LastPlaySoundFrames() : 0; }
+double TMCIPlayer::LastPlaySoundEndMs() const { return engine_ ? engine_->LastPlaySoundEndUs() / 1000.0 : 0.0; }
+
+void TMCIPlayer::StartPlay(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen, bool endExcluded) {
     CheckOpen();
     if (from < 0) from = GetPosition();
     if (to < 0) to = GetLength();
@@ -200,7 +217,7 @@ void TMCIPlayer::Play(int from, int to, bool wait, QObject* notifyWindow, bool f
     ShowFullScreen(HasVideo && fullScreen);
     notify_ = notifyWindow;
     notifyPending_ = notifyWindow != nullptr;
-    engine_->Play(1LL * from * UnitDivisor, 1LL * to * UnitDivisor);
+    engine_->Play(1LL * from * UnitDivisor, 1LL * to * UnitDivisor, endExcluded);
     if (wait) WaitIn(waitLoop_, lifetime_, [this] { return engine_ && engine_->IsPlaying(); });
 }
 

@@ -80,7 +80,20 @@ public:
     // From < 0: the current position; To < 0: the end. Wait blocks (pictures
     // keep painting, user input waits) until the range ends.
     void Play(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen = false);
+    // Plays [from, end): the sound stops at end, the picture at end is never
+    // shown, and the play ends standing on the picture before it. From < 0:
+    // the current position.
+    void PlayTo(int from, int end, bool wait, QObject* notifyWindow);
     void Stop(bool rewind);
+
+    // Speed of the plays that follow (0.5 .. 2; 1 normal), kept across opens:
+    // the sound keeps its pitch and the pictures follow it.
+    void SetRate(double rate);
+    double Rate() const { return rate_; }
+    // The sound the output took during the last play: output frames, and the
+    // media time (ms from the first picture) it reached.
+    int64_t LastPlaySoundFrames() const;
+    double LastPlaySoundEndMs() const;
 
     void SetMuted(bool mute);
     // 1000 keeps the recorded level, 0 is silence.
@@ -111,6 +124,7 @@ public:
 
 private:
     void CheckOpen() const;
+    void StartPlay(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen, bool endExcluded);
     void EndPending(int outcome);
     void DropPanel();
     void ShowFrame(const QImage& frame);
@@ -131,6 +145,7 @@ private:
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     int muteCommands_ = 0;
     int volume_ = 1000;
+    double rate_ = 1.0;
 };
 
 class TMCIRecorder {

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "media/AudioOutput.h"
+#include "media/TempoFilter.h"
 
 namespace tav {
 
@@ -25,8 +26,10 @@ TMediaEngine::~TMediaEngine() { StopWorker(); }
 
 int64_t TMediaEngine::PositionMs() const {
     if (!playing_) return positionUs_ / 1000;
-    return std::clamp(ClockUs(), fromUs_, toUs_) / 1000;
+    return std::clamp(ClockUs(), fromUs_, pictureLimitUs_) / 1000;
 }
+
+void TMediaEngine::SetRate(double rate) { rate_ = std::clamp(rate, 0.5, 2.0); }
 
 void TMediaEngine::SetVolume(float gain) {
     gain_ = gain;
@@ -47,10 +50,13 @@ void TMediaEngine::Seek(int64_t ms) {
     if (decoder_->SeekExact(us, &frame)) ShowFrame(std::move(frame));
 }
 
-void TMediaEngine::Play(int64_t fromMs, int64_t toMs) {
+void TMediaEngine::Play(int64_t fromMs, int64_t toMs, bool endExcluded) {
     StopWorker();
     fromUs_ = std::max<int64_t>(fromMs, 0) * 1000;
     toUs_ = std::max<int64_t>(toMs * 1000, fromUs_);
+    // One microsecond before an excluded end: the picture that starts there
+    // is never due, and positions read the picture before it.
+    pictureLimitUs_ = endExcluded ? std::max(fromUs_, toUs_ - 1) : toUs_;
     positionUs_ = fromUs_;
     playing_ = true;
     StartWorker();
@@ -59,7 +65,8 @@ void TMediaEngine::Play(int64_t fromMs, int64_t toMs) {
 
 void TMediaEngine::Stop() {
     if (!playing_) return;
-    positionUs_ = std::clamp(ClockUs(), fromUs_, toUs_);
+    positionUs_ = std::clamp(ClockUs(), fromUs_, pictureLimitUs_);
+    NoteSoundPlayed();
     StopWorker();
     playing_ = false;
 }
@@ -73,12 +80,24 @@ void TMediaEngine::StartWorker() {
     failed_ = false;
     dataEndUs_ = fromUs_;
     pushedFrames_ = 0;
+    mediaFrames_ = 0;
+    lastSoundFrames_ = 0;
+    lastSoundEndUs_ = fromUs_;
     frames_.clear();
     source_.reset();
+    playRate_ = rate_;
+    tempo_.reset();
     if (!audioDone_) {
         source_ = std::make_shared<TAudioSource>(decoder_->AudioRate());
         source_->SetGain(gain_);
         source_->SetMuted(muted_);
+        if (playRate_ != 1.0) {
+            try {
+                tempo_ = std::make_unique<TTempoFilter>(playRate_, decoder_->AudioRate());
+            } catch (const EMediaError&) {
+                playRate_ = 1.0; // without the filter the range plays at its own speed
+            }
+        }
         TAudioOutput::Instance().Add(source_);
     }
     worker_ = std::thread([this] { Work(); });
@@ -114,17 +133,43 @@ bool TMediaEngine::PushAudio(const float* samples, size_t frames) {
     return !stop_;
 }
 
+// Media sound on its way to the output: straight, or through the tempo filter.
+bool TMediaEngine::FeedAudio(const float* samples, size_t frames) {
+    mediaFrames_ += static_cast<int64_t>(frames);
+    if (!tempo_) return PushAudio(samples, frames);
+    std::vector<float> slowed;
+    tempo_->Feed(samples, frames, slowed);
+    return PushAudio(slowed.data(), slowed.size() / 2);
+}
+
+// The sound has reached its end: the filter gives up what it still holds.
+bool TMediaEngine::FlushTempo() {
+    if (!tempo_) return !stop_;
+    std::vector<float> tail;
+    tempo_->Finish(tail);
+    return PushAudio(tail.data(), tail.size() / 2);
+}
+
+void TMediaEngine::NoteSoundPlayed() {
+    if (!source_) return;
+    lastSoundFrames_ = source_->ConsumedFrames();
+    const double mediaFrames = static_cast<double>(lastSoundFrames_) * playRate_;
+    lastSoundEndUs_ = fromUs_ + static_cast<int64_t>(mediaFrames * 1000000.0 / source_->Rate());
+}
+
 void TMediaEngine::Work() {
     const int64_t frameDur = decoder_->FrameDurationUs();
     const int rate = decoder_->AudioRate();
-    auto audioNextUs = [&] { return fromUs_ + pushedFrames_ * 1000000 / rate; };
+    auto audioNextUs = [&] { return fromUs_ + mediaFrames_ * 1000000 / rate; };
     auto queueFrame = [&](TVideoFrame&& f) {
         dataEndUs_ = std::max<int64_t>(dataEndUs_, f.PtsUs + frameDur);
-        if (f.PtsUs + frameDur > toUs_) videoDone_ = true; // this one holds the range end
+        if (f.PtsUs + frameDur > pictureLimitUs_) videoDone_ = true; // this one holds the range end
         std::lock_guard lock(mutex_);
         frames_.push_back(std::move(f));
     };
     auto markAudioDone = [&] {
+        if (audioDone_) return;
+        if (source_) FlushTempo();
         audioDone_ = true;
         if (source_) source_->MarkEnded();
     };
@@ -176,7 +221,7 @@ void TMediaEngine::Work() {
         auto item = decoder_->Next(video, audio);
         if (item == TMediaDecoder::TItem::Video) {
             if (videoDone_) continue;
-            if (video.PtsUs > toUs_) {
+            if (video.PtsUs > pictureLimitUs_) {
                 videoDone_ = true;
                 continue;
             }
@@ -189,14 +234,14 @@ void TMediaEngine::Work() {
             int64_t gap = (audio.StartUs - audioNextUs()) * rate / 1000000;
             if (gap > rate / 1000) {
                 const int64_t room = (toUs_ - audioNextUs()) * rate / 1000000;
-                std::vector<float> silence(static_cast<size_t>(std::min(gap, room)) * 2, 0.0f);
-                if (!PushAudio(silence.data(), silence.size() / 2)) break;
+                std::vector<float> silence(static_cast<size_t>(std::max<int64_t>(0, std::min(gap, room))) * 2, 0.0f);
+                if (!FeedAudio(silence.data(), silence.size() / 2)) break;
             }
             int64_t skip = std::max<int64_t>(0, (audioNextUs() - audio.StartUs) * rate / 1000000);
             int64_t avail = static_cast<int64_t>(audio.Frames()) - skip;
             int64_t room = (toUs_ - audioNextUs()) * rate / 1000000;
             int64_t n = std::min(avail, room);
-            if (n > 0 && !PushAudio(audio.Samples.data() + skip * 2, static_cast<size_t>(n))) break;
+            if (n > 0 && !FeedAudio(audio.Samples.data() + skip * 2, static_cast<size_t>(n))) break;
             dataEndUs_ = std::max<int64_t>(dataEndUs_, audioNextUs());
             if (audioNextUs() + 1000000 / rate >= toUs_) markAudioDone();
         } else {
@@ -207,6 +252,7 @@ void TMediaEngine::Work() {
     }
     (void)eof;
     videoDone_ = true;
+    if (source_ && !audioDone_ && !stop_) FlushTempo();
     if (source_) source_->MarkEnded();
     audioDone_ = true;
     if (!ready_) {
@@ -220,13 +266,17 @@ void TMediaEngine::Work() {
 int64_t TMediaEngine::ClockUs() const {
     if (!ready_) return fromUs_;
     const int64_t now = MonotonicUs();
+    // Output time becomes media time at the play's speed.
+    const auto media = [this](int64_t us) {
+        return playRate_ == 1.0 ? us : static_cast<int64_t>(static_cast<double>(us) * playRate_);
+    };
     if (source_) {
         // The sound is the clock; after its last sample (or when the range
         // has none) the pictures run on the monotonic clock.
-        if (source_->ConsumedFrames() == 0 && source_->Drained()) return fromUs_ + (now - readyUs_);
-        return fromUs_ + source_->PlayedUs(now);
+        if (source_->ConsumedFrames() == 0 && source_->Drained()) return fromUs_ + media(now - readyUs_);
+        return fromUs_ + media(source_->PlayedUs(now));
     }
-    return fromUs_ + (now - readyUs_);
+    return fromUs_ + media(now - readyUs_);
 }
 
 void TMediaEngine::ShowFrame(TVideoFrame frame) {
@@ -237,7 +287,7 @@ void TMediaEngine::ShowFrame(TVideoFrame frame) {
 void TMediaEngine::Tick() {
     if (!playing_) return;
     const int64_t clock = ClockUs();
-    const int64_t limit = std::min(clock, toUs_);
+    const int64_t limit = std::min(clock, pictureLimitUs_);
     TVideoFrame due;
     bool haveDue = false, moreDue = false;
     {
@@ -247,13 +297,13 @@ void TMediaEngine::Tick() {
             frames_.pop_front();
             haveDue = true;
         }
-        moreDue = !frames_.empty() && frames_.front().PtsUs <= toUs_;
+        moreDue = !frames_.empty() && frames_.front().PtsUs <= pictureLimitUs_;
     }
     wake_.notify_all();
     if (haveDue) ShowFrame(std::move(due));
 
     if (clock >= toUs_ && videoDone_ && audioDone_ && !moreDue) {
-        positionUs_ = toUs_;
+        positionUs_ = pictureLimitUs_;
         Finish(1);
         return;
     }
@@ -269,13 +319,15 @@ void TMediaEngine::Tick() {
             const int64_t end = std::min(toUs_, decoder_->DurationUs());
             const bool early = failed_ || dataEndUs_ + 2 * decoder_->FrameDurationUs() < end;
             // Ending where the file says it ends is reaching the range end.
-            positionUs_ = early ? std::clamp<int64_t>(std::min<int64_t>(clock, dataEndUs_), fromUs_, toUs_) : toUs_;
+            positionUs_ = early ? std::clamp<int64_t>(std::min<int64_t>(clock, dataEndUs_), fromUs_, pictureLimitUs_)
+                                : pictureLimitUs_;
             Finish(early ? 8 : 1);
         }
     }
 }
 
 void TMediaEngine::Finish(int outcome) {
+    NoteSoundPlayed();
     StopWorker();
     playing_ = false;
     if (OnFinished) OnFinished(outcome);

@@ -22,6 +22,7 @@
 namespace tav {
 
 class TAudioSource;
+class TTempoFilter;
 
 class TMediaEngine : public QObject {
 public:
@@ -40,11 +41,18 @@ public:
     void Seek(int64_t ms);
     // Plays [fromMs, toMs]; OnFinished follows with 1 when toMs is reached,
     // 8 when the data fails first. A running play is dropped silently (the
-    // caller reports it as superseded).
-    void Play(int64_t fromMs, int64_t toMs);
+    // caller reports it as superseded). With endExcluded the range is
+    // [fromMs, toMs): the sound stops at toMs, the picture starting at toMs
+    // is never shown, and the play ends on the picture before it.
+    void Play(int64_t fromMs, int64_t toMs, bool endExcluded = false);
     // Stops a play where it is; no completion is reported.
     void Stop();
     bool IsPlaying() const { return playing_; }
+
+    // Playback speed for the plays that follow (0.5 .. 2, 1 is normal): the
+    // sound keeps its pitch (atempo) and the pictures follow its clock.
+    void SetRate(double rate);
+    double Rate() const { return rate_; }
 
     void SetVolume(float gain);
     void SetMuted(bool muted);
@@ -58,12 +66,19 @@ public:
 
     // Frames taken from the decoder since open (diagnostics).
     int64_t DecodedFrames() const { return decoder_->DecodedFrames(); }
+    // The sound of the last finished or stopped play, as the output took it:
+    // how many output frames (at the output rate) and up to which media time.
+    int64_t LastPlaySoundFrames() const { return lastSoundFrames_; }
+    int64_t LastPlaySoundEndUs() const { return lastSoundEndUs_; }
 
 private:
     void StartWorker();
     void StopWorker();
     void Work();
     bool PushAudio(const float* samples, size_t frames);
+    bool FeedAudio(const float* samples, size_t frames);
+    bool FlushTempo();
+    void NoteSoundPlayed();
     void Tick();
     int64_t ClockUs() const;
     void ShowFrame(TVideoFrame frame);
@@ -71,12 +86,17 @@ private:
 
     std::unique_ptr<TMediaDecoder> decoder_;
     std::shared_ptr<TAudioSource> source_;
+    std::unique_ptr<TTempoFilter> tempo_; // slowed plays only; the worker's
     float gain_ = 1.0f;
+    double rate_ = 1.0;     // asked for
+    double playRate_ = 1.0; // of the running play
     bool muted_ = false;
 
     // Play state seen by the UI thread.
     bool playing_ = false;
     int64_t fromUs_ = 0, toUs_ = 0;
+    int64_t pictureLimitUs_ = 0; // the last picture time the play may show
+    int64_t lastSoundFrames_ = 0, lastSoundEndUs_ = 0;
     int64_t positionUs_ = 0;
     TVideoFrame current_;
     QTimer tick_;
@@ -95,6 +115,7 @@ private:
     std::atomic<bool> failed_{false};
     std::atomic<int64_t> dataEndUs_{0}; // end of the last decoded picture or sound
     int64_t pushedFrames_ = 0;          // sound frames handed to the source (worker)
+    int64_t mediaFrames_ = 0;           // media sound frames behind them (before the tempo change)
 };
 
 } // namespace tav

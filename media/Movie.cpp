@@ -257,6 +257,30 @@ void TForm_Movie::DetachDisplay() {
 }
 
 void TForm_Movie::PlayFilm(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen) {
+    StartFilm(from, to, wait, notifyWindow, fullScreen, false);
+}
+
+void TForm_Movie::PlayFilmTo(int from, int end, QObject* notifyWindow) {
+    StartFilm(from, std::max(end, 0), false, notifyWindow, false, true);
+}
+
+void TForm_Movie::SetFilmRate(double rate) {
+    FilmRate = std::clamp(rate, 0.5, 2.0);
+    for (int k = 1; k <= PartCount; ++k)
+        if (PartPlayers[k]) PartPlayers[k]->SetRate(FilmRate);
+    if (standby_) standby_->SetRate(FilmRate);
+}
+
+int64_t TForm_Movie::LastFilmSoundFrames() const {
+    return CurrentPart > 0 && PartPlayers[CurrentPart] ? PartPlayers[CurrentPart]->LastPlaySoundFrames() : 0;
+}
+
+double TForm_Movie::LastFilmSoundEndMs() const {
+    if (CurrentPart == 0 || !PartPlayers[CurrentPart]) return 0;
+    return PartStart[CurrentPart] * 40.0 + PartPlayers[CurrentPart]->LastPlaySoundEndMs();
+}
+
+void TForm_Movie::StartFilm(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen, bool endExcluded) {
     QCoreApplication::processEvents();
     if (!DisplayPanel || PartCount < 1) return;
     const int start = from >= 0 ? from : GetFilmPosition();
@@ -283,7 +307,11 @@ void TForm_Movie::PlayFilm(int from, int to, bool wait, QObject* notifyWindow, b
     NotifyWindow = notifyWindow;
     if (standbyPart_ != 0 && standbyPart_ != k + 1) DropStandby();
     // The part player always reports to the pool, whatever the caller asked.
-    PartPlayers[k]->Play(offset, endOffset, wait, this, false);
+    PartPlayers[k]->SetRate(FilmRate);
+    if (endExcluded && endOffset >= 0)
+        PartPlayers[k]->PlayTo(offset, std::max(endOffset, offset), wait, this);
+    else
+        PartPlayers[k]->Play(offset, endOffset, wait, this, false);
     if (RangeTo == -1 && CurrentPart == k && k < PartCount) PrepareNextPart();
 }
 
@@ -297,6 +325,11 @@ int TForm_Movie::GetFilmPosition() {
     TMCIPlayer& player = *PartPlayers[CurrentPart];
     if (!player.IsOpen) return PartStart[CurrentPart];
     return PartStart[CurrentPart] + player.GetPosition();
+}
+
+bool TForm_Movie::IsFilmPlaying() const {
+    return CurrentPart > 0 && PartPlayers[CurrentPart] && PartPlayers[CurrentPart]->IsOpen &&
+           PartPlayers[CurrentPart]->IsPlaying();
 }
 
 void TForm_Movie::SeekFilm(int position) {
@@ -377,6 +410,7 @@ void TForm_Movie::RunOn() {
     ParkPart(CurrentPart);
     ++CurrentPart;
     SelectPart(CurrentPart, ShownPanel(), 0);
+    PartPlayers[CurrentPart]->SetRate(FilmRate);
     PartPlayers[CurrentPart]->Play(0, -1, false, this, false);
     if (OnPartChanged) OnPartChanged(CurrentPart);
     if (CurrentPart < PartCount) PrepareNextPart();

@@ -80,10 +80,24 @@ public:
     void AttachDisplay(QWidget* panel, bool onePlayerOnly);
     void DetachDisplay();
     void PlayFilm(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen);
+    // Plays [from, end) in the display: the picture at end is never shown
+    // and the sound stops exactly there; the film then stands on the picture
+    // before end. Windowed, no wait; notifyWindow hears the completion. A
+    // range never crosses into the next part (it ends at the part's end).
+    void PlayFilmTo(int from, int end, QObject* notifyWindow);
     void StopFilm();
     int GetFilmPosition();
+    // True while a film play runs (not stopped, not ended).
+    bool IsFilmPlaying() const;
     void SeekFilm(int position);
     void SetFilmMuted(bool mute);
+    // Speed of the film plays that follow (0.5 .. 2, 1 normal), pitch kept.
+    void SetFilmRate(double rate);
+    double FilmRate = 1.0;
+    // The sound the output took during the current part's last play (output
+    // frames; film position in ms it reached), for measurements.
+    int64_t LastFilmSoundFrames() const;
+    double LastFilmSoundEndMs() const;
     // 1: a part player's device, 2: a sound player's, 0: none of ours.
     int ClassifyDevice(int deviceId) const;
     void ResetPlayers();
@@ -116,6 +130,7 @@ protected:
 
 private:
     void FormCreate();
+    void StartFilm(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen, bool endExcluded);
     std::string PartPath(int k) const;
     void OpenPart(TMCIPlayer& player, int k);
     void ParkPart(int k);

@@ -434,7 +434,7 @@ void DrawIcon(QPainter& p, TIcon icon, const QRectF& r, const QColor& c) {
 
 enum class TFrame { Normal, Pressed, Hot };
 
-QImage ButtonFace(TIcon icon, int w, int h, TFrame frame, bool testBadge) {
+QImage ButtonFaceWith(const TIconPainter& drawIcon, int w, int h, TFrame frame, bool testBadge, bool lit) {
     QImage image = Blank(w, h);
     QPainter p(&image);
     Smooth(p);
@@ -454,6 +454,15 @@ QImage ButtonFace(TIcon icon, int w, int h, TFrame frame, bool testBadge) {
     const QColor bottom = pressed ? QColor(28, 40, 78) : hot ? QColor(24, 34, 70) : QColor(18, 26, 56);
     const QColor rim = frame == TFrame::Hot ? GoldLight() : pressed ? QColor(150, 112, 48) : QColor(196, 152, 70);
     Plate(p, plate.translated(0, pressed ? 1 : 0), top, bottom, rim, radius);
+    if (lit) {
+        // A switched-on toggle: a gold ring inside the rim.
+        QPainterPath ring;
+        ring.addRoundedRect(plate.adjusted(1.8, 1.8 + (pressed ? 1 : 0), -1.8, -1.8 + (pressed ? 1 : 0)), radius * 0.8,
+                            radius * 0.8);
+        p.setPen(QPen(Gold(), 2.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(ring);
+    }
     if (hot) {
         // The warm glow also lights the plate's inner edge.
         QPainterPath edge;
@@ -471,8 +480,10 @@ QImage ButtonFace(TIcon icon, int w, int h, TFrame frame, bool testBadge) {
     const double side = std::min(w, h) * 0.58;
     QRectF box(0, 0, side, side);
     box.moveCenter(QPointF(w / 2.0, h / 2.0 - 0.5 + (pressed ? 1 : 0)));
-    const QColor ink = frame == TFrame::Hot ? QColor(255, 244, 222) : pressed ? QColor(222, 208, 178) : Cream();
-    DrawIcon(p, icon, box, ink);
+    QColor ink = frame == TFrame::Hot ? QColor(255, 244, 222) : pressed ? QColor(222, 208, 178) : Cream();
+    // A switched-on toggle: the icon glows gold.
+    if (lit) ink = frame == TFrame::Hot ? QColor(255, 214, 120) : pressed ? QColor(214, 166, 70) : Gold();
+    drawIcon(p, box, ink);
     if (testBadge) {
         const double b = std::min(w, h) * 0.34;
         const QRectF badge(w - b - radius * 0.6, radius * 0.4 + (pressed ? 1 : 0), b, b);
@@ -549,9 +560,27 @@ void NightBackdrop(QPainter& p, int w, int h) {
     p.fillRect(0, 0, w, h, g);
 }
 
+QImage ButtonFace(TIcon icon, int w, int h, TFrame frame, bool testBadge) {
+    return ButtonFaceWith([icon](QPainter& p, const QRectF& box, const QColor& ink) { DrawIcon(p, icon, box, ink); }, w,
+                          h, frame, testBadge, false);
+}
+
 } // namespace
 
 // ---- public pictures -------------------------------------------------------------
+
+QImage CustomButtonStrip(const TIconPainter& icon, int w, int h, bool lit) {
+    QImage strip = Blank(4 * w, h);
+    QPainter p(&strip);
+    const QImage normal = ButtonFaceWith(icon, w, h, TFrame::Normal, false, lit);
+    p.drawImage(0, 0, normal);
+    p.drawImage(w, 0, Disabled(normal));
+    p.drawImage(2 * w, 0, ButtonFaceWith(icon, w, h, TFrame::Pressed, false, lit));
+    p.drawImage(3 * w, 0, ButtonFaceWith(icon, w, h, TFrame::Hot, false, lit));
+    return strip;
+}
+
+QPen LineIconPen(const QRectF& box, const QColor& ink) { return IconPen(box, ink); }
 
 QImage ButtonStrip(TIcon icon, int w, int h, bool testBadge) {
     QImage strip = Blank(4 * w, h);
@@ -928,8 +957,10 @@ QImage Background(TBackground which, int w, int h) {
         Spotlight(p, QPointF(400, 0), 420, 50);
         Frame(p, QRectF(223, 27, 352, 288));
         Band(p, QRectF(12, 352, 776, 72));
-        // The control shelf under the film.
+        // The control shelf under the film, and the line tools beside it.
         Band(p, QRectF(330, 318, 140, 40));
+        Band(p, QRectF(156, 32, 58, 236));
+        Band(p, QRectF(584, 32, 58, 190));
         Band(p, QRectF(230, 526, 360, 74));
         break;
     case TBackground::Recording:

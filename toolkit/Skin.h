@@ -11,7 +11,10 @@
 // rule (bottom-left pixel = transparent colour) give the same result.
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QString>
+
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -43,6 +46,12 @@ enum class TIcon {
 // contrast), pressed (inset, darker, one pixel down), hot (warm edge glow).
 // testBadge adds a small stopwatch (the test buttons of the activities menu).
 QImage ButtonStrip(TIcon icon, int w, int h, bool testBadge = false);
+// A button strip like ButtonStrip whose icon the caller draws: a cream line
+// drawing into the square box in the given ink (LineIconPen gives the skin's
+// stroke). lit: a switched-on toggle, the icon drawn in gold.
+using TIconPainter = std::function<void(QPainter& p, const QRectF& box, const QColor& ink)>;
+QImage CustomButtonStrip(const TIconPainter& icon, int w, int h, bool lit = false);
+QPen LineIconPen(const QRectF& box, const QColor& ink);
 // The strip of a named screen button ("Back", "Play", "VocabTest" ...) at
 // its size; unknown names give a plain plate.
 QImage NamedButtonStrip(const std::string& name, int w, int h);

@@ -1,8 +1,10 @@
 #include "viewer/ScreenPlay.h"
 
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -11,11 +13,13 @@
 #include "components/SkinButton.h"
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
+#include "content/LineTranslations.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
 #include "media/Movie.h"
 #include "media/VolumeControl.h"
 #include "menus/HelpOverlay.h"
+#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
@@ -24,6 +28,7 @@
 #include "toolkit/Panel.h"
 #include "toolkit/Skin.h"
 #include "toolkit/Transition.h"
+#include "viewer/LineToolIcons.h"
 
 namespace tav {
 
@@ -32,6 +37,10 @@ namespace {
 const QColor kHeadingInk(111, 104, 124), kLineInk(247, 231, 198), kSelectedInk(251, 68, 90);
 constexpr int kScaleLeft = 4, kScaleSpan = 323;
 constexpr int kKnobSize = 22;
+
+// The line tools: two columns of buttons beside the film.
+constexpr int kToolW = 42, kToolH = 36, kToolPitch = 46, kToolTop = 40;
+constexpr int kLeftToolX = 164, kRightToolX = 592;
 
 TfcLabel* MakeCaption(QWidget* parent, const QRect& r) {
     auto* label = new TfcLabel(parent);
@@ -215,6 +224,7 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
     Panel_DropDown->hide();
 
     Volume = new TVolumeControl(this, TVolumeControl::ViewerLayout(), EButton_Volume);
+    CreateLineTools();
 
     Timer_Captions.OnTimer = [this] { RunGuarded([this] { Timer_CaptionsTimer(); }); };
     Timer_RwdFwd.OnTimer = [this] { RunGuarded([this] { Timer_RwdFwdTimer(); }); };
@@ -252,6 +262,7 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
 }
 
 TForm_ScreenPlay::~TForm_ScreenPlay() {
+    if (Form_Movie) Form_Movie->SetFilmRate(1.0);
     Timer_Captions.SetEnabled(false);
     Timer_RwdFwd.SetEnabled(false);
     Timer_DropDown.SetEnabled(false);
@@ -260,6 +271,93 @@ TForm_ScreenPlay::~TForm_ScreenPlay() {
 }
 
 void TForm_ScreenPlay::ScreenReady() { StartViewing(); }
+
+// ---- the line tools' controls -------------------------------------------------------------
+
+void TForm_ScreenPlay::CreateLineTools() {
+    struct TTool {
+        TZrButton*& Button;
+        TLineTool Icon;
+        int X, Slot;
+        const char* Name;
+        const char* Hint;
+        std::vector<int> Keys;
+        std::function<void()> Action;
+    };
+    const TTool tools[] = {
+        {EButton_PrevLine, TLineTool::PrevLine, kLeftToolX, 0, "PrevLine", "Previous line (Left arrow)", {Qt::Key_Left},
+         [this] { StepLine(-1); }},
+        {EButton_Replay, TLineTool::Replay, kLeftToolX, 1, "Replay", "Hear this line again (R)", {Qt::Key_R},
+         [this] { ReplayLine(); }},
+        {EButton_NextLine, TLineTool::NextLine, kLeftToolX, 2, "NextLine", "Next line (Right arrow)", {Qt::Key_Right},
+         [this] { StepLine(1); }},
+        {EButton_Loop, TLineTool::Loop, kLeftToolX, 3, "Loop", "Repeat this line until stopped (L)", {Qt::Key_L},
+         [this] { ToggleLoop(); }},
+        {EButton_Slow75, TLineTool::Slow75, kRightToolX, 0, "Slow75", "Slower: three-quarter speed (S)", {Qt::Key_S},
+         [this] { ToggleSpeed(0.75); }},
+        {EButton_Slow50, TLineTool::Slow50, kRightToolX, 1, "Slow50", "Half speed (H)", {Qt::Key_H},
+         [this] { ToggleSpeed(0.5); }},
+        {EButton_AutoPause, TLineTool::AutoPause, kRightToolX, 2, "AutoPause", "Pause after every line (P)",
+         {Qt::Key_P}, [this] { ToggleAutoPause(); }},
+        {EButton_Translation, TLineTool::Translation, kRightToolX, 3, "Translation", "Show the translation (T)",
+         {Qt::Key_T}, [this] { ToggleTranslation(); }},
+    };
+    for (const TTool& t : tools) {
+        auto* b = new TZrButton(this);
+        b->setObjectName(QString("EButton_") + t.Name);
+        b->setGeometry(t.X, kToolTop + t.Slot * kToolPitch, kToolW, kToolH);
+        b->SetPicture(LineToolStrip(t.Icon, kToolW, kToolH));
+        b->setToolTip(QString::fromLatin1(t.Hint));
+        b->setProperty("lineTool", int(t.Icon));
+        const std::function<void()> action = t.Action;
+        b->OnClick = [this, action](TCustomZrImageStrip*) { RunGuarded(action); };
+        for (int key : t.Keys) {
+            // Window-wide keys: they work whatever control has the focus.
+            auto* shortcut = new QShortcut(QKeySequence(key), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            QObject::connect(shortcut, &QShortcut::activated, this, [this, b, action] {
+                if (isVisible() && b->isEnabled()) RunGuarded(action);
+            });
+        }
+        t.Button = b;
+    }
+    // The space bar plays and stops, like the Play button.
+    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    space->setContext(Qt::WindowShortcut);
+    QObject::connect(space, &QShortcut::activated, this, [this] {
+        if (isVisible()) RunGuarded([this] { EButton_PlayClick(); });
+    });
+
+    fcLabel_Translation = new TfcLabel(this);
+    fcLabel_Translation->setGeometry(20, 426, 760, 40);
+    fcLabel_Translation->SetTransparent(true);
+    fcLabel_Translation->SetLabelFont(PixelFont("Arial", 17, true));
+    fcLabel_Translation->SetFontColor(skin::GoldLight());
+    fcLabel_Translation->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    fcLabel_Translation->SetWordWrap(true);
+    fcLabel_Translation->hide();
+    // The open script or film strip covers it, like the caption.
+    fcLabel_Translation->stackUnder(Panel_DropDown);
+
+    // Translations into the help language, when the disc has them.
+    Translations = LoadLineTranslations(LineTranslationFile(main_.TargetFolder, main_.HelpLanguage));
+    EButton_Translation->setEnabled(!Translations.empty());
+    if (Translations.empty()) EButton_Translation->setToolTip("No translation of the lines on this disc");
+}
+
+void TForm_ScreenPlay::ShowToggle(TZrButton* button, int tool, bool on) {
+    button->SetPicture(LineToolStrip(TLineTool(tool), kToolW, kToolH, on));
+}
+
+void TForm_ScreenPlay::ShowTranslationOf(const TMovieEntry* entry) {
+    std::string text;
+    if (entry) {
+        const auto it = Translations.find(entry->SequenceNumber);
+        if (it != Translations.end()) text = it->second;
+    }
+    fcLabel_Translation->SetCaption(text);
+    fcLabel_Translation->setVisible(ShowTranslation);
+}
 
 // ---- the film strip file -------------------------------------------------------------------
 
@@ -295,7 +393,8 @@ int TForm_ScreenPlay::FilmLength() const { return Form_Movie ? Form_Movie->FilmL
 void TForm_ScreenPlay::StartViewing() {
     if (Form_Movie) {
         Form_Movie->AttachDisplay(Panel_Video, true);
-        Form_Movie->PlayFilm(-1, -1, false, nullptr, false);
+        Form_Movie->SetFilmRate(Speed);
+        PlayOn(-1);
     } else {
         DebugLog("Screenplay: no film clip pool, the film is not shown");
     }
@@ -313,6 +412,7 @@ void TForm_ScreenPlay::SetPlaying(bool playing) {
         EButton_Stop->move(0, 0);
     }
     Playing = playing;
+    if (!playing) RangePlay = TRangePlay::None;
     main_.PauseInactivityTimer(playing);
 }
 
@@ -320,13 +420,22 @@ void TForm_ScreenPlay::EButton_PlayClick() {
     if (Playing) {
         if (Form_Movie) Form_Movie->StopFilm();
         SetPlaying(false);
+        // Stopping ends a loop: the next line play is heard once.
+        if (LoopLine) {
+            LoopLine = false;
+            ShowToggle(EButton_Loop, int(TLineTool::Loop), false);
+        }
     } else {
-        if (Form_Movie) Form_Movie->PlayFilm(-1, -1, false, nullptr, false);
+        // Stopped at a line's end, the film goes on right after it.
+        const bool atLineEnd = ResumeAt > 0 && FilmPosition() == ResumeAt - 1;
+        PlayOn(atLineEnd ? ResumeAt : -1);
         SetPlaying(true);
     }
 }
 
 void TForm_ScreenPlay::EButton_ExpandClick() {
+    // Full screen plays on to the end of the film; its space bar pauses.
+    RangePlay = TRangePlay::None;
     if (Form_Movie) Form_Movie->PlayFilm(-1, -1, false, nullptr, true);
     SetPlaying(true);
 }
@@ -342,6 +451,7 @@ void TForm_ScreenPlay::Timer_CaptionsTimer() {
 }
 
 void TForm_ScreenPlay::ShowEntry(const TMovieEntry* entry, bool scroll) {
+    ShowTranslationOf(entry);
     if (!entry) {
         fcLabel_Caption->SetCaption("");
         fcLabel_Caption2->SetCaption("");
@@ -358,7 +468,14 @@ void TForm_ScreenPlay::ShowEntry(const TMovieEntry* entry, bool scroll) {
 
 void TForm_ScreenPlay::PlayEntry(const TMovieEntry* entry, bool toEnd) {
     if (!Form_Movie || !entry) return;
-    Form_Movie->PlayFilm(entry->StartFrame, toEnd ? -1 : entry->EndFrame - 1, false, nullptr, false);
+    if (toEnd) {
+        PlayOn(entry->StartFrame); // the film plays on (to this line's end with auto-pause)
+    } else if (LoopLine) {
+        PlayLine(entry);
+    } else {
+        RangePlay = TRangePlay::None;
+        Form_Movie->PlayFilm(entry->StartFrame, entry->EndFrame - 1, false, nullptr, false);
+    }
 }
 
 // ---- winding ------------------------------------------------------------------------------
@@ -394,7 +511,7 @@ void TForm_ScreenPlay::WindUp() {
     Panel_Scale->hide();
     Timer_RwdFwd.SetEnabled(false);
     main_.FlushInput();
-    if (Playing && Form_Movie) Form_Movie->PlayFilm(-1, -1, false, nullptr, false);
+    if (Playing) PlayOn(-1);
 }
 
 // ---- drop-down ----------------------------------------------------------------------------
@@ -572,7 +689,7 @@ void TForm_ScreenPlay::Shape1MouseDown(int tag) {
     if (tag < 1 || tag > kThumbs) return;
     const int p = ThumbPositions[size_t(tag)];
     if (p < 0 || p >= FilmLength()) return;
-    if (Form_Movie) Form_Movie->PlayFilm(p, -1, false, nullptr, false);
+    PlayOn(p);
     if (SelectedThumb > 0) Shapes[size_t(SelectedThumb)]->SetOutlined(false);
     Shapes[size_t(tag)]->SetOutlined(true);
     SelectedThumb = tag;
@@ -583,11 +700,154 @@ void TForm_ScreenPlay::Shape1MouseDown(int tag) {
 
 void TForm_ScreenPlay::EButton_BackClick() {
     Timer_Captions.SetEnabled(false);
+    RangePlay = TRangePlay::None;
+    // The clip pool serves the other screens at the film's own speed.
+    if (Form_Movie) Form_Movie->SetFilmRate(1.0);
     // The panel keeps the film's last picture while the screen leaves.
     CoverWithSnapshot(Panel_Video);
     if (Form_Movie) Form_Movie->DetachDisplay();
     main_.PauseInactivityTimer(false);
     main_.PostStateChange(stMainMenu, trWipeLeft);
+}
+
+// ---- line tools ---------------------------------------------------------------------------
+
+int TForm_ScreenPlay::IndexOf(const TMovieEntry* entry) const {
+    if (!entry || main_.MovieEntries.empty()) return -1;
+    const TMovieEntry* first = main_.MovieEntries.data();
+    if (entry < first || entry >= first + main_.MovieEntries.size()) return -1;
+    return int(entry - first);
+}
+
+const TMovieEntry* TForm_ScreenPlay::ToolLine() const {
+    if (CurrentEntry) return CurrentEntry;
+    const auto& lines = main_.MovieEntries;
+    if (lines.empty()) return nullptr;
+    // Between lines: the one just heard, else (before the first) the first.
+    const int p = FilmPosition();
+    const TMovieEntry* heard = nullptr;
+    for (const TMovieEntry& e : lines)
+        if (e.EndFrame <= p && (!heard || e.EndFrame > heard->EndFrame)) heard = &e;
+    return heard ? heard : &lines.front();
+}
+
+int TForm_ScreenPlay::LineEndAfter(int position) const {
+    int end = -1;
+    for (const TMovieEntry& e : main_.MovieEntries)
+        if (e.EndFrame > position && e.EndFrame > e.StartFrame && (end < 0 || e.EndFrame < end)) end = e.EndFrame;
+    return end;
+}
+
+void TForm_ScreenPlay::PlayLine(const TMovieEntry* entry) {
+    if (!entry || !Form_Movie) return;
+    RangePlay = TRangePlay::Line;
+    RangeEntry = entry;
+    RangeEnd = entry->EndFrame;
+    ResumeAt = -1;
+    CurrentEntry = entry;
+    ShowEntry(entry, true);
+    Form_Movie->PlayFilmTo(entry->StartFrame, entry->EndFrame, this);
+    SetPlaying(true);
+}
+
+void TForm_ScreenPlay::PlayOn(int from) {
+    ResumeAt = -1;
+    RangePlay = TRangePlay::None;
+    if (!Form_Movie) return;
+    const int start = from >= 0 ? from : FilmPosition();
+    const int end = AutoPause ? LineEndAfter(start) : -1;
+    if (end < 0) {
+        Form_Movie->PlayFilm(from, -1, false, nullptr, false);
+        return;
+    }
+    RangePlay = TRangePlay::ToLineEnd;
+    RangeEntry = nullptr;
+    RangeEnd = end;
+    Form_Movie->PlayFilmTo(start, end, this);
+}
+
+void TForm_ScreenPlay::MessageReceived(int message, intptr_t wParam, intptr_t) {
+    if (message != MM_MCINOTIFY || RangePlay == TRangePlay::None || !Form_Movie) return;
+    // Superseded and aborted plays were replaced or stopped by someone who
+    // is now in charge; a success while the film plays is a late report.
+    if (wParam == MCI_NOTIFY_FAILURE) { // the film's data failed: nothing plays any more
+        SetPlaying(false);
+        return;
+    }
+    if (wParam != MCI_NOTIFY_SUCCESSFUL || Form_Movie->IsFilmPlaying()) return;
+    const int position = FilmPosition();
+    if (position + 1 < RangeEnd && position + 1 < FilmLength()) {
+        // The range stopped at the end of a film part: the rest is in the next one.
+        Form_Movie->PlayFilmTo(position + 1, RangeEnd, this);
+        return;
+    }
+    if (RangePlay == TRangePlay::Line && LoopLine && RangeEntry) {
+        Form_Movie->PlayFilmTo(RangeEntry->StartFrame, RangeEntry->EndFrame, this);
+        return;
+    }
+    const int resume = RangeEnd;
+    SetPlaying(false);
+    ResumeAt = resume;
+}
+
+void TForm_ScreenPlay::ReplayLine() { PlayLine(ToolLine()); }
+
+void TForm_ScreenPlay::StepLine(int delta) {
+    const auto& lines = main_.MovieEntries;
+    if (lines.empty()) return;
+    int index;
+    if (CurrentEntry) {
+        index = IndexOf(CurrentEntry) + delta;
+    } else {
+        // In a gap: back is the line just heard, on is the next one.
+        const int p = FilmPosition();
+        index = delta < 0 ? -1 : int(lines.size());
+        for (int i = 0; i < int(lines.size()); ++i) {
+            if (delta < 0 && lines[size_t(i)].EndFrame <= p) index = i;
+            if (delta > 0 && lines[size_t(i)].StartFrame > p) {
+                index = i;
+                break;
+            }
+        }
+    }
+    if (index < 0 || index >= int(lines.size())) return; // no line before the first or after the last
+    PlayLine(&lines[size_t(index)]);
+}
+
+void TForm_ScreenPlay::ToggleLoop() {
+    LoopLine = !LoopLine;
+    ShowToggle(EButton_Loop, int(TLineTool::Loop), LoopLine);
+    // Switched on: the line starts at once; off: the line in play ends and the film stops.
+    if (LoopLine && !(Playing && RangePlay == TRangePlay::Line)) PlayLine(ToolLine());
+}
+
+void TForm_ScreenPlay::ToggleSpeed(double speed) {
+    Speed = Speed == speed ? 1.0 : speed;
+    ShowToggle(EButton_Slow75, int(TLineTool::Slow75), Speed == 0.75);
+    ShowToggle(EButton_Slow50, int(TLineTool::Slow50), Speed == 0.5);
+    if (!Form_Movie) return;
+    Form_Movie->SetFilmRate(Speed);
+    // A play under way goes on from where it is at the new speed.
+    if (!Playing || !Form_Movie->IsFilmPlaying()) return;
+    const int p = FilmPosition();
+    if (RangePlay != TRangePlay::None && p < RangeEnd)
+        Form_Movie->PlayFilmTo(p, RangeEnd, this);
+    else
+        PlayOn(p);
+}
+
+void TForm_ScreenPlay::ToggleAutoPause() {
+    AutoPause = !AutoPause;
+    ShowToggle(EButton_AutoPause, int(TLineTool::AutoPause), AutoPause);
+    // The film under way takes the new rule from where it is; a line play keeps its own end.
+    if (Playing && RangePlay != TRangePlay::Line && Form_Movie && Form_Movie->IsFilmPlaying()) PlayOn(-1);
+}
+
+void TForm_ScreenPlay::ToggleTranslation() {
+    if (Translations.empty()) return;
+    ShowTranslation = !ShowTranslation;
+    ShowToggle(EButton_Translation, int(TLineTool::Translation), ShowTranslation);
+    ShowTranslationOf(CurrentEntry);
 }
 
 } // namespace tav

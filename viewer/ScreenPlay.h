@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <map>
 #include <string>
 
 #include "toolkit/Screen.h"
@@ -52,6 +53,7 @@ public:
     ~TForm_ScreenPlay() override;
 
     void ScreenReady() override;
+    void MessageReceived(int message, intptr_t wParam, intptr_t lParam) override;
 
     static constexpr int kThumbs = 24;
     static constexpr int kDropClosed = 82, kDropOpen = 190, kListOpen = 175;
@@ -83,6 +85,11 @@ public:
     TTimer Timer_Captions, Timer_RwdFwd, Timer_DropDown, Timer_ScrollBar;
     TTimer Timer_WheelEnd; // the wheel has stopped turning: stand the film at the script
 
+    // ---- line tools: beside the film, each with a key and a tool tip
+    TZrButton *EButton_PrevLine, *EButton_Replay, *EButton_NextLine, *EButton_Loop;     // left column
+    TZrButton *EButton_Slow75, *EButton_Slow50, *EButton_AutoPause, *EButton_Translation; // right column
+    TfcLabel* fcLabel_Translation; // under the caption
+
     // ---- fields
     const TMovieEntry* CurrentEntry = nullptr;
     int JumpStep = 0;
@@ -96,6 +103,20 @@ public:
     std::array<int, kThumbs + 1> ThumbPositions{}; // [1..24], -1 = no thumbnail
     std::array<std::string, kThumbs + 1> ThumbHints{};
     int SelectedThumb = 0;
+
+    // ---- line tools' state
+    bool LoopLine = false;        // line plays start again at their end until stopped
+    bool AutoPause = false;       // the film stops at the end of every line
+    bool ShowTranslation = false; // the translation under the caption
+    double Speed = 1.0;           // 1, 0.75 or 0.5; the pitch is kept
+    std::map<int, std::string> Translations; // by the line's SequenceNumber, help language
+    // The exact range play in progress: one line (replay, previous, next,
+    // loop) or the film up to the end of a line (auto-pause).
+    enum class TRangePlay { None, Line, ToLineEnd };
+    TRangePlay RangePlay = TRangePlay::None;
+    const TMovieEntry* RangeEntry = nullptr; // the line of a line play
+    int RangeEnd = -1;                       // where the range play stops (excluded)
+    int ResumeAt = -1;                       // stopped at a line's end: where Play goes on
 
     // ---- operations
     void LoadStrip(const std::string& fileName);
@@ -129,11 +150,32 @@ public:
     void Shape1MouseDown(int tag);
     void EButton_BackClick();
 
+    // ---- line tools
+    void ReplayLine();
+    void StepLine(int delta);
+    void ToggleLoop();
+    void ToggleSpeed(double speed);
+    void ToggleAutoPause();
+    void ToggleTranslation();
+    // The line the tools work on: the caption's, else the one just heard,
+    // else the next one; nullptr when the film has none.
+    const TMovieEntry* ToolLine() const;
+    // Plays one line exactly, from its first frame to its last.
+    void PlayLine(const TMovieEntry* entry);
+    // Plays the film on from a position (-1: where it stands); with
+    // auto-pause on, only up to the end of the line at or after it.
+    void PlayOn(int from);
+
     // The knob's top for a list top line (26 .. 130).
     int KnobTopFor(int topLine) const;
 
 private:
     void DropDownButton(int mode);
+    void CreateLineTools();
+    void ShowToggle(TZrButton* button, int tool, bool on);
+    void ShowTranslationOf(const TMovieEntry* entry);
+    int LineEndAfter(int position) const;
+    int IndexOf(const TMovieEntry* entry) const;
     void UpdateKnob();
     int FilmPosition() const;
     int FilmLength() const;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QElapsedTimer>
 
 #include <filesystem>
 
@@ -17,6 +18,7 @@
 #include "MediaClips.h"
 #include "NotifySink.h"
 #include "TestSupport.h"
+#include "media/AudioOutput.h"
 #include "media/Movie.h"
 #include "media/VideoPanel.h"
 #include "platform/Paths.h"
@@ -179,6 +181,54 @@ TEST_F(ClipPool, RangeAcrossTheBoundaryIsCutAtTheEndOfItsPart) {
     EXPECT_GE(Shown(), Start(3) - 2);
     EXPECT_LE(Shown(), Start(3));
     EXPECT_FALSE(Playing());
+}
+
+TEST_F(ClipPool, RangeToStopsBeforeItsEndInsideAndAtTheEndOfAPart) {
+    Make();
+    pool->AttachDisplay(&panel, true);
+    pool->PlayFilmTo(Start(2) + 10, Start(2) + 30, &sink);
+    EXPECT_EQ(pool->RangeTo, Start(2) + 30);
+    WaitNotes(sink, 1);
+    ASSERT_EQ(sink.Notes.size(), 1u);
+    EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(Shown(), Start(2) + 29) << "the picture at the end is never shown";
+    EXPECT_EQ(pool->GetFilmPosition(), Start(2) + 29);
+    EXPECT_NEAR(pool->LastFilmSoundEndMs(), (Start(2) + 30) * 40.0, 20.0) << "the sound stops at the end";
+    // Across a seam the range ends on the part's last picture; the rest is
+    // the next part's (the screen plays it on from there).
+    sink.Notes.clear();
+    pool->PlayFilmTo(Start(3) - 10, Start(3) + 10, &sink);
+    WaitNotes(sink, 1);
+    EXPECT_EQ(pool->CurrentPart, 2);
+    EXPECT_EQ(Shown(), Start(3) - 1);
+    EXPECT_EQ(pool->GetFilmPosition(), Start(3) - 1);
+    sink.Notes.clear();
+    pool->PlayFilmTo(Start(3), Start(3) + 10, &sink);
+    WaitNotes(sink, 1);
+    EXPECT_EQ(pool->CurrentPart, 3);
+    EXPECT_EQ(Shown(), Start(3) + 9);
+}
+
+TEST_F(ClipPool, RangeToAtHalfSpeedTakesTwiceAsLongAndTheRateStays) {
+    Make();
+    pool->AttachDisplay(&panel, true);
+    pool->SetFilmRate(0.5);
+    QElapsedTimer t;
+    t.start();
+    pool->PlayFilmTo(Start(1) + 20, Start(1) + 45, &sink); // one second of film
+    WaitNotes(sink, 1);
+    const qint64 ms = t.elapsed() - 150; // WaitNotes lingers 150 ms
+    EXPECT_GT(ms, 1900);
+    EXPECT_LT(ms, 2500);
+    EXPECT_EQ(Shown(), Start(1) + 44);
+    EXPECT_NEAR(double(pool->LastFilmSoundFrames()) / TAudioOutput::Instance().Rate(), 2.0, 0.02);
+    // A part opened later plays at the same speed.
+    sink.Notes.clear();
+    t.restart();
+    pool->PlayFilmTo(Start(3) + 5, Start(3) + 30, &sink);
+    WaitNotes(sink, 1);
+    EXPECT_GT(t.elapsed() - 150, 1900);
+    pool->SetFilmRate(1.0);
 }
 
 TEST_F(ClipPool, StillFrameAtAPartStartAndBeyondTheEnd) {

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <stdexcept>
 
 #include "CodeIdentity.h"
+#include "content/LineTranslations.h"
 #include "MacText.h"
 #include "Style.h"
 
@@ -185,6 +187,16 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
                                  (same ? "1" : "0") + "|" + (IsActivityLine(l) ? "1" : "0") + "|0|0"));
     }
     WriteRawLines(targetDir + "/movieinf.txt", movieinf);
+
+    // The lines in the help languages, English (2) and Spanish (5), by line number.
+    std::map<int, std::string> english, spanish;
+    for (size_t i = 0; i < story.Lines.size(); ++i) {
+        if (!story.Lines[i].English.empty()) english[int(i + 1)] = ToMac(story.Lines[i].English);
+        if (!story.Lines[i].Spanish.empty()) spanish[int(i + 1)] = ToMac(story.Lines[i].Spanish);
+    }
+    if (!tav::WriteLineTranslations(targetDir + "/movietr2.txt", english) ||
+        !tav::WriteLineTranslations(targetDir + "/movietr5.txt", spanish))
+        throw std::runtime_error("cannot write the line translations in " + targetDir);
 
     std::vector<std::string> record;
     for (const TActorScenes& a : ChooseRecordingScenes(film, maxActors)) {

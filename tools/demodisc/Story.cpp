@@ -1,4 +1,5 @@
 #include "Story.h"
+#include "StoryTranslations.h"
 
 #include <stdexcept>
 
@@ -28,8 +29,8 @@ struct TBuilder {
     TStory& S;
     int Part = 1;
     std::string Setting;
-    void Say(int who, const char* text) { S.Lines.push_back({Part, Setting, who, text, TCue::Speech}); }
-    void Sound(TCue cue) { S.Lines.push_back({Part, Setting, -1, "", cue}); }
+    void Say(int who, const char* text) { S.Lines.push_back({Part, Setting, who, text, TCue::Speech, {}, {}}); }
+    void Sound(TCue cue) { S.Lines.push_back({Part, Setting, -1, "", cue, {}, {}}); }
 };
 
 } // namespace
@@ -140,6 +141,7 @@ TStory DemoStory() {
     b.Say(LEA, "C'est le meilleur anniversaire de ma vie.");
     s.DogLeaves = s.FindLine("Trop tard. Il est parti");
     s.DogReturns = s.FindLine("Mon petit Biscuit") - 1;
+    AddTranslations(s);
     return s;
 }
 
@@ -169,6 +171,7 @@ TStory FixtureStory() {
     b.Say(HUGO, "Bonne idée, petite sœur.");
     s.DogLeaves = s.FindLine("Il est parti vers la rue");
     s.DogReturns = s.FindLine("Le voilà") - 1;
+    AddTranslations(s);
     return s;
 }
 

@@ -26,6 +26,7 @@ struct TStoryLine {
     int Speaker = -1;        // index in Characters; -1 for sounds
     std::string Text;        // UTF-8; empty for sounds
     TCue Cue = TCue::Speech;
+    std::string English, Spanish; // translations (UTF-8) for the help languages; empty when none
 };
 
 struct TStory {
