@@ -1,0 +1,24 @@
+#pragma once
+// Where an exported line comes from: the film part that holds the movie
+// entry and the entry's range inside it, its text and translation, and the
+// film's title and deck folder.
+#include <map>
+#include <string>
+
+#include "viewer/AnkiExport.h"
+
+namespace tav {
+
+class TForm_Main;
+class TForm_Movie;
+struct TMovieEntry;
+
+// The learner's documents folder (where deck files go without Anki).
+std::string DocumentsFolder();
+
+// The export of entry; translations by line number (may be empty). The range
+// ends at the part's end when a line runs past it.
+TLineExport LineExportFor(const TForm_Main& main, const TForm_Movie& movie, const TMovieEntry& entry,
+                          const std::map<int, std::string>& translations, const std::string& deckFolder);
+
+} // namespace tav
