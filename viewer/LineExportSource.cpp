@@ -6,6 +6,7 @@
 
 #include "app/Main.h"
 #include "content/KeyFiles.h"
+#include "content/LineTranslations.h"
 #include "content/OurUtils.h"
 #include "media/Movie.h"
 #include "platform/Paths.h"
@@ -39,6 +40,13 @@ TLineExport LineExportFor(const TForm_Main& main, const TForm_Movie& movie, cons
     if (line.Title.empty()) line.Title = main.TargetFolderName;
     line.DeckFolder = deckFolder;
     return line;
+}
+
+std::optional<TLineExport> ViewerLineExport(const TForm_Main& main, const TMovieEntry* entry) {
+    if (!entry || !Form_Movie || Form_Movie->PartCount < 1) return std::nullopt;
+    const auto translations =
+        LoadLineTranslations(LineTranslationFile(main.TargetFolder, main.HelpLanguage));
+    return LineExportFor(main, *Form_Movie, *entry, translations, DocumentsFolder());
 }
 
 } // namespace tav

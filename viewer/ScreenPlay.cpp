@@ -24,6 +24,8 @@
 #include "toolkit/Panel.h"
 #include "toolkit/Skin.h"
 #include "toolkit/Transition.h"
+#include "viewer/AnkiButton.h"
+#include "viewer/LineExportSource.h"
 
 namespace tav {
 
@@ -226,6 +228,8 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
     };
 
     LoadStrip(main_.TargetFolder + "\\strip.txt");
+
+    AnkiExport = new TAnkiButton(this, {164, 224}, [this] { return ViewerLineExport(main_, CurrentEntry); });
 
     Help = new THelpOverlay(this, THelpVariant::Plain);
     Help->LoadHelp(main_.HelpFolder, "\\sphelp.jpg");

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -213,6 +214,9 @@ public:
             }
         });
     }
+    QJsonValue Param(size_t call, const char* key) const {
+        return Calls.at(call).value("params").toObject().value(key);
+    }
     std::vector<QString> Actions() const {
         std::vector<QString> a;
         for (const auto& c : Calls) a.push_back(c.value("action").toString());
@@ -374,16 +378,17 @@ TEST_F(AnkiExport, AnkiConnectGetsTheNoteTypeDeckMediaAndNote) {
     EXPECT_EQ(out.Message, "Added to Anki deck \u201C" + ToQString(line.Title) + "\u201D.");
     EXPECT_EQ(anki.Actions(), (std::vector<QString>{"version", "modelNames", "createModel", "createDeck",
                                                     "storeMediaFile", "storeMediaFile", "addNote"}));
-    EXPECT_EQ(anki.Calls[3]["params"]["deck"].toString(), ToQString(line.Title));
-    const QByteArray sound = QByteArray::fromBase64(anki.Calls[4]["params"]["data"].toString().toLatin1());
+    EXPECT_EQ(anki.Param(3, "deck").toString(), ToQString(line.Title));
+    const QByteArray sound = QByteArray::fromBase64(anki.Param(4, "data").toString().toLatin1());
     EXPECT_TRUE(sound.startsWith("ID3") || (uchar(sound[0]) == 0xFF)) << "an MP3 file";
-    const QJsonObject note = anki.Calls[6]["params"]["note"].toObject();
+    const QJsonObject note = anki.Param(6, "note").toObject();
     EXPECT_EQ(note["deckName"].toString(), ToQString(line.Title));
     EXPECT_EQ(note["modelName"].toString(), QString(kAnkiModelName));
-    EXPECT_EQ(note["fields"]["Text"].toString(), ToQString(line.Text).toHtmlEscaped());
-    EXPECT_EQ(note["fields"]["Translation"].toString(), "A translation");
-    EXPECT_EQ(note["fields"]["Sound"].toString(),
-              "[sound:" + anki.Calls[4]["params"]["filename"].toString() + "]");
+    const QJsonObject fields = note.value("fields").toObject();
+    EXPECT_EQ(fields.value("Text").toString(), ToQString(line.Text).toHtmlEscaped());
+    EXPECT_EQ(fields.value("Translation").toString(), "A translation");
+    EXPECT_EQ(fields.value("Sound").toString(),
+              "[sound:" + anki.Param(4, "filename").toString() + "]");
     EXPECT_TRUE(QDir(QString::fromStdString(docs.Path())).entryList(QDir::Files).isEmpty()) << "no deck file";
 
     // With the note type there already it is not made again; Anki's refusal is said plainly.
