@@ -42,8 +42,18 @@ TLineExport LineExportFor(const TForm_Main& main, const TForm_Movie& movie, cons
     return line;
 }
 
+const TMovieEntry* LineJustHeard(const std::vector<TMovieEntry>& entries, int position) {
+    const TMovieEntry* last = nullptr;
+    for (const TMovieEntry& e : entries)
+        if (e.EndFrame <= position && (!last || e.EndFrame > last->EndFrame)) last = &e;
+    return last && position - last->EndFrame <= kJustHeardUnits ? last : nullptr;
+}
+
 std::optional<TLineExport> ViewerLineExport(const TForm_Main& main, const TMovieEntry* entry) {
-    if (!entry || !Form_Movie || Form_Movie->PartCount < 1) return std::nullopt;
+    if (!Form_Movie || Form_Movie->PartCount < 1) return std::nullopt;
+    // Between two lines the caption is empty: the line that has just ended is meant.
+    if (!entry) entry = LineJustHeard(main.MovieEntries, Form_Movie->GetFilmPosition());
+    if (!entry) return std::nullopt;
     const auto translations =
         LoadLineTranslations(LineTranslationFile(main.TargetFolder, main.HelpLanguage));
     return LineExportFor(main, *Form_Movie, *entry, translations, DocumentsFolder());

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "viewer/AnkiExport.h"
 
@@ -22,7 +23,13 @@ std::string DocumentsFolder();
 TLineExport LineExportFor(const TForm_Main& main, const TForm_Movie& movie, const TMovieEntry& entry,
                           const std::map<int, std::string>& translations, const std::string& deckFolder);
 
-// The export of the line the screenplay viewer stands on, with its
+// The line that ended at most kJustHeardUnits (3 s) before position, the
+// latest of them; nullptr when none did.
+constexpr int kJustHeardUnits = 75;
+const TMovieEntry* LineJustHeard(const std::vector<TMovieEntry>& entries, int position);
+
+// The export of the line the screenplay viewer stands on (or, between two
+// lines, of the one just heard), with its
 // translation into the help language when the disc has one, the deck file in
 // the documents folder; nothing without a line or a clip pool.
 std::optional<TLineExport> ViewerLineExport(const TForm_Main& main, const TMovieEntry* entry);

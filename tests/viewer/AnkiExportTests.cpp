@@ -412,3 +412,14 @@ TEST_F(AnkiExport, ASecondExportWaitsForTheFirst) {
     ASSERT_TRUE(WaitUntil([&] { return done; }, 20000));
     EXPECT_FALSE(exporter.Busy());
 }
+
+TEST(LineJustHeard, TheLatestLineEndedAtMostThreeSecondsAgo) {
+    std::vector<TMovieEntry> lines(2);
+    lines[0].StartFrame = 0, lines[0].EndFrame = 50;
+    lines[1].StartFrame = 60, lines[1].EndFrame = 100;
+    EXPECT_EQ(LineJustHeard(lines, 55), &lines[0]);
+    EXPECT_EQ(LineJustHeard(lines, 100), &lines[1]);
+    EXPECT_EQ(LineJustHeard(lines, 175), &lines[1]);
+    EXPECT_EQ(LineJustHeard(lines, 176), nullptr);
+    EXPECT_EQ(LineJustHeard(lines, 40), nullptr);
+}
