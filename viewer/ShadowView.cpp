@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 #include "toolkit/Skin.h"
@@ -12,7 +13,9 @@ namespace tav {
 
 namespace {
 constexpr int kMargin = 10, kLabelWidth = 40, kAxisHeight = 18, kTitleHeight = 20;
-constexpr float kLowHz = 70.0f, kHighHz = 450.0f;
+constexpr float kLowHz = 70.0f, kHighHz = 600.0f;
+// A quiet take is drawn up to this much larger, so its rhythm still shows.
+constexpr float kMaxGain = 8.0f;
 }
 
 TShadowView::TShadowView(QWidget* parent) : QWidget(parent) {
@@ -69,14 +72,17 @@ void TShadowView::PaintLane(QPainter& p, const QRect& lane, const TVoiceTrack& t
     }());
     p.drawText(QRect(kMargin, lane.top(), kLabelWidth - 4, lane.height()), Qt::AlignLeft | Qt::AlignVCenter, label);
 
-    // Waveform: one bar per hop, mirrored about the lane's middle.
+    // Waveform: one bar per hop, mirrored about the lane's middle, each
+    // voice scaled to its own loudest moment.
     const double mid = lane.center().y();
+    const float loudest = track.Peak.empty() ? 0.0f : *std::max_element(track.Peak.begin(), track.Peak.end());
+    const float gain = loudest > 0 ? std::min(1.0f / loudest, kMaxGain) : 1.0f;
     QColor wave = ink;
     wave.setAlpha(150);
     p.setPen(QPen(wave, 1));
     for (size_t i = 0; i < track.Peak.size(); ++i) {
         const double x0 = TimeToX(double(i) * track.HopSeconds), x1 = TimeToX(double(i + 1) * track.HopSeconds);
-        const double half = track.Peak[i] * (lane.height() / 2.0 - 2);
+        const double half = std::min(1.0f, track.Peak[i] * gain) * (lane.height() / 2.0 - 2);
         for (int x = int(x0); x <= int(x1) && x < lane.right(); ++x)
             p.drawLine(QPointF(x, mid - half), QPointF(x, mid + half));
     }

@@ -25,7 +25,7 @@ public:
     double TimeToX(double seconds) const;
     QRect ActorLane() const;
     QRect LearnerLane() const;
-    // Height in a lane of a pitch (log scale, 70 .. 450 Hz).
+    // Height in a lane of a pitch (log scale, 70 .. 600 Hz).
     int PitchToY(const QRect& lane, float hz) const;
 
     std::function<void()> OnDismiss;
