@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,6 +29,7 @@
 #include "media/MediaDecoder.h"
 #include "media/Movie.h"
 #include "program/Screens.h"
+#include "viewer/AnkiConnect.h"
 #include "viewer/AnkiExport.h"
 #include "viewer/AnkiPackage.h"
 #include "viewer/LineExportSource.h"
@@ -422,4 +424,17 @@ TEST(LineJustHeard, TheLatestLineEndedAtMostThreeSecondsAgo) {
     EXPECT_EQ(LineJustHeard(lines, 175), &lines[1]);
     EXPECT_EQ(LineJustHeard(lines, 176), nullptr);
     EXPECT_EQ(LineJustHeard(lines, 40), nullptr);
+}
+
+TEST_F(AnkiExport, AServerThatNeverAnswersIsGivenUpQuicklyAndTheDeckFileWritten) {
+    QTcpServer silent; // accepts connections, says nothing
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    TAnkiExporter exporter(nullptr, silent.serverPort());
+    QElapsedTimer clock;
+    clock.start();
+    const TExportOutcome out = Run(exporter, Line(1));
+    EXPECT_TRUE(out.Ok) << out.Message.toStdString();
+    EXPECT_FALSE(out.ToAnki);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(out.FilePath)));
+    EXPECT_LT(clock.elapsed(), TAnkiConnect::kProbeTimeoutMs + 4000);
 }
