@@ -1,5 +1,8 @@
 #include "viewer/ScreenPlay.h"
 
+#include "viewer/AnkiButton.h"
+#include "viewer/LineExportSource.h"
+
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,8 +27,6 @@
 #include "toolkit/Panel.h"
 #include "toolkit/Skin.h"
 #include "toolkit/Transition.h"
-#include "viewer/AnkiButton.h"
-#include "viewer/LineExportSource.h"
 
 namespace tav {
 
