@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QRandomGenerator>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,6 +28,9 @@
 #include "toolkit/Panel.h"
 #include "toolkit/Skin.h"
 #include "toolkit/Transition.h"
+#include "viewer/LineExportSource.h"
+#include "viewer/LineMedia.h"
+#include "viewer/ShadowView.h"
 
 namespace tav {
 
@@ -171,6 +175,21 @@ TForm_Recording::TForm_Recording(TForm_Main& main, QWidget* parent)
     Timer_ProgressBar.OnTimer = [this] { RunGuarded([this] { Timer_ProgressBarTimer(); }); };
     Timer_Captions.OnTimer = [this] { RunGuarded([this] { Timer_CaptionsTimer(); }); };
 
+    ShadowView = new TShadowView(this);
+    ShadowView->setGeometry(224, 34, 352, 288);
+    ShadowView->hide();
+    ShadowView->OnDismiss = [this] { ShadowLine = 0; };
+    shadowWork_ = new QFutureWatcher<TShadowAnalysis>(this);
+    connect(shadowWork_, &QFutureWatcher<TShadowAnalysis>::finished, this, [this] {
+        if (!ShadowLine) return;
+        const TShadowAnalysis analysis = shadowWork_->result();
+        if (analysis.Seconds <= 0) {
+            HideShadowing();
+            return;
+        }
+        ShadowView->SetAnalysis(analysis);
+    });
+
     Help = new THelpOverlay(this, THelpVariant::Plain);
     Help->LoadHelp(main_.HelpFolder, "\\rechelp.jpg");
     Help->WireBackground(Image_Background);
@@ -294,6 +313,7 @@ void TForm_Recording::ShowCaption(const std::string& text) {
 // ---- listening ----------------------------------------------------------------------------
 
 void TForm_Recording::EButton_SoundClick(int k) {
+    HideShadowing();
     StopScenePlay();
     const TMovieEntry* line = LineEntry(k);
     if (!line) return;
@@ -312,6 +332,7 @@ void TForm_Recording::EButton_SoundClick(int k) {
 void TForm_Recording::EButton_RecordClick(int k) {
     const TMovieEntry* line = LineEntry(k);
     if (!line || Recording) return;
+    HideShadowing();
     StopScenePlay();
     SetLineButtonsEnabled(false);
     EButton_BigPlay->setEnabled(false);
@@ -432,6 +453,7 @@ void TForm_Recording::RecordingDone() {
         Recorder->SaveToFile(TempFiles[size_t(k)]);
         Recorder->Close();
         PlayButtons[size_t(k)]->show();
+        StartShadowing(k);
     } catch (...) {
         // The take is lost but the screen stays usable.
         Recorder->Close();
@@ -444,9 +466,52 @@ void TForm_Recording::RecordingDone() {
     main_.FlushInput();
 }
 
+// ---- shadowing ----------------------------------------------------------------------------
+
+bool TForm_Recording::ShadowPending() const { return shadowWork_->isRunning(); }
+
+void TForm_Recording::HideShadowing() {
+    ShadowLine = 0;
+    ShadowView->hide();
+}
+
+// The take just saved against the actor's line: the take is read here (it
+// is small, and the next take may overwrite it), the film's sound is cut and
+// both are tracked on a worker thread.
+void TForm_Recording::StartShadowing(int k) {
+    const TMovieEntry* line = LineEntry(k);
+    if (!line || !Form_Movie) return;
+    std::vector<float> take;
+    int takeRate = 0;
+    try {
+        take = ReadTakeMono(TempFiles[size_t(k)], &takeRate);
+    } catch (const std::exception& e) {
+        DebugLog(std::string("Recording: the take cannot be compared: ") + e.what());
+        return;
+    }
+    const TFilmRange range = LineExportFor(main_, *Form_Movie, *line, {}, {}).Range;
+    if (range.File.empty()) return;
+    ShadowLine = k;
+    ShadowView->ShowWaiting();
+    ShadowView->show();
+    ShadowView->raise();
+    Help->RaiseAll();
+    shadowWork_->setFuture(QtConcurrent::run([range, take = std::move(take), takeRate] {
+        try {
+            constexpr int kRate = 22050;
+            const std::vector<float> actor = MixToMono(CutFilmRange(range, kRate, false).Stereo);
+            return AnalyseShadowing(actor, kRate, take, takeRate);
+        } catch (const std::exception&) {
+            return TShadowAnalysis{};
+        }
+    }));
+}
+
 // ---- hearing a take -----------------------------------------------------------------------
 
 void TForm_Recording::EButton_PlayClick(int k) {
+    // Hearing the take again keeps its comparison in view.
+    if (k != ShadowLine) HideShadowing();
     StopScenePlay();
     const TMovieEntry* line = LineEntry(k);
     if (!line || !Form_Movie) return;
@@ -465,6 +530,7 @@ void TForm_Recording::EButton_PlayClick(int k) {
 
 void TForm_Recording::EButton_BigPlayClick() {
     if (!Form_Movie) return;
+    HideShadowing();
     const int from = CuePosition();
     const TMovieEntry* last = LineEntry(LineCount);
     if (!last) return;
@@ -537,6 +603,7 @@ void TForm_Recording::Timer_CaptionsTimer() {
 
 void TForm_Recording::EButton_ClapperClick() {
     if (!SceneExists(2) || Recording) return;
+    HideShadowing();
     StopScenePlay();
     for (int k = 1; k <= kLines; ++k) {
         SoundButtons[size_t(k)]->setEnabled(false);
@@ -567,6 +634,7 @@ void TForm_Recording::Image_DSelClick(int n) {
 
 void TForm_Recording::EButton_BackClick() {
     if (Recording) return;
+    HideShadowing();
     Timer_Captions.SetEnabled(false);
     CoverWithSnapshot(Panel_Video);
     if (Form_Movie) {

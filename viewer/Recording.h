@@ -5,6 +5,7 @@
 // take over the silent film; then the whole scene plays with the takes dubbed
 // in at the actor's lines and the film's own sound elsewhere. Takes live in
 // temporary WAVE files that go when the screen goes.
+#include <QFutureWatcher>
 #include <QWidget>
 
 #include <array>
@@ -15,6 +16,7 @@
 #include "toolkit/AppEvents.h"
 #include "toolkit/Screen.h"
 #include "toolkit/Timer.h"
+#include "viewer/Shadowing.h"
 
 namespace tav {
 
@@ -25,6 +27,7 @@ class TPanel;
 class TfcLabel;
 class THelpOverlay;
 class TMCIRecorder;
+class TShadowView;
 
 // The studio's temporary recordings: "allrecord" + n + ".wav" in the
 // temporary folder.
@@ -67,6 +70,8 @@ public:
     TZrButton *EButton_BigPlay, *EButton_BigStop, *EButton_Back;
     THelpOverlay* Help;
     TTimer Timer_ProgressBar, Timer_Captions;
+    // After a take: the actor's line and the take compared, over the film.
+    TShadowView* ShadowView;
 
     // ---- fields
     int CurrentScene = 1;
@@ -113,6 +118,12 @@ public:
 
     int ProgressWidth() const;
 
+    // The line the shadowing view shows (0 = none); its analysis runs off
+    // the UI thread.
+    int ShadowLine = 0;
+    bool ShadowPending() const;
+    void HideShadowing();
+
 private:
     void StartStudio();
     void SetLineButtonsEnabled(bool enabled);
@@ -122,6 +133,9 @@ private:
     void AimAtNextTake(int position);
     void GiveBackHook();
     std::string ChooseTempFile(int k) const;
+    void StartShadowing(int k);
+
+    QFutureWatcher<TShadowAnalysis>* shadowWork_;
 
     TForm_Main& main_;
     TAppMessageHook savedHook_;

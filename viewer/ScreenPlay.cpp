@@ -1,5 +1,8 @@
 #include "viewer/ScreenPlay.h"
 
+#include "viewer/AnkiButton.h"
+#include "viewer/LineExportSource.h"
+
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -236,6 +239,8 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
     };
 
     LoadStrip(main_.TargetFolder + "\\strip.txt");
+
+    AnkiExport = new TAnkiButton(this, {164, 224}, [this] { return ViewerLineExport(main_, CurrentEntry); });
 
     Help = new THelpOverlay(this, THelpVariant::Plain);
     Help->LoadHelp(main_.HelpFolder, "\\sphelp.jpg");

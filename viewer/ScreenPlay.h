@@ -25,6 +25,7 @@ class TfcLabel;
 class TCoolListBox;
 class THelpOverlay;
 class TVolumeControl;
+class TAnkiButton;
 struct TMovieEntry;
 
 // A click area over one thumbnail of the film strip: clear, with a red
@@ -82,6 +83,7 @@ public:
     TfcLabel* fcLabel_Caption2;
     std::array<TThumbShape*, kThumbs + 1> Shapes{}; // [1..24]
     THelpOverlay* Help;
+    TAnkiButton* AnkiExport; // the current line to Anki (key A)
     TTimer Timer_Captions, Timer_RwdFwd, Timer_DropDown, Timer_ScrollBar;
     TTimer Timer_WheelEnd; // the wheel has stopped turning: stand the film at the script
 

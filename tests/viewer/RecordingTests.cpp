@@ -30,6 +30,7 @@
 #include "toolkit/Timer.h"
 #include "viewer/RecSelect.h"
 #include "viewer/Recording.h"
+#include "viewer/ShadowView.h"
 
 using namespace tav;
 using namespace tavtest;
@@ -405,6 +406,36 @@ TEST_F(StudioDisk, EarlyClickIsIgnoredALaterClickEndsTheTakeAndKeepsIt) {
     // The hook is given back: a click is an ordinary click again.
     EXPECT_TRUE(s->SoundButtons[1]->isEnabled());
     s->EButton_PlayClick(1);
+}
+
+TEST_F(StudioDisk, AfterATakeTheShadowingViewComparesItWithTheActorsLine) {
+    OpenFirstActor();
+    ASSERT_NE(s, nullptr);
+    const TMovieEntry* line = s->LineEntry(1);
+    s->EButton_SoundClick(1);
+    s->EButton_RecordClick(1);
+    ASSERT_TRUE(WaitUntil([&] { return !s->Recording; }, s->RecordMs + 5000));
+    EXPECT_TRUE(s->ShadowView->isVisible()) << "shown over the film after the take";
+    EXPECT_EQ(s->ShadowLine, 1);
+    ASSERT_TRUE(WaitUntil([&] { return !s->ShadowPending() && s->ShadowView->Analysis().Seconds > 0; }, 8000));
+    const TShadowAnalysis& a = s->ShadowView->Analysis();
+    const double lineSeconds = (line->EndFrame - line->StartFrame) * 0.04;
+    EXPECT_NEAR(a.Actor.Seconds(), lineSeconds, 0.03);
+    EXPECT_NEAR(a.Learner.Seconds(), lineSeconds, 0.03);
+    // The "voice" fed to the microphone is a steady 440 Hz tone.
+    std::vector<float> voiced;
+    for (float hz : a.Learner.PitchHz)
+        if (hz > 0) voiced.push_back(hz);
+    ASSERT_GT(voiced.size(), a.Learner.PitchHz.size() / 2);
+    std::nth_element(voiced.begin(), voiced.begin() + ptrdiff_t(voiced.size() / 2), voiced.end());
+    EXPECT_NEAR(voiced[voiced.size() / 2], kVoiceHz, 10.0);
+    EXPECT_GT(*std::max_element(a.Actor.Peak.begin(), a.Actor.Peak.end()), 0.05f) << "the actor's line is heard";
+    // Hearing the take keeps it; the next action elsewhere puts it away.
+    s->EButton_PlayClick(1);
+    EXPECT_TRUE(s->ShadowView->isVisible());
+    s->EButton_SoundClick(2);
+    EXPECT_FALSE(s->ShadowView->isVisible());
+    EXPECT_TRUE(s->Panel_Video->isVisible());
 }
 
 // The whole scene dubbed, heard on the disk driver's output: the learner's

@@ -21,7 +21,11 @@
 #include "toolkit/ListBox.h"
 #include "toolkit/Panel.h"
 #include "toolkit/Timer.h"
+#include "viewer/AnkiButton.h"
 #include "viewer/ScreenPlay.h"
+
+#include <QLabel>
+#include <QShortcut>
 
 using namespace tav;
 using namespace tavtest;
@@ -354,4 +358,38 @@ TEST_F(ScreenPlay, WithoutAClipPoolTheScreenStillOpensAndLeaves) {
     s->Shape1MouseDown(1);
     s->EButton_BackClick();
     ASSERT_TRUE(WaitUntil([&] { return AtMainMenu(); }));
+}
+
+TEST_F(ScreenPlay, KeyAExportsTheCurrentLineToTheFilmsDeckFileInTheDocuments) {
+    // The documents folder follows HOME; without Anki the deck file goes there.
+    TempFolder home;
+    const QByteArray savedHome = qgetenv("HOME"), savedDocs = qgetenv("XDG_DOCUMENTS_DIR");
+    qputenv("HOME", QByteArray::fromStdString(home.Path()));
+    qunsetenv("XDG_DOCUMENTS_DIR");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.File(".config")));
+    Open();
+    EXPECT_EQ(s->AnkiExport->Button->geometry(), QRect(164, 224, 42, 36));
+    EXPECT_FALSE(s->AnkiExport->Button->toolTip().isEmpty());
+    EXPECT_EQ(s->AnkiExport->Key->key(), QKeySequence(Qt::Key_A));
+    const TMovieEntry& a = Line(2);
+    StandAt(a.StartFrame + 1);
+    ASSERT_EQ(s->CurrentEntry, &a);
+    std::optional<TExportOutcome> outcome;
+    s->AnkiExport->OnExported = [&](const TExportOutcome& o) { outcome = o; };
+    s->AnkiExport->ExportClick();
+    EXPECT_FALSE(s->AnkiExport->Button->isEnabled()) << "one export at a time";
+    EXPECT_TRUE(s->AnkiExport->Label_Message->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return outcome.has_value(); }, 20000));
+    qputenv("HOME", savedHome);
+    qunsetenv("XDG_CONFIG_HOME");
+    if (!savedDocs.isEmpty()) qputenv("XDG_DOCUMENTS_DIR", savedDocs);
+    ASSERT_TRUE(outcome->Ok) << outcome->Message.toStdString();
+    EXPECT_TRUE(s->AnkiExport->Button->isEnabled());
+    EXPECT_EQ(s->AnkiExport->Message(), outcome->Message);
+    EXPECT_TRUE(outcome->ToAnki || QFile::exists(QString::fromStdString(outcome->FilePath)));
+    if (!outcome->ToAnki) {
+        EXPECT_EQ(QFileInfo(QString::fromStdString(outcome->FilePath)).absolutePath(),
+                  QDir(QString::fromStdString(home.File("Documents"))).absolutePath());
+        EXPECT_TRUE(outcome->FilePath.ends_with(".apkg"));
+    }
 }
