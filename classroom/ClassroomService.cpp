@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include <exception>
+#include <optional>
 
 #include "learners/ClassroomBus.h"
 
@@ -31,16 +32,25 @@ void TClassroomService::Stored(F&& fn) {
 }
 
 TClassroomService::TClassroomService(TClassroomStore& store, QDBusConnection bus, TAssignment fallback,
-                                     QString programPath)
+                                     QString programPath, QString computer)
     : store_(store), bus_(std::move(bus)), fallback_(std::move(fallback)), programPath_(std::move(programPath)),
+      computer_(computer.isEmpty() ? QSysInfo::machineHostName() : std::move(computer)),
       watcher_(QString(), bus_, QDBusServiceWatcher::WatchForUnregistration) {
     // A program that ends without saying goodbye ends its session.
     connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, &TClassroomService::Forget);
+    connect(&heartbeat_, &QTimer::timeout, this, &TClassroomService::Heartbeat);
+    connect(&requests_, &QTimer::timeout, this, &TClassroomService::TakeRequests);
 }
 
 bool TClassroomService::Start() {
     if (!bus_.registerObject(QLatin1String(kManagerPath), this, QDBusConnection::ExportAllSlots)) return false;
-    return bus_.registerService(QLatin1String(kManagerService));
+    if (!bus_.registerService(QLatin1String(kManagerService))) return false;
+    // What an earlier manager of this desktop left open: its programs sign in anew.
+    store_.CloseLeftoverSessions(computer_);
+    Heartbeat();
+    heartbeat_.start(kHeartbeatMs);
+    requests_.start(1000);
+    return true;
 }
 
 void TClassroomService::Assign(qint64 pid, const TAssignment& assignment) { assigned_[pid] = assignment; }
@@ -51,8 +61,12 @@ TClassroomService::TProgram& TClassroomService::Caller(const char* call, const Q
     if (it == programs_.end()) {
         TProgram p;
         p.Pid = bus_.interface()->servicePid(sender).value();
-        p.Assignment = assigned_.value(p.Pid, fallback_);
-        p.Session = store_.StartSession(p.Assignment.Learner, p.Assignment.Target, QSysInfo::machineHostName(), p.Pid);
+        // A program still running from before this manager started carries
+        // on under the learner it had; GetStudentInfo decides for a new one.
+        if (assigned_.contains(p.Pid)) p.Assignment = assigned_.value(p.Pid);
+        else if (auto earlier = store_.EarlierSession(computer_, p.Pid)) p.Assignment = *earlier;
+        else p.Assignment = fallback_;
+        p.Session = store_.StartSession(p.Assignment.Learner, p.Assignment.Target, computer_, p.Pid);
         it = programs_.insert(sender, p);
         watcher_.addWatchedService(sender);
     }
@@ -93,7 +107,20 @@ void TClassroomService::HideHubrell() {
 
 QString TClassroomService::GetStudentInfo(int& number, QString& target, QString& learner) {
     TAssignment a;
-    Stored([&] { a = Caller("GetStudentInfo").Assignment; });
+    Stored([&] {
+        TProgram& p = Caller("GetStudentInfo");
+        if (!p.Decided) {
+            // Started for a learner, else what the teacher named for this
+            // computer, else the manager's own choice.
+            std::optional<TAssignment> chosen;
+            if (assigned_.contains(p.Pid)) chosen = assigned_.value(p.Pid);
+            else chosen = store_.TakeAssignment(computer_);
+            p.Assignment = chosen.value_or(fallback_);
+            p.Decided = true;
+            store_.SetSessionWho(p.Session, p.Assignment.Learner, p.Assignment.Target);
+        }
+        a = p.Assignment;
+    });
     number = 0;
     target = a.Target;
     learner = a.Learner;
@@ -134,6 +161,15 @@ void TClassroomService::SendScore(int total, int level) {
     });
 }
 
+void TClassroomService::TellTarget(const QString& target) {
+    Stored([&] {
+        TProgram& p = Caller("TellTarget", target);
+        if (p.Assignment.Target == target) return;
+        p.Assignment.Target = target;
+        store_.SetSessionWho(p.Session, p.Assignment.Learner, target);
+    });
+}
+
 qint64 TClassroomService::StartLearner(const QString& learner, const QString& target) {
     QProcess program;
     program.setProgram(programPath_);
@@ -158,18 +194,65 @@ int TClassroomService::ShutDownLearner(const QString& learner) {
             ++it;
             continue;
         }
-        QDBusMessage request = QDBusMessage::createMethodCall(it.key(), QLatin1String(kProgramPath),
-                                                              QLatin1String(kProgramInterface),
-                                                              QStringLiteral("ShutDown"));
-        request.setAutoStartService(false);
-        bus_.asyncCall(request);
-        // The program drops the link and closes without a goodbye.
-        Stored([&] { store_.EndSession(it->Session, false); });
-        watcher_.removeWatchedService(it.key());
-        it = programs_.erase(it);
+        const QString program = it.key();
+        ++it;
+        SendShutDown(program);
         ++count;
     }
     return count;
+}
+
+void TClassroomService::SendShutDown(const QString& busName) {
+    auto it = programs_.find(busName);
+    if (it == programs_.end()) return;
+    QDBusMessage request = QDBusMessage::createMethodCall(busName, QLatin1String(kProgramPath),
+                                                          QLatin1String(kProgramInterface), QStringLiteral("ShutDown"));
+    request.setAutoStartService(false);
+    bus_.asyncCall(request, kCallTimeoutMs);
+    Say(QStringLiteral("pid %1, %2: asked to shut down").arg(it->Pid).arg(it->Assignment.Learner));
+    // The program drops the link and closes without a goodbye.
+    Stored([&] { store_.EndSession(it->Session, false); });
+    watcher_.removeWatchedService(busName);
+    programs_.erase(it);
+}
+
+bool TClassroomService::ShutDownSession(qint64 session) {
+    for (auto it = programs_.begin(); it != programs_.end(); ++it)
+        if (it->Session == session) {
+            SendShutDown(it.key());
+            return true;
+        }
+    // Another computer's program: its manager takes the request from the records.
+    for (const TSessionView& s : store_.Sessions(StoreTime(kLiveSeconds), 0))
+        if (s.Session == session && s.Computer != computer_) {
+            store_.RequestShutDown(session);
+            return true;
+        }
+    return false;
+}
+
+void TClassroomService::Heartbeat() {
+    std::vector<qint64> sessions;
+    for (const TProgram& p : programs_) sessions.push_back(p.Session);
+    try {
+        store_.Touch(computer_, page_, sessions);
+    } catch (const std::exception& e) {
+        Say(QStringLiteral("records not reachable: ") + QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TClassroomService::TakeRequests() {
+    try {
+        for (qint64 session : store_.TakeShutDownRequests(computer_)) {
+            for (auto it = programs_.begin(); it != programs_.end(); ++it)
+                if (it->Session == session) {
+                    SendShutDown(it.key());
+                    break;
+                }
+        }
+    } catch (const std::exception& e) {
+        Say(QStringLiteral("records not reachable: ") + QString::fromLocal8Bit(e.what()));
+    }
 }
 
 } // namespace classroom
