@@ -55,6 +55,11 @@ QVariant Text(const QString& s) { return s.isNull() ? QVariant(QStringLiteral(""
 // One statement with bound values; throws on failure.
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
     QSqlQuery q(db);
+    // PostgreSQL prepares no schema statements: those without values run as they are.
+    if (values.isEmpty()) {
+        if (!q.exec(sql)) Fail(sql, q.lastError());
+        return q;
+    }
     if (!q.prepare(sql)) Fail(sql, q.lastError());
     for (const QVariant& v : values) q.addBindValue(v);
     if (!q.exec()) Fail(sql, q.lastError());

@@ -192,9 +192,18 @@ TEST_F(HubrellLink, AShutDownRequestDuringTheStartUpDiscBoxClosesTheBoxAndThePro
             QLatin1String(classroombus::kProgramInterface), QStringLiteral("ShutDown"));
         pending = peer->Bus().asyncCall(request);
     });
+    // Should the box stay up, the test ends it instead of hanging.
+    bool stayedUp = false;
+    QTimer::singleShot(8000, [&] {
+        if (auto* box = qobject_cast<TForm_InsertDVD*>(QApplication::activeModalWidget())) {
+            stayedUp = true;
+            box->reject();
+        }
+    });
     TForm_Main main({"remote=1"}, program.Path());
     CloseWatch closed(main);
     EXPECT_FALSE(main.StartUp());
+    EXPECT_FALSE(stayedUp) << "the disc box stayed up after the shut-down request";
     SetVolumeLister(nullptr);
     EXPECT_TRUE(boxWasUp);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
