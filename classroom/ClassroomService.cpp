@@ -45,12 +45,36 @@ TClassroomService::TClassroomService(TClassroomStore& store, QDBusConnection bus
 bool TClassroomService::Start() {
     if (!bus_.registerObject(QLatin1String(kManagerPath), this, QDBusConnection::ExportAllSlots)) return false;
     if (!bus_.registerService(QLatin1String(kManagerService))) return false;
-    // What an earlier manager of this desktop left open: its programs sign in anew.
-    store_.CloseLeftoverSessions(computer_);
+    TakeOverSessions();
     Heartbeat();
     heartbeat_.start(kHeartbeatMs);
     requests_.start(1000);
     return true;
+}
+
+void TClassroomService::TakeOverSessions() {
+    // The programs of this desktop that are on the bus now, by process.
+    QMap<qint64, QString> onBus;
+    QDBusConnectionInterface* busInfo = bus_.interface();
+    for (const QString& name : busInfo->registeredServiceNames().value())
+        if (name.startsWith(QLatin1Char(':'))) onBus.insert(busInfo->servicePid(name).value(), name);
+    // What an earlier manager left open goes on for a program still running
+    // (the teacher keeps seeing it); the rest ends when last seen.
+    for (const TSessionView& s : store_.LeftoverSessions(computer_)) {
+        const QString name = onBus.value(s.Pid);
+        if (name.isEmpty() || programs_.contains(name)) {
+            store_.CloseLeftoverSession(s.Session);
+            continue;
+        }
+        TProgram p;
+        p.Session = s.Session;
+        p.Pid = s.Pid;
+        p.Assignment = TAssignment{fallback_.ContentRoot, s.Target, s.Learner};
+        p.Decided = true;
+        programs_.insert(name, p);
+        watcher_.addWatchedService(name);
+        Say(QStringLiteral("pid %1, %2: carries on from the last manager").arg(s.Pid).arg(s.Learner));
+    }
 }
 
 void TClassroomService::Assign(qint64 pid, const TAssignment& assignment) { assigned_[pid] = assignment; }
@@ -115,9 +139,18 @@ QString TClassroomService::GetStudentInfo(int& number, QString& target, QString&
             std::optional<TAssignment> chosen;
             if (assigned_.contains(p.Pid)) chosen = assigned_.value(p.Pid);
             else chosen = store_.TakeAssignment(computer_);
-            p.Assignment = chosen.value_or(fallback_);
+            // What the teacher left open is the manager's own.
+            TAssignment given = chosen.value_or(fallback_);
+            if (given.ContentRoot.isEmpty()) given.ContentRoot = fallback_.ContentRoot;
+            if (given.Target.isEmpty()) given.Target = fallback_.Target;
+            if (given.Learner.isEmpty()) given.Learner = fallback_.Learner;
+            p.Assignment = given;
             p.Decided = true;
             store_.SetSessionWho(p.Session, p.Assignment.Learner, p.Assignment.Target);
+            Say(QStringLiteral("pid %1: for %2, target %3, content %4")
+                    .arg(p.Pid)
+                    .arg(given.Learner, given.Target.isEmpty() ? QStringLiteral("(the program's)") : given.Target,
+                         given.ContentRoot.isEmpty() ? QStringLiteral("(the program looks)") : given.ContentRoot));
         }
         a = p.Assignment;
     });

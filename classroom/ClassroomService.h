@@ -71,6 +71,8 @@ private:
     // (a manager restarted mid-session).
     TProgram& Caller(const char* call, const QString& detail = QString());
     void Forget(const QString& busName);
+    // At start: takes over the open sessions of programs still running here.
+    void TakeOverSessions();
     void SendShutDown(const QString& busName);
     // Every few seconds: tell the records this manager and its sessions are
     // alive, and pass on shut-down requests made on another computer's page.

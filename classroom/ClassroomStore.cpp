@@ -355,10 +355,17 @@ void TClassroomStore::Touch(const QString& computer, const QString& page, const 
     });
 }
 
-void TClassroomStore::CloseLeftoverSessions(const QString& computer) {
+std::vector<TSessionView> TClassroomStore::LeftoverSessions(const QString& computer) const {
+    std::vector<TSessionView> out;
+    QSqlQuery q = Exec(db_, QLatin1String(kSessionColumns) + QStringLiteral("WHERE s.ended IS NULL AND s.computer = ? ORDER BY s.id"),
+                       {Text(computer)});
+    while (q.next()) out.push_back(ReadSession(q));
+    return out;
+}
+
+void TClassroomStore::CloseLeftoverSession(qint64 session) {
     InTransaction(db_, [&] {
-        Exec(db_, QStringLiteral("UPDATE session SET ended = last_seen WHERE ended IS NULL AND computer = ?"),
-             {Text(computer)});
+        Exec(db_, QStringLiteral("UPDATE session SET ended = last_seen WHERE ended IS NULL AND id = ?"), {session});
     });
 }
 

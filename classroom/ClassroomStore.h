@@ -88,8 +88,9 @@ public:
     // The manager of `computer` is alive and still serves these sessions.
     void Touch(const QString& computer, const QString& page, const std::vector<qint64>& sessions);
     // A manager starting: the sessions an earlier manager of this computer
-    // left open end when they were last seen (their programs sign in anew).
-    void CloseLeftoverSessions(const QString& computer);
+    // left open. Those whose program is gone end when they were last seen.
+    std::vector<TSessionView> LeftoverSessions(const QString& computer) const;
+    void CloseLeftoverSession(qint64 session);
     // Open sessions seen since `since` (ISO time, UTC), then the `closed` most
     // recently ended ones.
     std::vector<TSessionView> Sessions(const QString& since, int closed) const;

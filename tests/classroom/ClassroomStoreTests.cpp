@@ -121,9 +121,13 @@ TEST_P(Records, ShowTheClassAndCarryTheTeachersAssignmentsAndRequests) {
     EXPECT_EQ(store.TakeShutDownRequests("pc2"), std::vector<qint64>{bo});
     EXPECT_TRUE(store.TakeShutDownRequests("pc2").empty());
 
-    // A new manager on pc1 closes what the last one left open; the program
-    // still running there carries on under its learner.
-    store.CloseLeftoverSessions("pc1");
+    // A new manager on pc1 finds what the last one left open and closes the
+    // sessions whose program is gone.
+    const std::vector<TSessionView> left = store.LeftoverSessions("pc1");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].Session, ann);
+    EXPECT_EQ(left[0].Pid, 11);
+    store.CloseLeftoverSession(ann);
     EXPECT_EQ(store.Sessions(StoreTime(30), 0).size(), 1u);
     const auto again = store.EarlierSession("pc1", 11);
     ASSERT_TRUE(again);

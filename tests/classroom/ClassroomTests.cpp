@@ -3,6 +3,7 @@
 // and asked by the teacher to shut a learner's program down.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -79,6 +80,19 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
     manager = std::make_unique<ManagerProcess>(
         database, QStringList{"--content", "/discs/film", "--target", "French", "--learner", "Cy"});
     ASSERT_TRUE(WaitForManager(true));
+    {
+        // Before the program calls again, the new manager already carries its session on.
+        TClassroomStore store(database, "peek");
+        std::vector<TSessionView> open;
+        // The name is on the bus a moment before the sessions are taken over.
+        EXPECT_TRUE(WaitUntil([&] {
+            open = store.Sessions(StoreTime(60), 0);
+            return open.size() == 1 && open[0].Pid == QCoreApplication::applicationPid();
+        }));
+        ASSERT_EQ(open.size(), 1u);
+        EXPECT_EQ(open[0].Learner, "Bea");
+        EXPECT_EQ(open[0].Pid, QCoreApplication::applicationPid());
+    }
     link.SendScore(150, 1);
     EXPECT_FALSE(link.Offline());
     EXPECT_EQ(link.GetRemoteProfileString("Student Bea", "Scores", ""), "80,70,0,0");
