@@ -79,14 +79,15 @@ void InTransaction(QSqlDatabase& db, F&& fn) {
     if (!db.commit()) Fail(QStringLiteral("commit"), db.lastError());
 }
 
-// The learner's latest ended activity score, total and award level for the
-// session's target, across all of the learner's sessions.
+// The learner's latest activity score (activities that give none report
+// -1), total and award level for the session's target, across all of the
+// learner's sessions.
 const char* const kSessionColumns =
     "SELECT s.id, s.pid, s.computer, s.learner, s.target, s.started, s.ended, "
     "(SELECT a.code FROM activity a WHERE a.session_id = s.id AND a.ended IS NULL AND a.started IS NOT NULL "
     " ORDER BY a.id DESC LIMIT 1), "
     "(SELECT a.score FROM activity a JOIN session t ON t.id = a.session_id WHERE t.learner = s.learner "
-    " AND t.target = s.target AND a.ended IS NOT NULL ORDER BY a.ended DESC, a.id DESC LIMIT 1), "
+    " AND t.target = s.target AND a.ended IS NOT NULL AND a.score >= 0 ORDER BY a.ended DESC, a.id DESC LIMIT 1), "
     "(SELECT c.total FROM score c JOIN session t ON t.id = c.session_id WHERE t.learner = s.learner "
     " AND t.target = s.target ORDER BY c.updated DESC, c.session_id DESC LIMIT 1), "
     "(SELECT c.award_level FROM score c JOIN session t ON t.id = c.session_id WHERE t.learner = s.learner "
@@ -311,7 +312,7 @@ TSessionSummary TClassroomStore::Summary(qint64 session) const {
     q = Exec(db_, QStringLiteral("SELECT COUNT(*) FROM activity WHERE session_id = ?"), {session});
     if (q.next()) s.Activities = q.value(0).toInt();
     q = Exec(db_,
-             QStringLiteral("SELECT score FROM activity WHERE session_id = ? AND ended IS NOT NULL "
+             QStringLiteral("SELECT score FROM activity WHERE session_id = ? AND ended IS NOT NULL AND score >= 0 "
                             "ORDER BY id DESC LIMIT 1"),
              {session});
     if (q.next()) s.LastScore = q.value(0).toInt();

@@ -60,6 +60,8 @@ TEST_P(Records, RecordActivitiesAndScoresAndRefuseANewerSchema) {
         store.SetScore(s, 140, 2);
         const TSessionSummary sum = store.Summary(s);
         EXPECT_EQ(sum.Learner, "Ann");
+        store.EndActivity(s, 441, -1);
+        EXPECT_EQ(store.Summary(s).LastScore, 60) << "an activity without a score leaves the last one";
         EXPECT_EQ(sum.Activities, 2);
         EXPECT_EQ(sum.LastScore, 60);
         EXPECT_EQ(sum.Total, 140);
@@ -74,6 +76,7 @@ TEST_P(Records, ShowTheClassAndCarryTheTeachersAssignmentsAndRequests) {
     // Ann's earlier session (closed) holds her total; the new one shows it.
     const qint64 earlier = store.StartSession("Ann", "French", "pc1", 10);
     store.EndActivity(earlier, 421, 70);
+    store.EndActivity(earlier, 441, -1); // the dictionary gives no score
     store.SetScore(earlier, 170, 1);
     store.EndSession(earlier, false);
     const qint64 ann = store.StartSession("Ann", "French", "pc1", 11);
