@@ -11,9 +11,10 @@ namespace tavtest {
 
 class ManagerProcess {
 public:
-    explicit ManagerProcess(const QString& database, const QStringList& extra = {}) {
+    // On the tests' private bus unless given another bus address.
+    explicit ManagerProcess(const QString& database, const QStringList& extra = {}, const QString& bus = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SESSION_BUS_ADDRESS", PrivateBusAddress());
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.isEmpty() ? PrivateBusAddress() : bus);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList args{"--database", database};

@@ -161,6 +161,49 @@ TEST_F(TeacherPage, NamesTheLearnerForAComputerAndShutsAProgramDown) {
     reply->deleteLater();
 }
 
+// Two classroom computers (two desktop buses) sharing one database: the page
+// of one shows the other's learner and shuts that program down.
+TEST_F(TeacherPage, ReachesAProgramOnAnotherComputerThroughTheRecords) {
+    QProcess otherDesktop;
+    otherDesktop.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(otherDesktop.waitForReadyRead(5000));
+    const QString otherBus = QString::fromUtf8(otherDesktop.readLine()).trimmed();
+    struct Stop {
+        QProcess& p;
+        ~Stop() { p.kill(); p.waitForFinished(2000); }
+    } stop{otherDesktop};
+
+    ManagerProcess here(database, {"--computer", "pc-a"});
+    ASSERT_TRUE(WaitForManager());
+    const QString page = here.PageAddress();
+    ManagerProcess there(database, {"--computer", "pc-b", "--learner", "Gus", "--no-page"}, otherBus);
+    QDBusConnection farBus = QDBusConnection::connectToBus(otherBus, "far program");
+    ASSERT_TRUE(WaitUntil([&] {
+        return farBus.interface()->isServiceRegistered(QLatin1String(tav::classroombus::kManagerService)).value();
+    }, 10000));
+    int closes = 0;
+    tav::THubrellHooks hooks;
+    hooks.CloseMain = [&] { ++closes; };
+    {
+        tav::THubrellControlWindow link(farBus, hooks);
+        ASSERT_TRUE(link.Connect());
+        EXPECT_EQ(link.GetStudentInfo().LearnerName, "Gus");
+        QJsonArray sessions;
+        ASSERT_TRUE(WaitUntil([&] {
+            sessions = Http(page + "state").Json()["sessions"].toArray();
+            return sessions.size() == 1;
+        }));
+        EXPECT_EQ(sessions.at(0)["computer"].toString(), "pc-b");
+        EXPECT_TRUE(Http(page + "state").Json()["computers"].toArray().contains(QJsonValue("pc-b")));
+        const QByteArray body = "{\"session\": " + QByteArray::number(sessions.at(0)["session"].toInteger()) + "}";
+        EXPECT_EQ(Http(page + "shut-down", body).Status, 200);
+        // That computer's manager looks for requests every second.
+        EXPECT_TRUE(WaitUntil([&] { return closes == 1; }, 10000));
+        EXPECT_FALSE(link.Connected);
+    }
+    QDBusConnection::disconnectFromBus("far program");
+}
+
 TEST_F(TeacherPage, AskForThePasswordAndRefuseAnOpenNetworkPageWithoutOne) {
     ManagerProcess manager(database, {"--password", "blue sky"});
     ASSERT_TRUE(WaitForManager());
