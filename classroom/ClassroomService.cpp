@@ -23,11 +23,16 @@ void Say(const QString& line) {
 
 template <class F>
 void TClassroomService::Stored(F&& fn) {
+    // The server that failed the last call may be back: open it again first.
+    if (recover_) recover_ = !store_.Recover();
     try {
         fn();
     } catch (const std::exception& e) {
-        // The program learns that the call was not stored and keeps what it sent.
-        sendErrorReply(QDBusError::Failed, QString::fromLocal8Bit(e.what()));
+        // The program learns that the call was not stored and keeps what it
+        // sent for later; the server may be back by then.
+        Say(QStringLiteral("not stored: ") + QString::fromLocal8Bit(e.what()));
+        recover_ = !store_.Recover();
+        sendErrorReply(QDBusError::Failed, QStringLiteral("the classroom records are not reachable"));
     }
 }
 
@@ -271,6 +276,7 @@ void TClassroomService::Heartbeat() {
         store_.Touch(computer_, page_, sessions);
     } catch (const std::exception& e) {
         Say(QStringLiteral("records not reachable: ") + QString::fromLocal8Bit(e.what()));
+        recover_ = !store_.Recover();
     }
 }
 

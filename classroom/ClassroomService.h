@@ -90,6 +90,7 @@ private:
     QMap<QString, TProgram> programs_;
     QDBusServiceWatcher watcher_;
     QTimer heartbeat_, requests_;
+    bool recover_ = false; // the records failed a call and are not open again yet
 };
 
 } // namespace classroom

@@ -177,6 +177,14 @@ TClassroomStore::TClassroomStore(const TDatabaseSpec& spec, const QString& conne
     Migrate();
 }
 
+bool TClassroomStore::Recover() {
+    if (!postgres_) return true; // a file does not go away like a server
+    QSqlQuery probe(db_);
+    if (db_.isOpen() && probe.exec(QStringLiteral("SELECT 1"))) return true;
+    db_.close();
+    return db_.open();
+}
+
 void TClassroomStore::Open(const TDatabaseSpec& spec) {
     postgres_ = spec.Driver == QLatin1String("QPSQL");
     if (!QSqlDatabase::isDriverAvailable(spec.Driver))

@@ -62,6 +62,10 @@ public:
     TClassroomStore(const TClassroomStore&) = delete;
     TClassroomStore& operator=(const TClassroomStore&) = delete;
 
+    // After a failed write: a server connection that broke is opened again
+    // (the server may be back); false when it is still not reachable.
+    bool Recover();
+
     int SchemaVersion() const;
     static int LatestSchemaVersion();
 

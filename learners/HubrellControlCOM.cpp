@@ -32,8 +32,11 @@ bool TimedOut(const QDBusMessage& reply) {
     return type == QDBusError::NoReply || type == QDBusError::Timeout || type == QDBusError::TimedOut;
 }
 
+// Gone, or not able to store the call (its records are not reachable): either
+// way what was sent is kept and handed over later.
 bool ManagerIsGone(const QDBusMessage& reply) {
     switch (QDBusError(reply).type()) {
+    case QDBusError::Failed:
     case QDBusError::ServiceUnknown:
     case QDBusError::NoReply:
     case QDBusError::Timeout:

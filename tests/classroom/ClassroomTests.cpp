@@ -15,6 +15,7 @@
 #include "../TestSupport.h"
 #include "../learners/ManagerPeer.h"
 #include "ManagerProcess.h"
+#include "TempPostgres.h"
 #include "classroom/ClassroomStore.h"
 #include "learners/ClassroomBus.h"
 #include "learners/HubrellControlCOM.h"
@@ -114,6 +115,44 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 1);
     EXPECT_EQ(q.value(1).toString(), "Bea");
+}
+
+// The school's PostgreSQL server going away mid-session: the program keeps
+// what the manager could not store and hands it over once the server is back.
+TEST_F(ClassroomManager, LosesNothingWhileItsDatabaseServerIsAway) {
+    QString reason;
+    std::unique_ptr<TempPostgres> server = TempPostgres::Launch(false, reason);
+    if (!server) GTEST_SKIP() << "PostgreSQL test skipped: " << reason.toStdString();
+    const TDatabaseSpec spec = server->NewDatabase();
+    const QString url = QStringLiteral("postgresql://tavolin@127.0.0.1:%1/%2").arg(spec.Port).arg(spec.Name);
+    ManagerProcess manager(url, {"--learner", "Hal", "--target", "French"});
+    ASSERT_TRUE(WaitForManager(true));
+    tav::THubrellControlWindow link(bus, Hooks());
+    ASSERT_TRUE(link.Connect());
+    link.GetStudentInfo();
+    link.WriteRemoteProfileString("Student Hal", "Scores", "40,0,0,0");
+
+    ASSERT_TRUE(server->Stop());
+    {
+        MessageCapture box;
+        link.WriteRemoteProfileString("Student Hal", "Scores", "40,90,0,0");
+        link.SendEndActivity(5, 90);
+        ASSERT_EQ(box.Messages.size(), 1u);
+        EXPECT_NE(box.Last().find("the classroom records are not reachable"), std::string::npos) << box.Last();
+        EXPECT_TRUE(link.Offline());
+        EXPECT_EQ(link.GetRemoteProfileString("Student Hal", "Scores", ""), "40,90,0,0") << "the local copy answers";
+    }
+    ASSERT_TRUE(server->Resume());
+    link.SendScore(130, 1);
+    EXPECT_FALSE(link.Offline());
+    link.Disconnect(false);
+
+    TClassroomStore store(spec, "check");
+    EXPECT_EQ(store.ReadProfile("French", "Student Hal", "Scores", ""), "40,90,0,0");
+    const std::vector<TSessionView> closed = store.Sessions(StoreTime(), 1);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].LastScore, 90);
+    EXPECT_EQ(closed[0].Total, 130);
 }
 
 TEST_F(ClassroomManager, WithoutATargetTheProgramsOwnTargetFilesTheProfile) {

@@ -99,17 +99,30 @@ bool TempPostgres::Start(bool durable, QString& reason) {
         return false;
     }
     port_ = FreePort();
-    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=%3")
+    options_ = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=%3")
                                 .arg(port_)
                                 .arg(folder_)
                                 .arg(durable ? "on" : "off");
-    if (!Run(folder_, bin_ + "/pg_ctl", {"-D", folder_ + "/data", "-l", folder_ + "/server.log", "-o", options, "-w", "-t", "30", "start"},
+    if (!Run(folder_, bin_ + "/pg_ctl", {"-D", folder_ + "/data", "-l", folder_ + "/server.log", "-o", options_, "-w", "-t", "30", "start"},
              out)) {
         reason = "the PostgreSQL server did not start: " + out;
         return false;
     }
     running_ = true;
     return true;
+}
+
+bool TempPostgres::Stop() {
+    QString out;
+    running_ = !Run(folder_, bin_ + "/pg_ctl", {"-D", folder_ + "/data", "-m", "fast", "-w", "stop"}, out);
+    return !running_;
+}
+
+bool TempPostgres::Resume() {
+    QString out;
+    running_ = Run(folder_, bin_ + "/pg_ctl",
+                   {"-D", folder_ + "/data", "-l", folder_ + "/server.log", "-o", options_, "-w", "-t", "30", "start"}, out);
+    return running_;
 }
 
 TempPostgres::~TempPostgres() {

@@ -23,12 +23,16 @@ public:
     // A new empty database on the cluster.
     classroom::TDatabaseSpec NewDatabase();
     int Port() const { return port_; }
+    // Stops the server and starts it again on the same port (a school
+    // server going away); false when it would not.
+    bool Stop();
+    bool Resume();
     ~TempPostgres();
 
 private:
     TempPostgres() = default;
     bool Start(bool durable, QString& reason);
-    QString folder_, bin_;
+    QString folder_, bin_, options_;
     int port_ = 0, databases_ = 0;
     bool running_ = false;
 };
