@@ -8,27 +8,39 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <vector>
 
 #include "classroom/ClassroomStore.h"
 
 namespace classroom {
 
-struct TAssignment {
-    QString ContentRoot, Target, Learner;
-};
+// How often the manager tells the records it is alive, and how long a
+// session stays on the teacher's page without a sign of life.
+inline constexpr int kHeartbeatMs = 5000;
+inline constexpr int kLiveSeconds = 30;
 
 class TClassroomService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "net.tavolin.Classroom1")
 public:
-    // `fallback` is given to programs nobody assigned anything to.
+    // `fallback` is given to programs nobody assigned anything to;
+    // `computer` names this desktop in the records.
     TClassroomService(TClassroomStore& store, QDBusConnection bus, TAssignment fallback,
-                      QString programPath = QString());
+                      QString programPath = QString(), QString computer = QString());
     // Registers the object and takes the well-known name; false when another
     // manager already has it.
     bool Start();
     // The learner and content for the program with this process id.
     void Assign(qint64 pid, const TAssignment& assignment);
+    QString Computer() const { return computer_; }
+    // Where the teacher's page is, kept beside this computer's name in the records.
+    void SetPageAddress(const QString& address) { page_ = address; }
+    // The teacher asks one session's program to shut down: at once when it
+    // runs on this desktop, else through the records for its own manager.
+    // False when the session is not open.
+    bool ShutDownSession(qint64 session);
 
 public slots:
     // The programs' operations.
@@ -42,6 +54,8 @@ public slots:
     void SendStartActivity(int code);
     void SendEndActivity(int code, int score);
     void SendScore(int total, int level);
+    // The program names the target it loaded when the manager named none.
+    void TellTarget(const QString& target);
     // The teacher's operations: start a program in remote mode for a learner,
     // and ask every program of a learner to shut down (returns how many).
     qint64 StartLearner(const QString& learner, const QString& target);
@@ -51,11 +65,19 @@ private:
     struct TProgram {
         qint64 Session = 0, Pid = 0;
         TAssignment Assignment;
+        bool Decided = false; // the learner was given out by GetStudentInfo
     };
     // The calling program, signed in when the manager has not seen it yet
     // (a manager restarted mid-session).
     TProgram& Caller(const char* call, const QString& detail = QString());
     void Forget(const QString& busName);
+    // At start: takes over the open sessions of programs still running here.
+    void TakeOverSessions();
+    void SendShutDown(const QString& busName);
+    // Every few seconds: tell the records this manager and its sessions are
+    // alive, and pass on shut-down requests made on another computer's page.
+    void Heartbeat();
+    void TakeRequests();
     // Runs a store operation; a failure becomes the call's error reply.
     template <class F>
     void Stored(F&& fn);
@@ -63,10 +85,12 @@ private:
     TClassroomStore& store_;
     QDBusConnection bus_;
     TAssignment fallback_;
-    QString programPath_;
+    QString programPath_, computer_, page_;
     QMap<qint64, TAssignment> assigned_;
     QMap<QString, TProgram> programs_;
     QDBusServiceWatcher watcher_;
+    QTimer heartbeat_, requests_;
+    bool recover_ = false; // the records failed a call and are not open again yet
 };
 
 } // namespace classroom

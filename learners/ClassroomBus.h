@@ -14,5 +14,8 @@ inline constexpr const char* kProgramInterface = "net.tavolin.Program1";
 inline constexpr const char* kRefusedError = "net.tavolin.Classroom1.Error.Refused";
 // No call to the manager waits longer than this.
 inline constexpr int kCallTimeoutMs = 5000;
+// A manager that let a call time out is asked again after this long at the
+// earliest (unless another manager took the name meanwhile).
+inline constexpr int kHungRetryMs = 30000;
 
 } // namespace tav::classroombus

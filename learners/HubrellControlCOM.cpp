@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QApplication>
+#include <QDialog>
 #include <QTimer>
 
 #include "app/Main.h"
@@ -25,8 +27,16 @@ namespace {
 
 const char* const kWrite = "WriteRemoteProfileString";
 
+bool TimedOut(const QDBusMessage& reply) {
+    const QDBusError::ErrorType type = QDBusError(reply).type();
+    return type == QDBusError::NoReply || type == QDBusError::Timeout || type == QDBusError::TimedOut;
+}
+
+// Gone, or not able to store the call (its records are not reachable): either
+// way what was sent is kept and handed over later.
 bool ManagerIsGone(const QDBusMessage& reply) {
     switch (QDBusError(reply).type()) {
+    case QDBusError::Failed:
     case QDBusError::ServiceUnknown:
     case QDBusError::NoReply:
     case QDBusError::Timeout:
@@ -80,6 +90,7 @@ THubrellHooks MainWindowHubrellHooks() {
         ForceDirectories(folder);
         return NativePath(folder + "\\Classroom pending.json");
     };
+    hooks.Target = [] { return Form_Main ? Form_Main->TargetFolderName : std::string(); };
     return hooks;
 }
 
@@ -136,9 +147,10 @@ bool THubrellControlWindow::Connect() {
     Connected = true;
     offline_ = false;
     // A pending file from an earlier run: its profile writes hold what the
-    // learner earned; its reports belonged to that run's session.
+    // learner earned; its reports belonged to that run's session. They are
+    // handed over once the manager knows the target they belong to.
     LoadPending();
-    if (!pending_.isEmpty()) Replay(true);
+    replayDue_ = !pending_.isEmpty();
     return true;
 }
 
@@ -186,6 +198,9 @@ TStudentInfo THubrellControlWindow::GetStudentInfo() {
     info.Number = out.value(1).toInt();
     info.TargetFolderName = FromQString(out.value(2).toString());
     info.LearnerName = FromQString(out.value(3).toString());
+    // A manager that named the target files the profile under it already.
+    targetTold_ = !info.TargetFolderName.empty();
+    if (targetTold_) HandOverEarlierRun();
     return info;
 }
 
@@ -193,6 +208,7 @@ std::string THubrellControlWindow::GetRemoteProfileString(const std::string& sec
                                                           const std::string& defaultValue) {
     Log(Fmt("GetRemoreProfileString [%s], %s, %s", section, key, defaultValue));
     RequireConnected();
+    TellTarget();
     QDBusMessage reply;
     if (Call("GetRemoteProfileString", {Q(section), Q(key), Q(defaultValue)}, &reply)) {
         std::string value = FromQString(reply.arguments().value(0).toString());
@@ -207,6 +223,7 @@ void THubrellControlWindow::WriteRemoteProfileString(const std::string& section,
                                                      const std::string& value) {
     Log(Fmt("WriteRemoteProfileString [%s], %s, %s", section, key, value));
     RequireConnected();
+    TellTarget();
     if (key.empty() && value.empty()) {
         for (auto it = local_.begin(); it != local_.end();)
             it = it->first.first == section ? local_.erase(it) : std::next(it);
@@ -239,7 +256,50 @@ void THubrellControlWindow::ShutDown() {
     Log("Had ShutDown");
     Drop();
     // Closed once this call has returned, so the manager gets its answer.
-    QTimer::singleShot(0, this, [this] { if (hooks_.CloseMain) hooks_.CloseMain(); });
+    QTimer::singleShot(0, this, [this] {
+        // A box still open (the disc box at start-up, a message) runs its own
+        // loop and would keep the program up: it goes first, as if cancelled.
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            for (int guard = 0; guard < 16; ++guard) {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (!modal) break;
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                else modal->close();
+            }
+        }
+        if (hooks_.CloseMain) hooks_.CloseMain();
+    });
+}
+
+void THubrellControlWindow::TellTarget() {
+    // The manager named no target, so the program tells it the one it loaded
+    // before the first profile call: profiles are kept per target. A manager
+    // that does not know the call is answered by nothing.
+    if (!targetTold_ && !offline_ && hooks_.Target) {
+        const std::string target = hooks_.Target();
+        if (target.empty()) return;
+        const QDBusMessage answer = Send("TellTarget", {Q(target)});
+        if (answer.type() == QDBusMessage::ErrorMessage && ManagerIsGone(answer)) {
+            NoteHung(answer);
+            GoOffline(LinkErrorText(answer));
+            return;
+        }
+        targetTold_ = true;
+    }
+    HandOverEarlierRun();
+}
+
+void THubrellControlWindow::HandOverEarlierRun() {
+    if (!replayDue_ || offline_) return;
+    replayDue_ = false;
+    Replay(true);
+}
+
+void THubrellControlWindow::NoteHung(const QDBusMessage& answer) {
+    if (!TimedOut(answer)) return;
+    QDBusConnectionInterface* busInfo = bus_.interface();
+    hungOwner_ = busInfo ? busInfo->serviceOwner(QLatin1String(kManagerService)).value() : QString();
+    hungSince_.start();
 }
 
 // ---- the manager going away and coming back ---------------------------------------------
@@ -252,6 +312,7 @@ bool THubrellControlWindow::Call(const char* method, const QList<QVariant>& args
         return true;
     }
     if (ManagerIsGone(answer)) {
+        NoteHung(answer);
         GoOffline(LinkErrorText(answer));
         return false;
     }
@@ -269,8 +330,18 @@ void THubrellControlWindow::GoOffline(const QString& reason) {
 bool THubrellControlWindow::TryReconnect() {
     // Asking the bus is quick; a call to an absent manager is not.
     QDBusConnectionInterface* busInfo = bus_.interface();
-    if (!busInfo || !busInfo->isServiceRegistered(QLatin1String(kManagerService)).value()) return false;
-    if (Send("Connect", {}).type() == QDBusMessage::ErrorMessage) return false;
+    if (!busInfo) return false;
+    const QString owner = busInfo->serviceOwner(QLatin1String(kManagerService)).value();
+    if (owner.isEmpty()) return false;
+    // The manager that let a call time out is not asked again for a while:
+    // every try would hold the program for the whole timeout.
+    if (owner == hungOwner_ && hungSince_.isValid() && hungSince_.elapsed() < kHungRetryMs) return false;
+    const QDBusMessage answer = Send("Connect", {});
+    if (answer.type() == QDBusMessage::ErrorMessage) {
+        NoteHung(answer);
+        return false;
+    }
+    hungOwner_.clear();
     offline_ = false;
     if (!Replay(false)) {
         offline_ = true;

@@ -10,6 +10,7 @@
 // a pending file left by an earlier run hands its profile writes over at the
 // next start.
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QObject>
 
@@ -33,6 +34,7 @@ struct THubrellHooks {
     std::function<int()> NetDebug;
     std::function<void()> CloseMain;         // close the main window
     std::function<std::string()> PendingFile; // native path of the pending file ("" = none)
+    std::function<std::string()> Target;      // the target folder the program loaded ("" = none yet)
 };
 
 class THubrellControlWindow : public QObject, public IClassroomLink {
@@ -74,6 +76,10 @@ private:
     QDBusMessage Send(const char* method, const QList<QVariant>& args);
     void GoOffline(const QString& reason);
     bool TryReconnect();
+    // Notes a manager that let a call run into the timeout.
+    void NoteHung(const QDBusMessage& answer);
+    void TellTarget();
+    void HandOverEarlierRun();
     bool Replay(bool profileWritesOnly);
     void Keep(const char* method, const QList<QVariant>& args);
     void SavePending() const;
@@ -83,6 +89,10 @@ private:
     THubrellHooks hooks_;
     bool offline_ = false;
     bool exported_ = false;
+    bool targetTold_ = false;
+    bool replayDue_ = false; // the pending file of an earlier run waits for the target
+    QString hungOwner_;
+    QElapsedTimer hungSince_;
     QJsonArray pending_;
     std::vector<std::string> waitingLines_;
     std::map<std::pair<std::string, std::string>, std::string> local_;

@@ -1,15 +1,21 @@
-// The classroom manager: its records in SQLite, and the real tavolin-classroom
-// on a private session bus serving the program's link, killed and restarted
-// mid-session, and asked by the teacher to shut a learner's program down.
+// The real tavolin-classroom on a private session bus serving the program's
+// link: killed and restarted mid-session, hanging, told the program's target,
+// and asked by the teacher to shut a learner's program down.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QDBusConnectionInterface>
+
+#include <signal.h>
 
 #include "../TestSupport.h"
 #include "../learners/ManagerPeer.h"
+#include "ManagerProcess.h"
+#include "TempPostgres.h"
 #include "classroom/ClassroomStore.h"
 #include "learners/ClassroomBus.h"
 #include "learners/HubrellControlCOM.h"
@@ -18,78 +24,6 @@ using namespace classroom;
 using namespace tavtest;
 
 namespace {
-
-TEST(ClassroomStore, KeepsProfilesPerTargetAcrossReopeningAndRemovesASection) {
-    TempFolder dir;
-    const QString file = QString::fromStdString(dir.File("c.sqlite"));
-    {
-        TClassroomStore store(file);
-        EXPECT_EQ(store.SchemaVersion(), 1);
-        store.WriteProfile("French", "Student Ann", "Scores", "1,2,3,4");
-        store.WriteProfile("French", "Student Ann", "Scores", "5,6,7,8");
-        store.WriteProfile("French", "Student Ann", "Percents", "9");
-        store.WriteProfile("German", "Student Ann", "Scores", "kept");
-    }
-    TClassroomStore store(file);
-    EXPECT_EQ(store.SchemaVersion(), 1);
-    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Scores", "none"), "5,6,7,8");
-    store.WriteProfile("French", "Student Ann", "", "");
-    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Scores", "none"), "none");
-    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Percents", "none"), "none");
-    EXPECT_EQ(store.ReadProfile("German", "Student Ann", "Scores", "none"), "kept");
-}
-
-TEST(ClassroomStore, RecordsActivitiesScoresAndRefusesANewerSchema) {
-    TempFolder dir;
-    const QString file = QString::fromStdString(dir.File("c.sqlite"));
-    {
-        TClassroomStore store(file);
-        const qint64 s = store.StartSession("Ann", "French", "pc1", 42);
-        store.StartActivity(s, 5);
-        store.EndActivity(s, 5, 80);
-        store.EndActivity(s, 7, 60); // its start was never reported
-        store.SetScore(s, 100, 1);
-        store.SetScore(s, 140, 2);
-        const TSessionSummary sum = store.Summary(s);
-        EXPECT_EQ(sum.Learner, "Ann");
-        EXPECT_EQ(sum.Activities, 2);
-        EXPECT_EQ(sum.LastScore, 60);
-        EXPECT_EQ(sum.Total, 140);
-        EXPECT_EQ(sum.AwardLevel, 2);
-    }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QSqlQuery(db).exec("UPDATE schema_version SET version = 99");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("raw");
-    EXPECT_THROW(TClassroomStore{file}, std::runtime_error);
-}
-
-// The real manager, on the private bus.
-class ManagerProcess {
-public:
-    ManagerProcess(const QString& database, const QStringList& extra = {}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SESSION_BUS_ADDRESS", PrivateBusAddress());
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(TAVOLIN_CLASSROOM, QStringList{"--database", database} + extra);
-    }
-    ~ManagerProcess() {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            process.waitForFinished(3000);
-        }
-    }
-    void Kill() {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-    QProcess process;
-};
 
 class ClassroomManager : public ::testing::Test {
 protected:
@@ -105,8 +39,9 @@ protected:
     bool WaitForManager(bool present) {
         return WaitUntil([&] { return ManagerOnBus() == present; }, 10000);
     }
-    tav::THubrellHooks Hooks() {
+    tav::THubrellHooks Hooks(const std::string& target = "") {
         tav::THubrellHooks hooks;
+        hooks.Target = [target] { return target; };
         hooks.CloseMain = [this] { ++closes; };
         const std::string pending = data.File("pending.json");
         hooks.PendingFile = [pending] { return pending; };
@@ -142,8 +77,23 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
         EXPECT_TRUE(link.Offline());
     }
 
-    manager = std::make_unique<ManagerProcess>(database, assignment);
+    // The new manager would give a new program to Cy; this one carries on as Bea.
+    manager = std::make_unique<ManagerProcess>(
+        database, QStringList{"--content", "/discs/film", "--target", "French", "--learner", "Cy"});
     ASSERT_TRUE(WaitForManager(true));
+    {
+        // Before the program calls again, the new manager already carries its session on.
+        TClassroomStore store(database, "peek");
+        std::vector<TSessionView> open;
+        // The name is on the bus a moment before the sessions are taken over.
+        EXPECT_TRUE(WaitUntil([&] {
+            open = store.Sessions(StoreTime(60), 0);
+            return open.size() == 1 && open[0].Pid == QCoreApplication::applicationPid();
+        }));
+        ASSERT_EQ(open.size(), 1u);
+        EXPECT_EQ(open[0].Learner, "Bea");
+        EXPECT_EQ(open[0].Pid, QCoreApplication::applicationPid());
+    }
     link.SendScore(150, 1);
     EXPECT_FALSE(link.Offline());
     EXPECT_EQ(link.GetRemoteProfileString("Student Bea", "Scores", ""), "80,70,0,0");
@@ -161,10 +111,110 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
     ASSERT_TRUE(q.exec("SELECT total, award_level FROM score ORDER BY session_id DESC LIMIT 1"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 150);
-    ASSERT_TRUE(q.exec("SELECT closed_by_timeout FROM session WHERE ended IS NOT NULL ORDER BY id DESC LIMIT 1"));
+    ASSERT_TRUE(q.exec("SELECT closed_by_timeout, learner FROM session WHERE ended IS NOT NULL ORDER BY id DESC LIMIT 1"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 1);
+    EXPECT_EQ(q.value(1).toString(), "Bea");
 }
+
+// The school's PostgreSQL server going away mid-session: the program keeps
+// what the manager could not store and hands it over once the server is back.
+TEST_F(ClassroomManager, LosesNothingWhileItsDatabaseServerIsAway) {
+    QString reason;
+    std::unique_ptr<TempPostgres> server = TempPostgres::Launch(false, reason);
+    if (!server) GTEST_SKIP() << "PostgreSQL test skipped: " << reason.toStdString();
+    const TDatabaseSpec spec = server->NewDatabase();
+    const QString url = QStringLiteral("postgresql://tavolin@127.0.0.1:%1/%2").arg(spec.Port).arg(spec.Name);
+    ManagerProcess manager(url, {"--learner", "Hal", "--target", "French"});
+    ASSERT_TRUE(WaitForManager(true));
+    tav::THubrellControlWindow link(bus, Hooks());
+    ASSERT_TRUE(link.Connect());
+    link.GetStudentInfo();
+    link.WriteRemoteProfileString("Student Hal", "Scores", "40,0,0,0");
+
+    ASSERT_TRUE(server->Stop());
+    {
+        MessageCapture box;
+        link.WriteRemoteProfileString("Student Hal", "Scores", "40,90,0,0");
+        link.SendEndActivity(5, 90);
+        ASSERT_EQ(box.Messages.size(), 1u);
+        EXPECT_NE(box.Last().find("the classroom records are not reachable"), std::string::npos) << box.Last();
+        EXPECT_TRUE(link.Offline());
+        EXPECT_EQ(link.GetRemoteProfileString("Student Hal", "Scores", ""), "40,90,0,0") << "the local copy answers";
+    }
+    ASSERT_TRUE(server->Resume());
+    link.SendScore(130, 1);
+    EXPECT_FALSE(link.Offline());
+    link.Disconnect(false);
+
+    TClassroomStore store(spec, "check");
+    EXPECT_EQ(store.ReadProfile("French", "Student Hal", "Scores", ""), "40,90,0,0");
+    const std::vector<TSessionView> closed = store.Sessions(StoreTime(), 1);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].LastScore, 90);
+    EXPECT_EQ(closed[0].Total, 130);
+}
+
+TEST_F(ClassroomManager, WithoutATargetTheProgramsOwnTargetFilesTheProfile) {
+    ManagerProcess manager(database, {"--learner", "Di"});
+    ASSERT_TRUE(WaitForManager(true));
+    {
+        tav::THubrellControlWindow link(bus, Hooks("Spanish"));
+        ASSERT_TRUE(link.Connect());
+        EXPECT_EQ(link.GetStudentInfo().TargetFolderName, "");
+        link.WriteRemoteProfileString("Student Di", "Scores", "10,0,0,0");
+        EXPECT_EQ(link.GetRemoteProfileString("Student Di", "Scores", ""), "10,0,0,0");
+        link.Disconnect(false);
+    }
+    TClassroomStore store(database, "check");
+    EXPECT_EQ(store.ReadProfile("Spanish", "Student Di", "Scores", "none"), "10,0,0,0");
+    EXPECT_EQ(store.ReadProfile("", "Student Di", "Scores", "none"), "none");
+    const std::vector<TSessionView> sessions = store.Sessions(StoreTime(60), 1);
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].Target, "Spanish");
+}
+
+// Not a speed check: a hanging manager must cost the program one call
+// timeout, not one per call, and start-up must fail with the reason.
+TEST_F(ClassroomManager, AManagerThatHangsHoldsTheProgramForOneTimeoutOnly) {
+    ManagerProcess manager(database, {"--learner", "Eve"});
+    ASSERT_TRUE(WaitForManager(true));
+    tav::THubrellControlWindow link(bus, Hooks());
+    ASSERT_TRUE(link.Connect());
+    link.GetStudentInfo();
+    const qint64 pid = manager.process.processId();
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    struct Resume {
+        qint64 pid;
+        ~Resume() { ::kill(pid, SIGCONT); }
+    } resume{pid};
+
+    MessageCapture box;
+    QElapsedTimer clock;
+    clock.start();
+    link.SendStartActivity(5);
+    const qint64 first = clock.restart();
+    EXPECT_TRUE(link.Offline());
+    ASSERT_EQ(box.Messages.size(), 1u);
+    EXPECT_NE(box.Last().find("did not answer within 5 seconds"), std::string::npos) << box.Last();
+    link.WriteRemoteProfileString("Student Eve", "Scores", "60,0,0,0");
+    link.SendEndActivity(5, 60);
+    link.SendScore(60, 0);
+    EXPECT_TRUE(link.IsConnected()) << "the session goes on";
+    const qint64 rest = clock.elapsed();
+    EXPECT_GE(first, tav::classroombus::kCallTimeoutMs - 500);
+    EXPECT_LT(rest, tav::classroombus::kCallTimeoutMs) << "each call waited for the hanging manager again";
+    EXPECT_EQ(box.Messages.size(), 1u);
+
+    QDBusConnection other = ConnectToPrivateBus(QStringLiteral("second program"));
+    {
+        tav::THubrellControlWindow starting(other, {});
+        EXPECT_FALSE(starting.Connect());
+    }
+    EXPECT_EQ(box.Last(), "Couldn't connect: the classroom manager did not answer within 5 seconds");
+    QDBusConnection::disconnectFromBus(QStringLiteral("second program"));
+}
+
 
 TEST_F(ClassroomManager, TheTeacherShutsALearnersProgramDown) {
     ManagerProcess manager(database, {"--learner", "Cy"});

@@ -5,13 +5,16 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QApplication>
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 
 #include "../app/AppFixture.h"
 #include "ManagerPeer.h"
 #include "app/ContentLocation.h"
+#include "app/InsertDVD.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
 #include "learners/ClassroomBus.h"
@@ -174,6 +177,40 @@ TEST_F(HubrellLink, AShutDownRequestDuringAnActivityClosesWithoutSendingAScore) 
     // Closing asks the link, which no longer calls the manager.
     ASSERT_GE(debugLines.size(), 3u);
     EXPECT_EQ(Calls(debugLines.end() - 3, debugLines.end()), (Calls{"Had ShutDown", "Drop", "Connected"}));
+}
+
+TEST_F(HubrellLink, AShutDownRequestDuringTheStartUpDiscBoxClosesTheBoxAndTheProgram) {
+    MakeRemoteFolder();
+    peer->ContentRoot = QStringLiteral("%s");
+    SetVolumeLister([] { return std::vector<std::string>{}; }); // no disc: the box stays up
+    bool boxWasUp = false;
+    QDBusPendingCall pending = QDBusPendingCall::fromCompletedCall(QDBusMessage());
+    QTimer::singleShot(300, [&] {
+        boxWasUp = qobject_cast<TForm_InsertDVD*>(QApplication::activeModalWidget()) != nullptr;
+        QDBusMessage request = QDBusMessage::createMethodCall(
+            peer->LastProgram(), QLatin1String(classroombus::kProgramPath),
+            QLatin1String(classroombus::kProgramInterface), QStringLiteral("ShutDown"));
+        pending = peer->Bus().asyncCall(request);
+    });
+    // Should the box stay up, the test ends it instead of hanging.
+    bool stayedUp = false;
+    QTimer::singleShot(8000, [&] {
+        if (auto* box = qobject_cast<TForm_InsertDVD*>(QApplication::activeModalWidget())) {
+            stayedUp = true;
+            box->reject();
+        }
+    });
+    TForm_Main main({"remote=1"}, program.Path());
+    CloseWatch closed(main);
+    EXPECT_FALSE(main.StartUp());
+    EXPECT_FALSE(stayedUp) << "the disc box stayed up after the shut-down request";
+    SetVolumeLister(nullptr);
+    EXPECT_TRUE(boxWasUp);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return closed.Seen; }));
+    pending.waitForFinished();
+    EXPECT_FALSE(pending.isError()) << pending.error().message().toStdString();
+    EXPECT_EQ(peer->Calls(), (Calls{"Connect", "GetStudentInfo"})) << "nothing sent after the request";
 }
 
 TEST_F(HubrellLink, AManagerThatGoesAwayLosesNothingAndGetsItAllWhenBack) {
