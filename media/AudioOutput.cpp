@@ -97,6 +97,9 @@ bool EnsureSdlAudio(std::string* reason) {
     static std::string why;
     std::call_once(once, [] {
         snd_lib_error_set_handler(&SilentAlsaError);
+        // SDL would otherwise turn SIGINT and SIGTERM into quit events that
+        // nobody reads, and the program could then only be stopped with SIGKILL.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
             ok = true;
         } else {
