@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "CodeIdentity.h"
+#include "DiscFiles.h"
 #include "MacText.h"
 #include "Style.h"
 
@@ -170,7 +171,7 @@ std::vector<int> StripPositions(const TFilm& film) {
 
 void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxActors) {
     const TStory& story = film.Story;
-    std::vector<std::string> movieinf;
+    std::vector<TIndexLine> movieinf;
     for (size_t i = 0; i < story.Lines.size(); ++i) {
         const TStoryLine& l = story.Lines[i];
         const TTimedLine& t = film.Timeline.Lines[i];
@@ -179,27 +180,17 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
         const bool same = speech && i > 0 && story.Lines[i - 1].Cue == TCue::Speech &&
                           story.Lines[i - 1].Speaker == l.Speaker && story.Lines[i - 1].Part == l.Part &&
                           story.Lines[i - 1].Setting == l.Setting;
-        const std::string speaker = speech ? story.Characters[size_t(l.Speaker)].Name : "";
-        movieinf.push_back(ToMac(std::to_string(i + 1) + "|" + UnitsToTimecode(t.StartMs / kUnitMs) + "|" +
-                                 UnitsToTimecode(t.EndMs / kUnitMs) + "|" + l.Text + "|" + speaker + "|" +
-                                 (same ? "1" : "0") + "|" + (IsActivityLine(l) ? "1" : "0") + "|0|0"));
+        movieinf.push_back({int(i + 1), t.StartMs / kUnitMs, t.EndMs / kUnitMs, l.Text,
+                            speech ? story.Characters[size_t(l.Speaker)].Name : "", same, IsActivityLine(l)});
     }
-    WriteRawLines(targetDir + "/movieinf.txt", movieinf);
+    WriteMovieIndex(targetDir + "/movieinf.txt", movieinf);
 
-    std::vector<std::string> record;
-    for (const TActorScenes& a : ChooseRecordingScenes(film, maxActors)) {
-        record.push_back(ToMac(story.Characters[size_t(a.Character)].Name));
-        std::string scenes;
-        for (const auto& scene : a.Scenes) {
-            if (!scenes.empty()) scenes += " ";
-            for (size_t k = 0; k < scene.size(); ++k) scenes += (k ? "|" : "") + std::to_string(scene[k]);
-        }
-        record.push_back(scenes);
-    }
-    record.push_back("");
-    WriteRawLines(targetDir + "/record.txt", record);
+    std::vector<TActorRecord> actors;
+    for (const TActorScenes& a : ChooseRecordingScenes(film, maxActors))
+        actors.push_back({story.Characters[size_t(a.Character)].Name, a.Scenes});
+    WriteRecordIndex(targetDir + "/record.txt", actors);
 
-    std::vector<std::string> strip;
+    std::vector<std::pair<int, std::string>> strip;
     for (int units : StripPositions(film)) {
         // The hint names the line spoken at or last before the thumbnail (the
         // first spoken line for a thumbnail before anyone speaks).
@@ -208,16 +199,14 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
             if (story.Lines[i].Cue == TCue::Speech && (near < 0 || film.Timeline.Lines[i].StartMs <= units * kUnitMs))
                 near = int(i);
         const TStoryLine& l = story.Lines[size_t(near)];
-        strip.push_back(ToMac(UnitsToTimecode(units) + "," + story.Characters[size_t(l.Speaker)].Name + " : " +
-                              Shorten(l.Text, 48)));
+        strip.push_back({units, story.Characters[size_t(l.Speaker)].Name + " : " + Shorten(l.Text, 48)});
     }
-    WriteRawLines(targetDir + "/strip.txt", strip);
+    WriteStripIndex(targetDir + "/strip.txt", strip);
 
-    std::string parts, starts;
-    for (const TFilmPart& p : film.Timeline.Parts) parts += (parts.empty() ? "" : "|") + p.FileName;
-    for (int n : NextLineStarts(film)) starts += (starts.empty() ? "" : "|") + std::to_string(n);
-    WriteMacLines(targetDir + "/settings.txt", {"PCCaption|Tavolin \xE2\x80\x93 " + story.Title, "TargetLang|3",
-                                                "MovieNames|" + parts, "NextGameStartLines|" + starts});
+    std::vector<std::string> parts;
+    for (const TFilmPart& p : film.Timeline.Parts) parts.push_back(p.FileName);
+    WriteTargetSettings(targetDir + "/settings.txt", "Tavolin \xE2\x80\x93 " + story.Title, 3, parts,
+                        NextLineStarts(film));
 }
 
 void WriteFilmStripPicture(const TFilm& film, const std::string& targetDir) {
