@@ -11,6 +11,7 @@
 
 #include "CodeIdentity.h"
 #include "DiscFiles.h"
+#include "Pictures.h"
 #include "MacText.h"
 #include "Style.h"
 
@@ -210,25 +211,10 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
 }
 
 void WriteFilmStripPicture(const TFilm& film, const std::string& targetDir) {
-    static const int lefts[12] = {21, 84, 147, 213, 276, 341, 405, 469, 533, 597, 661, 725};
-    QImage strip = NewImage(770, 106, QColor(12, 12, 16));
-    QPainter p(&strip);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 70, 78));
-    for (int x = 4; x < 770; x += 14) { // sprocket holes between and around the rows
-        p.drawRoundedRect(QRectF(x, 0.5, 7, 3.5), 1, 1);
-        p.drawRoundedRect(QRectF(x, 102, 7, 3.5), 1, 1);
-    }
     TScenePainter painter(film.Story);
-    const std::vector<int> positions = StripPositions(film);
-    for (int k = 0; k < 24; ++k) {
-        const QImage frame = painter.Paint(StateAt(film, positions[size_t(k)] * kUnitMs));
-        const QRectF cell(lefts[k % 12] - 16, (k < 12 ? 73 : 124) - 68, 61, 48);
-        p.drawImage(cell, frame.scaled(61, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    }
-    p.end();
-    SaveJpeg(strip, targetDir + "/minis.jpg");
+    std::vector<QImage> frames;
+    for (int units : StripPositions(film)) frames.push_back(painter.Paint(StateAt(film, units * kUnitMs)));
+    WriteFilmStrip(frames, targetDir + "/minis.jpg");
 }
 
 namespace {

@@ -352,6 +352,25 @@ void WriteCertificatePictures(const std::string& sharedCertDir, const std::strin
     }
 }
 
+void WriteFilmStrip(const std::vector<QImage>& frames, const std::string& path) {
+    static const int lefts[12] = {21, 84, 147, 213, 276, 341, 405, 469, 533, 597, 661, 725};
+    QImage strip = NewImage(770, 106, QColor(12, 12, 16));
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 78));
+    for (int x = 4; x < 770; x += 14) { // sprocket holes between and around the rows
+        p.drawRoundedRect(QRectF(x, 0.5, 7, 3.5), 1, 1);
+        p.drawRoundedRect(QRectF(x, 102, 7, 3.5), 1, 1);
+    }
+    for (int k = 0; k < 24 && k < int(frames.size()); ++k) {
+        const QRectF cell(lefts[k % 12] - 16, (k < 12 ? 73 : 124) - 68, 61, 48);
+        p.drawImage(cell, frames[size_t(k)].scaled(61, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    p.end();
+    SaveJpeg(strip, path);
+}
+
 void WriteActorSheet(const std::vector<QImage>& faces, const std::vector<std::string>& names,
                      const std::string& recpicDir, const std::string& headingUtf8) {
     static const QPointF circles[9] = {{155, 86}, {325, 86}, {495, 86}, {155, 256}, {325, 256},

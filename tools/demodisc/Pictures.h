@@ -18,6 +18,8 @@ void WriteCertificatePictures(const std::string& sharedCertDir, const std::strin
                               const std::string& title);
 // actors.jpg with the chosen actors in the 3 x 3 circles, and pic1..n.jpg.
 void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& actors, const std::string& recpicDir);
+// minis.jpg: 24 film-strip thumbnails in two rows of twelve, in film order.
+void WriteFilmStrip(const std::vector<QImage>& frames, const std::string& path);
 // actors.jpg with the faces (150 x 150) and names in the 3 x 3 circles, and pic1..n.jpg.
 void WriteActorSheet(const std::vector<QImage>& faces, const std::vector<std::string>& names,
                      const std::string& recpicDir, const std::string& headingUtf8);
