@@ -40,7 +40,8 @@ const char* const kBuildUsage =
     "  --lang: the film's language (program code, e.g. 2, short code en, or name English).\n"
     "  --help-subtitles/--help-lang: subtitles in a help language, shown beside each line.\n"
     "  --pictures: dictionary pictures, each file named after its word (e.g. dog.jpg).\n"
-    "  --cache: where spoken words are kept between builds (default ROOT.cache).\n";
+    "  --cache: where spoken words are kept between builds (default ROOT.cache).\n"
+    "  --part-seconds: length of the film parts (default 240; at most eight parts).\n";
 
 namespace {
 
@@ -234,7 +235,7 @@ void TBuild::Run(const std::string& root) {
     scenes_ = PrepareWorkingCopy(o_.Film, info_, work_ + "/film.mkv", Tick());
 
     Stage("film parts");
-    starts_ = ChooseCuts(filmUnits, scenes_, lines_);
+    starts_ = ChooseCuts(filmUnits, scenes_, lines_, 8, o_.PartSeconds * 25);
     std::vector<std::string> partFiles;
     for (size_t k = 0; k < starts_.size(); ++k) {
         const int from = starts_[k], to = k + 1 < starts_.size() ? starts_[k + 1] : filmUnits;
@@ -444,6 +445,15 @@ bool ParseBuildArgs(const std::vector<std::string>& args, TBuildOptions& o, std:
         else if (a == "--help-lang") ok = value(o.HelpLanguage);
         else if (a == "--pictures") ok = value(o.Pictures);
         else if (a == "--cache") ok = value(o.Cache);
+        else if (a == "--part-seconds") {
+            std::string v;
+            ok = value(v);
+            o.PartSeconds = ok ? std::atoi(v.c_str()) : 0;
+            if (ok && o.PartSeconds < 5) {
+                why = "--part-seconds needs a number of at least 5";
+                return false;
+            }
+        }
         else if (a.rfind("--", 0) == 0) {
             why = "unknown option " + a;
             return false;

@@ -15,6 +15,7 @@ struct TBuildOptions {
     std::string HelpLanguage;    // its language
     std::string Pictures;        // optional: dictionary pictures named after their words
     std::string Cache;           // espeak-ng speech cache (default: beside Out)
+    int PartSeconds = 240;       // film parts of about this length (at most eight)
 };
 
 // Parses the arguments after "build"; false with a reason when they are wrong.

@@ -14,9 +14,15 @@ std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 bool ValidUtf8(const std::string& b) {
-    QStringDecoder dec(QStringDecoder::Utf8);
-    (void)dec.decode(QByteArrayView(b.data(), qsizetype(b.size())));
-    return !dec.hasError();
+    for (size_t i = 0; i < b.size();) {
+        const unsigned char c = (unsigned char)b[i];
+        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || (n > 1 && c < 0xC2) || i + n > b.size()) return false;
+        for (size_t k = 1; k < n; ++k)
+            if (((unsigned char)b[i + k] >> 6) != 2) return false;
+        i += n;
+    }
+    return true;
 }
 
 // UTF-16 without a mark: one byte of every pair is mostly zero in Latin text.
