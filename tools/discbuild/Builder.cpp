@@ -474,6 +474,9 @@ bool ParseBuildArgs(const std::vector<std::string>& args, TBuildOptions& o, std:
         why = "--help-subtitles and --help-lang go together";
         return false;
     }
+    // Absolute paths: ffmpeg runs inside the work folder.
+    for (std::string* path : {&o.Film, &o.Subtitles, &o.HelpSubtitles, &o.Pictures, &o.Out, &o.Cache})
+        if (!path->empty()) *path = QFileInfo(Q(*path)).absoluteFilePath().toStdString();
     while (o.Out.size() > 1 && o.Out.back() == '/') o.Out.pop_back();
     return true;
 }
