@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "Courseware.h"
+#include "DiscFiles.h"
 #include "content/KeyFiles.h"
 #include "Film.h"
 #include "HelpTexts.h"
@@ -42,49 +43,25 @@ private:
     QElapsedTimer timer_;
 };
 
-// A short tone standing in for speech on the fixture disc, so it builds fast.
-TSound Beep(int n) { return Note(440.0 + 20.0 * (n % 12), 160, 0.4f); }
 
 void WriteRootFiles(const TDiscOptions& o, const std::string& lettersUtf8) {
-    std::vector<std::string> target{std::string("TargetFolderName|") + kTarget, "TargetPathForPC|",
-                                    "SourceHelpLangs|2,5"};
+    std::vector<std::string> multi;
     if (o.MultiMenu) {
-        target.push_back("MultiMenu|multimenu.jpg");
-        target.push_back(std::string("Target1|target1.jpg|280,250|") + kTarget + "|");
-        target.push_back(std::string("Target2|target2.jpg|280,350|") + kTarget + "2|");
+        multi.push_back("MultiMenu|multimenu.jpg");
+        multi.push_back(std::string("Target1|target1.jpg|280,250|") + kTarget + "|");
+        multi.push_back(std::string("Target2|target2.jpg|280,350|") + kTarget + "2|");
     }
-    WriteMacLines(o.Root + "/Target.txt", target);
+    WriteTargetFile(o.Root + "/Target.txt", kTarget, HelpLanguages(), multi);
     WriteMacLines(o.Root + "/Spelinfo.txt", {"3 " + lettersUtf8 + " fr"});
 }
 
 void WriteQuiz(const TDiscOptions& o, const TFilm& film, TSpeechCache& speech, const std::string& quizDir) {
     const std::vector<TQuizQuestion> questions = QuizQuestions(film.Story, o.Fixture, o.Fixture ? 20 : 26);
-    std::vector<std::string> lines;
-    std::vector<TSpeechRequest> requests;
-    std::vector<std::string> files;
-    const char* letters = "ABC";
-    for (size_t n = 0; n < questions.size(); ++n) {
-        const TQuizQuestion& q = questions[n];
-        const TTimedLine& from = film.Timeline.Lines[size_t(q.FromLine)];
-        const TTimedLine& to = film.Timeline.Lines[size_t(q.ToLine)];
-        lines.push_back(ToMac(UnitsToTimecode(from.StartMs / kUnitMs) + "|" + UnitsToTimecode(to.EndMs / kUnitMs) +
-                              "|" + q.Question + "|" + q.Answers[0] + "|" + q.Answers[1] + "|" + q.Answers[2] + "|" +
-                              std::to_string(q.Correct)));
-        const std::string num = std::to_string(n + 1);
-        const std::string dir = quizDir + "/q" + num;
-        requests.push_back({kHost, q.Question});
-        files.push_back(dir + "/tvq" + num + ".aif");
-        for (int k = 1; k <= 3; ++k) {
-            // Order "a" shows answers 1, 2, 3 under A, B, C; order "b" shows 3, 1, 2.
-            const int posA = k - 1, posB = k % 3;
-            requests.push_back({kHost, std::string(1, letters[posA]) + ". " + q.Answers[k - 1]});
-            files.push_back(dir + "/tva" + num + "_" + std::to_string(k) + "a.aif");
-            requests.push_back({kHost, std::string(1, letters[posB]) + ". " + q.Answers[k - 1]});
-            files.push_back(dir + "/tva" + num + "_" + std::to_string(k) + "b.aif");
-        }
-    }
-    WriteRawLines(quizDir + "/quiz.txt", lines);
-
+    std::vector<TQuizRecord> records;
+    for (const TQuizQuestion& q : questions)
+        records.push_back({film.Timeline.Lines[size_t(q.FromLine)].StartMs / kUnitMs,
+                           film.Timeline.Lines[size_t(q.ToLine)].EndMs / kUnitMs, q.Question,
+                           {q.Answers[0], q.Answers[1], q.Answers[2]}, q.Correct});
     const std::vector<std::pair<std::string, std::string>> misc = {
         {"welcome1", "Bonjour et bienvenue au grand quiz du film !"},
         {"welcome2", "Regardez bien chaque scène, écoutez la question, et répondez plus vite que Zoé. Bonne chance !"},
@@ -103,33 +80,15 @@ void WriteQuiz(const TDiscOptions& o, const TFilm& film, TSpeechCache& speech, c
         {"Draw", "Match nul ! Quelle partie !"}, {"TheEnd", "C'est la fin du quiz."},
         {"Bye", "Merci d'avoir joué. Au revoir !"},
     };
-    for (const auto& [name, text] : misc) {
-        requests.push_back({kHost, text});
-        files.push_back(quizDir + "/miscq/" + name + ".aif");
-    }
-    if (o.Fixture) {
-        for (size_t i = 0; i < files.size(); ++i) WriteAiff(files[i], Beep(int(i)));
-    } else {
-        const std::vector<TSound> sounds = speech.SpeakAll(requests);
-        for (size_t i = 0; i < files.size(); ++i) WriteAiff(files[i], sounds[i]);
-    }
-    WriteMacLines(quizDir + "/miscq/oppname.txt", {"Zoé"});
-    WritePodium("Zoé", quizDir + "/miscq/opppod.jpg");
+    WriteQuizFolder(quizDir, records, kHost, misc, "Zoé", speech, o.Fixture);
 }
 
 void WriteWordFiles(const TDiscOptions& o, const TFilm& film, TSpeechCache& speech, const std::string& targetDir) {
     const std::vector<TDictWord> dict = DictionaryWords(o.Fixture);
     std::vector<std::string> words;
-    std::vector<TSpeechRequest> requests;
-    for (const TDictWord& w : dict) {
-        words.push_back(w.Word);
-        requests.push_back({kNarrator, w.Word});
-    }
-    WriteMacLines(targetDir + "/DicWords.txt", words);
+    for (const TDictWord& w : dict) words.push_back(w.Word);
+    WriteDictionary(targetDir, words, {}, kNarrator, speech);
     WriteDictionaryPictures(dict, targetDir + "/DictPic");
-    const std::vector<TSound> spoken = speech.SpeakAll(requests);
-    for (size_t i = 0; i < spoken.size(); ++i)
-        WriteAiff(targetDir + "/DictSnd/Dict" + std::to_string(i + 1) + ".aif", spoken[i]);
 
     WriteMacLines(targetDir + "/words.txt", DistractorWords());
     WriteMacLines(targetDir + "/Search.txt", SearchWords(film.Story, o.Fixture));
@@ -155,12 +114,7 @@ void WriteScores(const TDiscOptions& o, TSpeechCache& speech, const std::string&
 
 void WriteSharedFiles(const TDiscOptions& o, TSpeechCache& speech, const std::string& title) {
     const std::string shared = o.Root + "/shared";
-    {
-        const double C = 523.25, E = 659.25, G = 783.99;
-        TSound jingle = Melody({{G, 150}, {G, 150}, {G, 150}, {E * 2, 300}, {C * 2, 150}, {G * 2, 600}}, 0.45f, true);
-        jingle.MixIn(Chord({C, E, G, C * 2}, 1200, 0.35f), 750);
-        WriteAiff(shared + "/jingle.aif", jingle);
-    }
+    WriteJingle(shared + "/jingle.aif");
     WriteMacLines(shared + "/licence.txt", {
         "Licence du contenu de démonstration / Demo content licence",
         "",
@@ -176,19 +130,7 @@ void WriteSharedFiles(const TDiscOptions& o, TSpeechCache& speech, const std::st
         "Dictionary pictures: glyphs of the Noto Color Emoji font, SIL Open Font Licence 1.1.",
         "Text: DejaVu and Liberation fonts.",
     });
-    WriteFlags(HelpLanguages(), shared + "/source/TheFlags.jpg");
-    for (int lang : HelpLanguages()) WriteHelpPictures(lang, shared + "/source/bubb" + std::to_string(lang));
-
-    const TVoice en{"en-gb", 55, 150}, es{"es", 55, 150};
-    const std::vector<std::pair<std::string, TSpeechRequest>> greetings = {
-        {"2gm", {en, "Good morning!"}}, {"2ga", {en, "Good afternoon!"}}, {"2ge", {en, "Good evening!"}},
-        {"5gm", {es, "¡Buenos días!"}}, {"5ga", {es, "¡Buenas tardes!"}}, {"5ge", {es, "¡Buenas noches!"}},
-    };
-    std::vector<TSpeechRequest> requests;
-    for (const auto& g : greetings) requests.push_back(g.second);
-    const std::vector<TSound> sounds = speech.SpeakAll(requests);
-    for (size_t i = 0; i < greetings.size(); ++i)
-        WriteAiff(shared + "/source/helpsnds/" + greetings[i].first + ".aif", sounds[i]);
+    WriteHelpLanguages(shared, HelpLanguages(), speech);
 
     WriteSpellingTiles(ToAnsi(FrenchLettersUtf8()), shared + "/spell_fr");
     WriteCertificatePictures(shared + "/cert", o.Root + "/" + kTarget + "/cert", title);

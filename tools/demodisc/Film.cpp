@@ -12,6 +12,8 @@
 
 #include "CodeIdentity.h"
 #include "content/LineTranslations.h"
+#include "DiscFiles.h"
+#include "Pictures.h"
 #include "MacText.h"
 #include "Style.h"
 
@@ -172,7 +174,7 @@ std::vector<int> StripPositions(const TFilm& film) {
 
 void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxActors) {
     const TStory& story = film.Story;
-    std::vector<std::string> movieinf;
+    std::vector<TIndexLine> movieinf;
     for (size_t i = 0; i < story.Lines.size(); ++i) {
         const TStoryLine& l = story.Lines[i];
         const TTimedLine& t = film.Timeline.Lines[i];
@@ -181,12 +183,10 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
         const bool same = speech && i > 0 && story.Lines[i - 1].Cue == TCue::Speech &&
                           story.Lines[i - 1].Speaker == l.Speaker && story.Lines[i - 1].Part == l.Part &&
                           story.Lines[i - 1].Setting == l.Setting;
-        const std::string speaker = speech ? story.Characters[size_t(l.Speaker)].Name : "";
-        movieinf.push_back(ToMac(std::to_string(i + 1) + "|" + UnitsToTimecode(t.StartMs / kUnitMs) + "|" +
-                                 UnitsToTimecode(t.EndMs / kUnitMs) + "|" + l.Text + "|" + speaker + "|" +
-                                 (same ? "1" : "0") + "|" + (IsActivityLine(l) ? "1" : "0") + "|0|0"));
+        movieinf.push_back({int(i + 1), t.StartMs / kUnitMs, t.EndMs / kUnitMs, l.Text,
+                            speech ? story.Characters[size_t(l.Speaker)].Name : "", same, IsActivityLine(l)});
     }
-    WriteRawLines(targetDir + "/movieinf.txt", movieinf);
+    WriteMovieIndex(targetDir + "/movieinf.txt", movieinf);
 
     // The lines in the help languages, English (2) and Spanish (5), by line number.
     std::map<int, std::string> english, spanish;
@@ -198,20 +198,12 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
         !tav::WriteLineTranslations(targetDir + "/movietr5.txt", spanish))
         throw std::runtime_error("cannot write the line translations in " + targetDir);
 
-    std::vector<std::string> record;
-    for (const TActorScenes& a : ChooseRecordingScenes(film, maxActors)) {
-        record.push_back(ToMac(story.Characters[size_t(a.Character)].Name));
-        std::string scenes;
-        for (const auto& scene : a.Scenes) {
-            if (!scenes.empty()) scenes += " ";
-            for (size_t k = 0; k < scene.size(); ++k) scenes += (k ? "|" : "") + std::to_string(scene[k]);
-        }
-        record.push_back(scenes);
-    }
-    record.push_back("");
-    WriteRawLines(targetDir + "/record.txt", record);
+    std::vector<TActorRecord> actors;
+    for (const TActorScenes& a : ChooseRecordingScenes(film, maxActors))
+        actors.push_back({story.Characters[size_t(a.Character)].Name, a.Scenes});
+    WriteRecordIndex(targetDir + "/record.txt", actors);
 
-    std::vector<std::string> strip;
+    std::vector<std::pair<int, std::string>> strip;
     for (int units : StripPositions(film)) {
         // The hint names the line spoken at or last before the thumbnail (the
         // first spoken line for a thumbnail before anyone speaks).
@@ -220,38 +212,21 @@ void WriteFilmIndexes(const TFilm& film, const std::string& targetDir, int maxAc
             if (story.Lines[i].Cue == TCue::Speech && (near < 0 || film.Timeline.Lines[i].StartMs <= units * kUnitMs))
                 near = int(i);
         const TStoryLine& l = story.Lines[size_t(near)];
-        strip.push_back(ToMac(UnitsToTimecode(units) + "," + story.Characters[size_t(l.Speaker)].Name + " : " +
-                              Shorten(l.Text, 48)));
+        strip.push_back({units, story.Characters[size_t(l.Speaker)].Name + " : " + Shorten(l.Text, 48)});
     }
-    WriteRawLines(targetDir + "/strip.txt", strip);
+    WriteStripIndex(targetDir + "/strip.txt", strip);
 
-    std::string parts, starts;
-    for (const TFilmPart& p : film.Timeline.Parts) parts += (parts.empty() ? "" : "|") + p.FileName;
-    for (int n : NextLineStarts(film)) starts += (starts.empty() ? "" : "|") + std::to_string(n);
-    WriteMacLines(targetDir + "/settings.txt", {"PCCaption|Tavolin \xE2\x80\x93 " + story.Title, "TargetLang|3",
-                                                "MovieNames|" + parts, "NextGameStartLines|" + starts});
+    std::vector<std::string> parts;
+    for (const TFilmPart& p : film.Timeline.Parts) parts.push_back(p.FileName);
+    WriteTargetSettings(targetDir + "/settings.txt", "Tavolin \xE2\x80\x93 " + story.Title, 3, parts,
+                        NextLineStarts(film));
 }
 
 void WriteFilmStripPicture(const TFilm& film, const std::string& targetDir) {
-    static const int lefts[12] = {21, 84, 147, 213, 276, 341, 405, 469, 533, 597, 661, 725};
-    QImage strip = NewImage(770, 106, QColor(12, 12, 16));
-    QPainter p(&strip);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 70, 78));
-    for (int x = 4; x < 770; x += 14) { // sprocket holes between and around the rows
-        p.drawRoundedRect(QRectF(x, 0.5, 7, 3.5), 1, 1);
-        p.drawRoundedRect(QRectF(x, 102, 7, 3.5), 1, 1);
-    }
     TScenePainter painter(film.Story);
-    const std::vector<int> positions = StripPositions(film);
-    for (int k = 0; k < 24; ++k) {
-        const QImage frame = painter.Paint(StateAt(film, positions[size_t(k)] * kUnitMs));
-        const QRectF cell(lefts[k % 12] - 16, (k < 12 ? 73 : 124) - 68, 61, 48);
-        p.drawImage(cell, frame.scaled(61, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    }
-    p.end();
-    SaveJpeg(strip, targetDir + "/minis.jpg");
+    std::vector<QImage> frames;
+    for (int units : StripPositions(film)) frames.push_back(painter.Paint(StateAt(film, units * kUnitMs)));
+    WriteFilmStrip(frames, targetDir + "/minis.jpg");
 }
 
 namespace {

@@ -80,7 +80,7 @@ const TRow kPages[] = {
      "Listen to the French word and click the picture that matches it.\n"
      "Click the word or the play button to hear it again.\nThe hint button shows you the answer.",
      "Práctica de vocabulario",
-     "Escucha la palabra francesa y haz clic en la imagen que corresponde.\n"
+     "Escucha la palabra en francés y haz clic en la imagen que corresponde.\n"
      "Haz clic en la palabra o en el botón para oírla otra vez.\nEl botón de pista te muestra la respuesta."},
     {"VocTHelp.jpg", 420, 230, "Vocabulary test",
      "Twenty words, ten seconds each.\nA right picture gives 5 points, a wrong one takes 2 away.\n"
@@ -181,17 +181,30 @@ const THintRow kHints[] = {
     {"sphint4.jpg", "Full screen", "Pantalla completa"},
 };
 
-bool Spanish(int language) {
-    if (language != 2 && language != 5) throw std::runtime_error("no help texts for language " + std::to_string(language));
-    return language == 5;
+// Spanish for 5; English for every other language (the texts the generator has).
+bool Spanish(int language) { return language == 5; }
+
+void Replace(std::string& s, const std::string& from, const std::string& to) {
+    if (from == to) return;
+    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
+}
+
+// The demo film's title and language in the texts become the given film's.
+void Retarget(std::string& s, const THelpFilm& film) {
+    Replace(s, "Biscuit s'est perdu", film.Title);
+    Replace(s, "French", film.LanguageEn);
+    Replace(s, "francés", film.LanguageEs);
 }
 
 } // namespace
 
-std::vector<THelpPage> HelpPages(int language) {
+std::vector<THelpPage> HelpPages(int language, const THelpFilm& film) {
     const bool es = Spanish(language);
     std::vector<THelpPage> out;
-    for (const TRow& r : kPages) out.push_back({r.File, r.Width, r.Height, es ? r.TitleEs : r.TitleEn, es ? r.BodyEs : r.BodyEn});
+    for (const TRow& r : kPages) {
+        out.push_back({r.File, r.Width, r.Height, es ? r.TitleEs : r.TitleEn, es ? r.BodyEs : r.BodyEn});
+        Retarget(out.back().Body, film);
+    }
     return out;
 }
 

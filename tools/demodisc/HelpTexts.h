@@ -17,9 +17,17 @@ struct THint {
     std::string Text;
 };
 
+// The film the help texts speak of.
+struct THelpFilm {
+    std::string Title = "Biscuit s'est perdu";
+    std::string LanguageEn = "French";   // the film's language, in English
+    std::string LanguageEs = "francés";  // and in Spanish
+};
+
 // The help languages the disc offers, in the order of the flag list.
 const std::vector<int>& HelpLanguages();
-std::vector<THelpPage> HelpPages(int language);
+// Texts in Spanish for 5, in English for any other language.
+std::vector<THelpPage> HelpPages(int language, const THelpFilm& film = {});
 std::vector<THint> Hints(int language);
 
 } // namespace demodisc

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "MacText.h"
+#include "content/LanguageCodes.h"
 #include "Style.h"
 
 namespace demodisc {
@@ -162,8 +163,8 @@ void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
     }
 }
 
-void WriteHelpPictures(int language, const std::string& helpDir) {
-    for (const THelpPage& page : HelpPages(language)) {
+void WriteHelpPictures(int language, const std::string& helpDir, const THelpFilm& film) {
+    for (const THelpPage& page : HelpPages(language, film)) {
         QImage img = NewImage(page.Width, page.Height, Charcoal);
         QPainter p(&img);
         p.setRenderHint(QPainter::Antialiasing);
@@ -238,7 +239,7 @@ void WriteFlags(const std::vector<int>& languages, const std::string& path) {
         p.setFont(Font(15, true));
         p.setPen(Cream);
         p.drawText(QRectF(48, band.top(), 160, 30), Qt::AlignLeft | Qt::AlignVCenter,
-                   languages[i] == 2 ? "English" : languages[i] == 5 ? U("Español") : QString::number(languages[i]));
+                   languages[i] == 2 ? "English" : languages[i] == 5 ? U("Español") : U(tav::LanguageName(languages[i])));
     }
     p.end();
     SaveJpeg(img, path);
@@ -351,9 +352,63 @@ void WriteCertificatePictures(const std::string& sharedCertDir, const std::strin
     }
 }
 
-void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& actors, const std::string& recpicDir) {
+void WriteFilmStrip(const std::vector<QImage>& frames, const std::string& path) {
+    static const int lefts[12] = {21, 84, 147, 213, 276, 341, 405, 469, 533, 597, 661, 725};
+    QImage strip = NewImage(770, 106, QColor(12, 12, 16));
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 78));
+    for (int x = 4; x < 770; x += 14) { // sprocket holes between and around the rows
+        p.drawRoundedRect(QRectF(x, 0.5, 7, 3.5), 1, 1);
+        p.drawRoundedRect(QRectF(x, 102, 7, 3.5), 1, 1);
+    }
+    for (int k = 0; k < 24 && k < int(frames.size()); ++k) {
+        const QRectF cell(lefts[k % 12] - 16, (k < 12 ? 73 : 124) - 68, 61, 48);
+        p.drawImage(cell, frames[size_t(k)].scaled(61, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    p.end();
+    SaveJpeg(strip, path);
+}
+
+void WriteActorSheet(const std::vector<QImage>& faces, const std::vector<std::string>& names,
+                     const std::string& recpicDir, const std::string& headingUtf8) {
     static const QPointF circles[9] = {{155, 86}, {325, 86}, {495, 86}, {155, 256}, {325, 256},
                                        {495, 256}, {155, 426}, {325, 426}, {495, 426}};
+    QImage sheet = NewImage(800, 600);
+    QPainter p(&sheet);
+    p.setRenderHint(QPainter::Antialiasing);
+    PaintCinemaBackground(p, sheet.rect(), false);
+    p.setFont(Font(13, true));
+    PaintShadowText(p, QRectF(0, 8, 800, 22), Qt::AlignCenter, U(headingUtf8), Gold);
+    for (int k = 0; k < 9; ++k) {
+        const QRectF r(circles[k], QSizeF(148, 150));
+        QPainterPath clip;
+        clip.addEllipse(r);
+        if (k < int(faces.size())) {
+            const QImage& face = faces[size_t(k)];
+            SaveJpeg(face, recpicDir + "/pic" + std::to_string(k + 1) + ".jpg");
+            p.save();
+            p.setClipPath(clip);
+            p.drawImage(r, face);
+            p.restore();
+            p.setPen(QPen(Gold, 3));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(r);
+            p.setFont(Font(12, true));
+            PaintShadowText(p, QRectF(r.left() - 10, r.bottom() - 2, r.width() + 20, 18), Qt::AlignCenter,
+                            U(k < int(names.size()) ? names[size_t(k)] : std::string()), Cream);
+        } else {
+            p.setPen(QPen(QColor(243, 230, 196, 60), 2, Qt::DashLine));
+            p.setBrush(QColor(0, 0, 0, 60));
+            p.drawEllipse(r);
+        }
+    }
+    p.end();
+    SaveJpeg(sheet, recpicDir + "/actors.jpg");
+}
+
+void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& actors, const std::string& recpicDir) {
     TScenePainter painter(film.Story);
     auto portrait = [&](int who) {
         // The character alone in a place they appear in, cropped to the head.
@@ -370,37 +425,13 @@ void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& acto
         const QRect crop(kFilmWidth / 2 - 55, child ? 102 : 78, 110, 110);
         return frame.copy(crop).scaled(150, 150, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     };
-    QImage sheet = NewImage(800, 600);
-    QPainter p(&sheet);
-    p.setRenderHint(QPainter::Antialiasing);
-    PaintCinemaBackground(p, sheet.rect(), false);
-    p.setFont(Font(13, true));
-    PaintShadowText(p, QRectF(0, 8, 800, 22), Qt::AlignCenter, U("Choisissez un personnage"), Gold);
-    for (int k = 0; k < 9; ++k) {
-        const QRectF r(circles[k], QSizeF(148, 150));
-        QPainterPath clip;
-        clip.addEllipse(r);
-        if (k < int(actors.size())) {
-            const QImage face = portrait(actors[size_t(k)].Character);
-            SaveJpeg(face, recpicDir + "/pic" + std::to_string(k + 1) + ".jpg");
-            p.save();
-            p.setClipPath(clip);
-            p.drawImage(r, face);
-            p.restore();
-            p.setPen(QPen(Gold, 3));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(r);
-            p.setFont(Font(12, true));
-            PaintShadowText(p, QRectF(r.left() - 10, r.bottom() - 2, r.width() + 20, 18), Qt::AlignCenter,
-                            U(film.Story.Characters[size_t(actors[size_t(k)].Character)].Name), Cream);
-        } else {
-            p.setPen(QPen(QColor(243, 230, 196, 60), 2, Qt::DashLine));
-            p.setBrush(QColor(0, 0, 0, 60));
-            p.drawEllipse(r);
-        }
+    std::vector<QImage> faces;
+    std::vector<std::string> names;
+    for (const TActorScenes& a : actors) {
+        faces.push_back(portrait(a.Character));
+        names.push_back(film.Story.Characters[size_t(a.Character)].Name);
     }
-    p.end();
-    SaveJpeg(sheet, recpicDir + "/actors.jpg");
+    WriteActorSheet(faces, names, recpicDir, "Choisissez un personnage");
 }
 
 void WriteDictionaryPictures(const std::vector<TDictWord>& words, const std::string& dictPicDir) {

@@ -409,6 +409,7 @@ const char* const kUsage =
     "       tavolin-disc index ROOT [TARGET]\n"
     "       tavolin-disc script ROOT [TARGET]\n"
     "       tavolin-disc picture FILE OUT.png\n"
+    "       tavolin-disc build FILM SUBTITLES --lang CODE --title TEXT --out ROOT [...] (build --help)\n"
     "ROOT is the content disc (the folder with Target.txt); TARGET a target folder name\n"
     "(default: the disc's start target, or its first multi-menu target).\n"
     "picture loads FILE as the program does (JPEG, PNG, BMP, PICT) and writes it as PNG.\n"

@@ -1,0 +1,228 @@
+// Whole builds by tavolin-disc build on a film made here whose every frame
+// shows its own number: the program's loaders read the result, every line
+// starts on a key frame showing exactly the line's first film unit, the
+// help-language lines sit beside the index, and a refused or interrupted
+// build leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "MediaClips.h"
+#include "content/LineTranslations.h"
+#include "content/TargetIndex.h"
+#include "tools/disc/DiscCheck.h"
+
+namespace {
+
+const int kSeconds = 48;
+
+std::string Ts(int ms, char sep) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%02d:%02d:%02d%c%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, sep, ms % 1000);
+    return b;
+}
+
+// Line k of the film: speakers in turn, one sound cue, one line with a dash.
+struct TCueDef { int From, To; std::string Speaker, Text; };
+std::vector<TCueDef> Script() {
+    const char* names[] = {"ANNA", "BRUNO", "CARLA"};
+    const char* texts[] = {"Where is the little dog today?", "The dog is in the garden now.",
+                           "I can see the green garden gate.", "Please bring the little dog home.",
+                           "The garden gate is open again.", "Today the weather is very nice."};
+    std::vector<TCueDef> out;
+    for (int k = 0; k < 16; ++k) {
+        const int from = 1000 + k * 2800 + (k % 3) * 130;
+        out.push_back({from, from + 2100, names[k % 3], texts[k % 6]});
+    }
+    out[5].Speaker.clear();
+    out[5].Text = "[music]";
+    return out;
+}
+
+int RunTool(const QStringList& args, QString* output = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(TAVOLIN_DISC_TOOL, args);
+    p.waitForFinished(240000);
+    if (output) *output = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+class DiscBuild : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new QTemporaryDir;
+        const std::string d = dir_->path().toStdString();
+        // 352 x 288 at 25 frames a second: frame n is film unit n, and the
+        // working copy keeps the pictures unscaled, so the numbers read back.
+        std::string bars = "drawbox=x=0:y=0:w=iw:h=20:color=white:t=fill";
+        for (int b = 0; b < 12; ++b)
+            bars += ",drawbox=x=" + std::to_string(8 + b * 28) + ":y=60:w=20:h=168:color=white:t=fill:enable='mod(floor(n/" +
+                    std::to_string(1 << b) + "),2)'";
+        ASSERT_EQ(tavtest::RunShell("ffmpeg -v error -y -f lavfi -i color=c=0x202020:s=352x288:r=25:d=" +
+                                    std::to_string(kSeconds) + " -f lavfi -i sine=f=330:d=" + std::to_string(kSeconds) +
+                                    " -vf \"" + bars + "\" -c:v libx264 -preset ultrafast -g 250 -c:a aac " + d +
+                                    "/film.mp4"),
+                  0);
+        // The film's subtitles: UTF-16 with a mark and CR LF, as some editors save them.
+        std::string srt;
+        const auto script = Script();
+        for (size_t k = 0; k < script.size(); ++k) {
+            const TCueDef& c = script[k];
+            srt += std::to_string(k + 1) + "\r\n" + Ts(c.From, ',') + " --> " + Ts(c.To, ',') + "\r\n" +
+                   (c.Speaker.empty() ? "" : c.Speaker + ": ") + (k == 2 ? "<i>" + c.Text + "</i>" : c.Text) + "\r\n\r\n";
+        }
+        QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        QFile f(QString::fromStdString(d + "/film.srt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(enc.encode(QString::fromStdString(srt)));
+        f.close();
+        // Help-language subtitles in WebVTT, timed a little differently.
+        std::ofstream vtt(d + "/help.vtt", std::ios::binary);
+        vtt << "WEBVTT\n\nSTYLE\n::cue { color: white }\n\n";
+        for (size_t k = 0; k < script.size(); ++k)
+            vtt << Ts(script[k].From + 150, '.') << " --> " << Ts(script[k].To - 100, '.') << " line:90%\nLínea "
+                << k + 1 << "\n\n";
+        vtt.close();
+        root_ = d + "/disc";
+        status_ = RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/film.srt"),
+                       "--lang", "English", "--title", "The Little Dog", "--out", QString::fromStdString(root_),
+                       "--help-subtitles", QString::fromStdString(d + "/help.vtt"), "--help-lang", "5",
+                       "--part-seconds", "20", "--cache", QString::fromStdString(d + "/cache")},
+                      &output_);
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    static QTemporaryDir* dir_;
+    static std::string root_;
+    static int status_;
+    static QString output_;
+};
+
+QTemporaryDir* DiscBuild::dir_ = nullptr;
+std::string DiscBuild::root_;
+int DiscBuild::status_ = -1;
+QString DiscBuild::output_;
+
+TEST_F(DiscBuild, BuildsADiscTheProgramLoads) {
+    ASSERT_EQ(status_, 0) << output_.toStdString();
+    std::ostringstream out, err;
+    EXPECT_EQ(tav::RunDiscTool({"check", root_}, out, err), tav::dsLoads);
+    EXPECT_NE(out.str().find("(0 problems)"), std::string::npos) << out.str();
+    EXPECT_FALSE(QDir(QString::fromStdString(root_ + "/.work")).exists());
+
+    tav::TDisc disc;
+    ASSERT_TRUE(tav::OpenDisc(disc, root_));
+    tav::TDiscTarget t;
+    const auto targets = tav::DiscTargets(disc);
+    ASSERT_EQ(targets.size(), 1u);
+    ASSERT_TRUE(tav::LoadDiscTarget(disc, t, targets[0].first, targets[0].second));
+    tav::CheckDiscTarget(t);
+    EXPECT_TRUE(t.Problems.empty());
+    const auto& entries = t.Index.MovieEntries;
+    ASSERT_EQ(entries.size(), Script().size());
+    EXPECT_EQ(entries[0].Speaker, "ANNA");
+    EXPECT_EQ(entries[2].LineText, "I can see the green garden gate.");
+    EXPECT_FALSE(entries[5].ForActivities) << "a sound cue is kept but not for exercises";
+    EXPECT_GE(t.MovieNames.size(), 2u);
+    EXPECT_LE(t.MovieNames.size(), 8u);
+    // Speakers take turns line by line: no one has two scenes of three lines, and the report says so.
+    EXPECT_TRUE(t.Index.RecordEntries.empty());
+    EXPECT_TRUE(output_.contains("not built: recording studio")) << output_.toStdString();
+    EXPECT_GE(t.DictionaryEntries, 6);
+
+    // The help language's lines, aligned by time.
+    const auto tr = tav::LoadLineTranslations(t.Folder + "\\movietr5.txt");
+    ASSERT_EQ(tr.size(), entries.size());
+    EXPECT_EQ(tr.at(3), "L\xEDnea 3");
+}
+
+TEST_F(DiscBuild, EveryLineStartsOnAKeyFrameShowingItsFirstUnit) {
+    ASSERT_EQ(status_, 0) << output_.toStdString();
+    tav::TDisc disc;
+    ASSERT_TRUE(tav::OpenDisc(disc, root_));
+    tav::TDiscTarget t;
+    const auto targets = tav::DiscTargets(disc);
+    ASSERT_TRUE(tav::LoadDiscTarget(disc, t, targets[0].first, targets[0].second));
+    const std::string folder = root_ + "/" + targets[0].first;
+    int partStart = 0;
+    size_t next = 0;
+    const auto& entries = t.Index.MovieEntries;
+    for (const std::string& name : t.MovieNames) {
+        const std::string part = folder + "/" + name;
+        // Every frame of the part as pictures, and which of them are key frames.
+        const std::string frames = dir_->path().toStdString() + "/frames";
+        QDir(QString::fromStdString(frames)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(frames));
+        ASSERT_EQ(tavtest::RunShell("ffmpeg -v error -i " + part + " -vsync 0 " + frames + "/%05d.png"), 0);
+        ASSERT_EQ(tavtest::RunShell("ffprobe -v error -select_streams v -show_entries frame=pict_type -of csv=p=0 " +
+                                    part + " > " + frames + "/types.txt"),
+                  0);
+        std::vector<char> types;
+        std::ifstream in(frames + "/types.txt");
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) types.push_back(line[0]);
+        const int count = int(QDir(QString::fromStdString(frames)).entryList({"*.png"}).size());
+        ASSERT_EQ(int(types.size()), count);
+        ASSERT_EQ(tavtest::FrameNumberOf(QImage(QString::fromStdString(frames + "/00001.png"))), partStart);
+        for (; next < entries.size() && entries[next].StartFrame < partStart + count; ++next) {
+            const int j = entries[next].StartFrame - partStart;
+            ASSERT_GE(j, 0);
+            char file[32];
+            std::snprintf(file, sizeof file, "/%05d.png", j + 1);
+            EXPECT_EQ(types[size_t(j)], 'I') << "line " << next + 1;
+            EXPECT_EQ(tavtest::FrameNumberOf(QImage(QString::fromStdString(frames + file))), entries[next].StartFrame)
+                << "line " << next + 1;
+            EXPECT_LE(entries[next].EndFrame, partStart + count) << "a line never crosses into the next part";
+        }
+        partStart += count;
+    }
+    EXPECT_EQ(next, entries.size());
+    EXPECT_EQ(partStart, kSeconds * 25);
+}
+
+TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {
+    const std::string d = dir_->path().toStdString();
+    {
+        std::ofstream ru(d + "/ru.srt", std::ios::binary);
+        ru << "1\n00:00:01,000 --> 00:00:03,000\nПривет, как дела?\n\n2\n00:00:04,000 --> 00:00:06,000\nХорошо.\n";
+    }
+    QString out;
+    EXPECT_EQ(RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/ru.srt"), "--lang",
+                   "en", "--title", "x", "--out", QString::fromStdString(d + "/ru")},
+                  &out),
+              1);
+    EXPECT_TRUE(out.contains("Mac OS Roman cannot carry")) << out.toStdString();
+    EXPECT_EQ(RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/film.srt"), "--lang",
+                   "Russian", "--title", "x", "--out", QString::fromStdString(d + "/ru")},
+                  &out),
+              1);
+    EXPECT_FALSE(QDir(QString::fromStdString(d + "/ru")).exists());
+    EXPECT_EQ(RunTool({"build", "--lang", "en"}), 2);
+
+    // Ctrl-C in the middle of the film's reading.
+    QProcess p;
+    p.start(TAVOLIN_DISC_TOOL, {"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/film.srt"),
+                                "--lang", "en", "--title", "x", "--out", QString::fromStdString(d + "/cut"), "--cache",
+                                QString::fromStdString(d + "/cache")});
+    ASSERT_TRUE(p.waitForStarted());
+    p.waitForFinished(700);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_NE(p.exitCode(), 0);
+    EXPECT_FALSE(QDir(QString::fromStdString(d + "/cut")).exists());
+    EXPECT_FALSE(QDir(QString::fromStdString(d + "/.cut.building")).exists());
+}
+
+} // namespace

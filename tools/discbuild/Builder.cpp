@@ -1,0 +1,546 @@
+#include "Builder.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QString>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "FilmSource.h"
+#include "Languages.h"
+#include "MacFit.h"
+#include "Material.h"
+#include "Progress.h"
+#include "Subtitles.h"
+#include "content/LanguageCodes.h"
+#include "content/LineTranslations.h"
+#include "content/SearchList.h"
+#include "content/Text1252.h"
+#include "tools/demodisc/DiscFiles.h"
+#include "tools/demodisc/MacText.h"
+#include "tools/demodisc/Pictures.h"
+#include "tools/demodisc/Story.h"
+#include "tools/demodisc/Style.h"
+#include "tools/disc/DiscCheck.h"
+
+namespace discbuild {
+
+const char* const kBuildUsage =
+    "usage: tavolin-disc build FILM SUBTITLES --lang CODE --title TEXT --out ROOT\n"
+    "                          [--help-subtitles FILE --help-lang CODE] [--pictures DIR] [--cache DIR]\n"
+    "  FILM: any film ffmpeg reads; SUBTITLES: SRT, WebVTT or ASS/SSA in the film's language.\n"
+    "  --lang: the film's language (program code, e.g. 2, short code en, or name English).\n"
+    "  --help-subtitles/--help-lang: subtitles in a help language, shown beside each line.\n"
+    "  --pictures: dictionary pictures, each file named after its word (e.g. dog.jpg).\n"
+    "  --cache: where spoken words are kept between builds (default ROOT.cache).\n"
+    "  --part-seconds: length of the film parts (default 240; at most eight parts).\n";
+
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+extern "C" void OnInterrupt(int) { gInterrupted = true; }
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+std::string ReadAll(const std::string& path) {
+    QFile f(Q(path));
+    if (!f.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + path);
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+void CheckInterrupt() {
+    if (gInterrupted) throw std::runtime_error("interrupted");
+}
+
+// What the report lists at the end.
+struct TReport {
+    std::vector<std::string> Built, NotBuilt, Notes;
+};
+
+// Subtitles read, their problems listed as FILE:LINE, and their text fitted
+// to Mac OS Roman. Throws when nothing can be read or the script is foreign.
+std::vector<TSubtitleCue> LoadCues(const std::string& path, TMacFitter& fit, std::ostream& out, TReport& report) {
+    TSubtitleFile file = ReadSubtitles(ReadAll(path), path);
+    out << path << ": " << file.Format << ", " << file.Encoding << ", " << file.Cues.size() << " cues\n";
+    for (const TSubtitleProblem& p : file.Problems)
+        out << path << ":" << p.Line << ": " << p.Text << '\n';
+    if (file.Cues.empty()) throw std::runtime_error("no cue could be read from " + path);
+    for (TSubtitleCue& c : file.Cues) {
+        c.Text = fit.Fit(c.Text);
+        c.Speaker = fit.Fit(c.Speaker);
+    }
+    if (fit.Letters() > 0 && fit.DroppedLetters() * 20 > fit.Letters())
+        throw std::runtime_error(path + " is written in a script that Mac OS Roman cannot carry (" +
+                                 std::to_string(fit.DroppedLetters()) + " of " + std::to_string(fit.Letters()) +
+                                 " letters have no code); the disc cannot hold it");
+    report.Notes.push_back(path + ": " + file.Format + ", " + file.Encoding);
+    return file.Cues;
+}
+
+void ReportFit(const TMacFitter& fit, const std::string& path, std::ostream& out) {
+    for (const auto& [ch, n] : fit.Transliterated())
+        out << path << ": \"" << ch << "\" written as a stand-in (" << n << "x)\n";
+    for (const auto& [ch, n] : fit.Dropped())
+        out << path << ": \"" << ch << "\" has no Mac OS Roman code and was left out (" << n << "x)\n";
+}
+
+// The picture area of the letter-boxed working copy.
+QRect ActiveArea(const TFilmInfo& info) {
+    const double aspect = double(info.Width) / std::max(info.Height, 1);
+    if (aspect >= double(kPartWidth) / kPartHeight) {
+        const int h = std::min(kPartHeight, int(kPartWidth / aspect + 0.5));
+        return QRect(0, (kPartHeight - h) / 2, kPartWidth, h);
+    }
+    const int w = std::min(kPartWidth, int(kPartHeight * aspect + 0.5));
+    return QRect((kPartWidth - w) / 2, 0, w, kPartHeight);
+}
+
+QImage Fill(const QImage& src, int w, int h) {
+    if (src.isNull()) {
+        QImage blank(w, h, QImage::Format_RGB32);
+        blank.fill(QColor(16, 26, 51));
+        return blank;
+    }
+    const QImage scaled = src.scaled(w, h, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - w) / 2, (scaled.height() - h) / 2, w, h);
+}
+
+// A picture of its own fitted onto the dictionary's cream card.
+QImage OnCard(const QImage& src) {
+    QImage card(280, 212, QImage::Format_RGB32);
+    card.fill(QColor(243, 230, 196));
+    QPainter p(&card);
+    const QImage s = src.scaled(272, 204, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    p.drawImage((280 - s.width()) / 2, (212 - s.height()) / 2, s);
+    return card;
+}
+
+std::string FolderNameFor(const TLanguage& lang) {
+    std::string name;
+    for (char c : tav::LanguageName(lang.Code))
+        if (std::isalnum((unsigned char)c)) name += c;
+    return name.empty() ? "Film" : name;
+}
+
+// Picture files named after words: lower-case base name -> path.
+std::map<std::string, std::string> PictureFiles(const std::string& dir) {
+    std::map<std::string, std::string> out;
+    if (dir.empty()) return out;
+    QDirIterator it(Q(dir), {"*.jpg", "*.jpeg", "*.png", "*.bmp", "*.JPG", "*.JPEG", "*.PNG", "*.BMP"}, QDir::Files);
+    while (it.hasNext()) {
+        const QFileInfo fi(it.next());
+        out[fi.completeBaseName().toLower().toStdString()] = fi.absoluteFilePath().toStdString();
+    }
+    return out;
+}
+
+std::string LettersOf(const std::vector<TWordCount>& words) {
+    std::set<QChar> extra;
+    for (const TWordCount& w : words)
+        for (QChar c : Q(w.Word))
+            if (c.isLetter() && c.isLower() && (c < 'a' || c > 'z')) extra.insert(c);
+    QString letters = "abcdefghijklmnopqrstuvwxyz";
+    for (QChar c : extra) {
+        try {
+            (void)demodisc::ToMac(QString(c).toStdString());
+            letters += c;
+        } catch (const std::exception&) {
+        }
+    }
+    return letters.toStdString();
+}
+
+class TBuild {
+public:
+    TBuild(const TBuildOptions& o, std::ostream& out) : o_(o), out_(out) {}
+    void Run(const std::string& root);
+    TReport Report;
+
+private:
+    void Stage(const std::string& name) {
+        CheckInterrupt();
+        progress_->Begin(name);
+    }
+    TProgressFn Tick() {
+        return [this](double f) {
+            progress_->Update(f);
+            return !gInterrupted.load();
+        };
+    }
+    void WritePictures(const std::string& root, const std::string& targetDir);
+
+    const TBuildOptions& o_;
+    std::ostream& out_;
+    std::unique_ptr<TProgress> progress_;
+    TLanguage lang_;
+    TFilmInfo info_;
+    std::vector<TFilmLine> lines_;
+    std::vector<int> scenes_, starts_;
+    std::vector<TWordCount> words_;
+    std::string work_;
+};
+
+void TBuild::Run(const std::string& root) {
+    lang_ = FindLanguage(o_.Language);
+    if (lang_.Code == 0) throw std::runtime_error("unknown language \"" + o_.Language + "\"");
+    if (!MacRomanCarries(lang_.Code))
+        throw std::runtime_error(tav::LanguageName(lang_.Code) +
+                                 " is written with letters Mac OS Roman cannot carry; the disc cannot hold its text");
+    if (lang_.Voice.empty()) throw std::runtime_error("no espeak-ng voice is known for " + tav::LanguageName(lang_.Code));
+    TLanguage help;
+    if (!o_.HelpSubtitles.empty()) {
+        help = FindLanguage(o_.HelpLanguage);
+        if (help.Code == 0) throw std::runtime_error("--help-subtitles needs --help-lang with a known language");
+    }
+
+    // Subtitles first: a wrong file should fail before the long work.
+    TMacFitter fit;
+    std::vector<TSubtitleCue> cues = LoadCues(o_.Subtitles, fit, out_, Report);
+    ReportFit(fit, o_.Subtitles, out_);
+    info_ = ProbeFilm(o_.Film);
+    const int filmUnits = info_.DurationMs / kUnitMs;
+    std::vector<TSubtitleCue> inside;
+    for (const TSubtitleCue& c : cues)
+        if (c.StartMs / kUnitMs < filmUnits - 1) {
+            inside.push_back(c);
+            inside.back().EndMs = std::min(c.EndMs, (filmUnits - 1) * kUnitMs);
+        }
+    if (inside.size() < cues.size())
+        out_ << o_.Subtitles << ": " << cues.size() - inside.size() << " cue(s) after the film's end left out\n";
+    lines_ = MakeLines(inside);
+    if (lines_.empty()) throw std::runtime_error("no subtitle line lies inside the film");
+    out_ << o_.Film << ": " << info_.Width << "x" << info_.Height << ", " << info_.DurationMs / 1000.0 << " s"
+         << (info_.HasAudio ? "" : ", no sound") << '\n';
+
+    const double minutes = info_.DurationMs / 60000.0;
+    progress_ = std::make_unique<TProgress>(stderr, std::vector<std::pair<std::string, double>>{
+        {"reading the film", minutes * 6}, {"film parts", minutes * 3}, {"pictures", 4}, {"words", 4}, {"quiz", 6},
+        {"checking", 1}});
+    const std::string targetName = FolderNameFor(lang_);
+    const std::string targetDir = root + "/" + targetName;
+    QDir().mkpath(Q(targetDir));
+    work_ = root + "/.work";
+    QDir().mkpath(Q(work_));
+
+    Stage("reading the film");
+    scenes_ = PrepareWorkingCopy(o_.Film, info_, work_ + "/film.mkv", Tick());
+
+    Stage("film parts");
+    starts_ = ChooseCuts(filmUnits, scenes_, lines_, 8, o_.PartSeconds * 25);
+    std::vector<std::string> partFiles;
+    for (size_t k = 0; k < starts_.size(); ++k) {
+        const int from = starts_[k], to = k + 1 < starts_.size() ? starts_[k + 1] : filmUnits;
+        std::vector<int> keys;
+        for (const TFilmLine& l : lines_)
+            if (l.StartUnits >= from && l.StartUnits < to) keys.push_back(l.StartUnits - from);
+        const std::string name = "part" + std::to_string(k + 1) + ".mpg";
+        const double before = double(from) / filmUnits, share = double(to - from) / filmUnits;
+        EncodePart(work_ + "/film.mkv", from, to - from, keys, targetDir + "/" + name, [&](double f) {
+            progress_->Update(before + (f < 0 ? 0 : f) * share);
+            return !gInterrupted.load();
+        });
+        partFiles.push_back(name);
+    }
+    Report.Built.push_back(std::to_string(partFiles.size()) + " film part(s) with a key frame at each of " +
+                           std::to_string(lines_.size()) + " lines");
+
+    // Index files.
+    std::vector<demodisc::TIndexLine> index;
+    for (const TFilmLine& l : lines_)
+        index.push_back({l.Number, l.StartUnits, l.EndUnits, l.Text, l.Speaker, l.SameSpeaker, l.ForActivities});
+    demodisc::WriteMovieIndex(targetDir + "/movieinf.txt", index);
+    int activityLines = 0;
+    for (const TFilmLine& l : lines_) activityLines += l.ForActivities;
+    Report.Built.push_back("movieinf.txt: " + std::to_string(lines_.size()) + " lines, " +
+                           std::to_string(activityLines) + " for the activities");
+    const std::vector<TActor> actors = RecordingScenes(lines_, starts_);
+    std::vector<demodisc::TActorRecord> records;
+    for (const TActor& a : actors) records.push_back({a.Name, a.Scenes});
+    demodisc::WriteRecordIndex(targetDir + "/record.txt", records);
+    bool named = false;
+    for (const TFilmLine& l : lines_) named = named || !l.Speaker.empty();
+    if (actors.empty())
+        Report.NotBuilt.push_back(named ? "recording studio: no speaker has two scenes of three or more lines"
+                                        : "recording studio: the subtitles name no speakers");
+    else
+        Report.Built.push_back("record.txt: " + std::to_string(actors.size()) + " actor(s)");
+    const std::vector<int> nextStarts = NextLineStarts(lines_);
+    demodisc::WriteTargetSettings(targetDir + "/settings.txt", "Tavolin \xE2\x80\x93 " + o_.Title, lang_.Code, partFiles,
+                                  nextStarts);
+    if (nextStarts.empty()) Report.NotBuilt.push_back("next line: no line has four spoken lines after it");
+    std::vector<int> helpLanguages = demodisc::HelpLanguages();
+    if (help.Code && std::find(helpLanguages.begin(), helpLanguages.end(), help.Code) == helpLanguages.end())
+        helpLanguages.push_back(help.Code);
+    demodisc::WriteTargetFile(root + "/Target.txt", targetName, helpLanguages);
+
+    words_ = WordFrequencies(lines_);
+    const std::string letters = LettersOf(words_);
+    demodisc::WriteMacLines(root + "/Spelinfo.txt", {std::to_string(lang_.Code) + " " + letters + " " + lang_.Iso});
+
+    Stage("pictures");
+    WritePictures(root, targetDir);
+    demodisc::WriteSpellingTiles(demodisc::ToAnsi(letters), root + "/shared/spell_" + lang_.Iso);
+    demodisc::WriteJingle(root + "/shared/jingle.aif");
+    demodisc::WriteMacLines(root + "/shared/licence.txt",
+                            {"\xC2\xAB " + o_.Title + " \xC2\xBB", "",
+                             "This disc was made by tavolin-disc build from the film " +
+                                 QFileInfo(Q(o_.Film)).fileName().toStdString() + " and its subtitles.",
+                             "The film, its subtitles and its pictures belong to their owners.",
+                             "Voices: synthesized with espeak-ng."});
+
+    Stage("words");
+    const std::string speechCache = o_.Cache.empty() ? o_.Out + ".cache" : o_.Cache;
+    demodisc::TSpeechCache speech(speechCache + "/speech");
+    demodisc::WriteMacLines(targetDir + "/words.txt", WrongWordRows(words_));
+    // Only words the word search finds: a whole word in some line.
+    std::vector<tav::TMovieEntry> entries(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i) entries[i].LineText = tav::FromQString(Q(lines_[i].Text));
+    std::vector<std::string> search;
+    for (const std::string& w : SearchCandidates(words_))
+        if (!tav::FindMatches(entries, tav::SearchWordOf(tav::FromQString(Q(w)))).empty()) search.push_back(w);
+    demodisc::WriteMacLines(targetDir + "/Search.txt", search);
+    Report.Built.push_back("Search.txt: " + std::to_string(search.size()) + " words; words.txt: " +
+                           std::to_string(WrongWordRows(words_).size() * 5) + " wrong choices at most");
+    progress_->Update(0.2);
+
+    const std::map<std::string, std::string> ownPictures = PictureFiles(o_.Pictures);
+    std::vector<std::string> pictured;
+    for (const auto& [word, path] : ownPictures) pictured.push_back(word);
+    const std::vector<TWordCount> dict = DictionaryChoice(words_, pictured);
+    std::vector<std::string> dictWords;
+    std::vector<int> at;
+    for (const TWordCount& w : dict) {
+        dictWords.push_back(w.Word);
+        const TFilmLine& l = lines_[size_t(w.FirstLine)];
+        at.push_back((l.StartUnits + l.EndUnits) / 2);
+    }
+    const std::vector<QImage> frames = GrabFrames(work_ + "/film.mkv", at, work_);
+    std::vector<QImage> pictures;
+    int own = 0;
+    for (size_t i = 0; i < dict.size(); ++i) {
+        auto found = ownPictures.find(dict[i].Word);
+        QImage picture;
+        if (found != ownPictures.end()) picture.load(Q(found->second));
+        if (!picture.isNull()) {
+            pictures.push_back(OnCard(picture));
+            ++own;
+        } else {
+            if (found != ownPictures.end()) out_ << found->second << ": not a picture Qt reads; the film's frame is used\n";
+            pictures.push_back(Fill(frames[i].copy(ActiveArea(info_)), 280, 212));
+        }
+    }
+    progress_->Update(0.5);
+    demodisc::WriteDictionary(targetDir, dictWords, pictures, {lang_.Voice, 50, 140}, speech);
+    Report.Built.push_back("DicWords.txt: " + std::to_string(dictWords.size()) + " words (" + std::to_string(own) +
+                           " with pictures of their own, the others with the film's frame)");
+    if (dictWords.size() < 6) Report.NotBuilt.push_back("vocabulary: fewer than six dictionary words");
+
+    Stage("quiz");
+    const THostWords host = HostWords(lang_);
+    std::vector<demodisc::TQuizRecord> quiz;
+    for (const TQuizItem& q : QuizItems(lines_, host.WhoSays, host.WhatNext, host.Nobody))
+        quiz.push_back({q.FromUnits, q.ToUnits, q.Question, {q.Answers[0], q.Answers[1], q.Answers[2]}, q.Correct});
+    if (quiz.size() >= 20) {
+        demodisc::WriteQuizFolder(targetDir + "/quiz", quiz, {host.Voice, 45, 150}, host.Misc, host.OpponentName,
+                                  speech, false);
+        Report.Built.push_back("quiz: " + std::to_string(quiz.size()) + " questions" +
+                               (lang_.OwnQuizWords ? "" : " (the host speaks English)"));
+    } else {
+        Report.NotBuilt.push_back("quiz: the film supports only " + std::to_string(quiz.size()) +
+                                  " questions, the game needs 20");
+    }
+
+    // Help-language lines beside the movie index.
+    if (help.Code) {
+        TMacFitter helpFit;
+        const std::vector<TSubtitleCue> helpCues = LoadCues(o_.HelpSubtitles, helpFit, out_, Report);
+        ReportFit(helpFit, o_.HelpSubtitles, out_);
+        std::map<int, std::string> mac;
+        for (const auto& [number, text] : AlignTranslations(lines_, helpCues)) mac[number] = demodisc::ToMac(text);
+        if (!tav::WriteLineTranslations(tav::LineTranslationFile(targetDir, help.Code), mac))
+            throw std::runtime_error("cannot write the translations into " + targetDir);
+        Report.Built.push_back("movietr" + std::to_string(help.Code) + ".txt: " + std::to_string(mac.size()) + " of " +
+                               std::to_string(lines_.size()) + " lines translated");
+    }
+    QDir(Q(work_)).removeRecursively();
+}
+
+void TBuild::WritePictures(const std::string& root, const std::string& targetDir) {
+    demodisc::TStory story;
+    story.Title = o_.Title;
+    demodisc::WriteMenuPictures(story, targetDir);
+    demodisc::THelpFilm helpFilm;
+    helpFilm.Title = o_.Title;
+    helpFilm.LanguageEn = tav::LanguageName(lang_.Code);
+    helpFilm.LanguageEs = tav::LanguageName(lang_.Code);
+    // The help languages' pictures; no speech cache is needed for the greetings' few words.
+    demodisc::TSpeechCache speech((o_.Cache.empty() ? o_.Out + ".cache" : o_.Cache) + "/speech");
+    std::vector<int> languages = demodisc::HelpLanguages();
+    const TLanguage help = o_.HelpSubtitles.empty() ? TLanguage{} : FindLanguage(o_.HelpLanguage);
+    if (help.Code && std::find(languages.begin(), languages.end(), help.Code) == languages.end())
+        languages.push_back(help.Code);
+    demodisc::WriteHelpLanguages(root + "/shared", languages, speech, helpFilm);
+    demodisc::WriteCertificatePictures(root + "/shared/cert", targetDir + "/cert", o_.Title);
+    progress_->Update(0.4);
+
+    // Film strip and actors from the film's own frames.
+    const int filmUnits = info_.DurationMs / kUnitMs;
+    const std::vector<int> places = StripPlaces(filmUnits, scenes_);
+    std::vector<std::pair<int, std::string>> strip;
+    for (int u : places) strip.push_back({u, StripHint(lines_, u)});
+    demodisc::WriteStripIndex(targetDir + "/strip.txt", strip);
+    std::vector<QImage> thumbs;
+    for (const QImage& f : GrabFrames(work_ + "/film.mkv", places, work_))
+        thumbs.push_back(f.isNull() ? f : f.copy(ActiveArea(info_)));
+    demodisc::WriteFilmStrip(thumbs, targetDir + "/minis.jpg");
+    progress_->Update(0.8);
+
+    const std::vector<TActor> actors = RecordingScenes(lines_, starts_);
+    std::vector<int> at;
+    std::vector<std::string> names;
+    for (const TActor& a : actors) {
+        const int number = a.Scenes.front().front();
+        const TFilmLine& l = lines_[size_t(number - 1)];
+        at.push_back((l.StartUnits + l.EndUnits) / 2);
+        names.push_back(a.Name);
+    }
+    std::vector<QImage> faces;
+    for (const QImage& f : GrabFrames(work_ + "/film.mkv", at, work_)) {
+        const QRect area = ActiveArea(info_);
+        const int side = std::min(area.width(), area.height());
+        faces.push_back(Fill(f.isNull() ? f : f.copy(area.center().x() - side / 2, area.top(), side, side), 150, 150));
+    }
+    demodisc::WriteActorSheet(faces, names, targetDir + "/recpic",
+                              lang_.Iso == "fr" ? "Choisissez un personnage" : "Choose a character");
+}
+
+} // namespace
+
+bool ParseBuildArgs(const std::vector<std::string>& args, TBuildOptions& o, std::string& why) {
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) {
+                why = a + " needs a value";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == "--lang") ok = value(o.Language);
+        else if (a == "--title") ok = value(o.Title);
+        else if (a == "--out") ok = value(o.Out);
+        else if (a == "--help-subtitles") ok = value(o.HelpSubtitles);
+        else if (a == "--help-lang") ok = value(o.HelpLanguage);
+        else if (a == "--pictures") ok = value(o.Pictures);
+        else if (a == "--cache") ok = value(o.Cache);
+        else if (a == "--part-seconds") {
+            std::string v;
+            ok = value(v);
+            o.PartSeconds = ok ? std::atoi(v.c_str()) : 0;
+            if (ok && o.PartSeconds < 5) {
+                why = "--part-seconds needs a number of at least 5";
+                return false;
+            }
+        }
+        else if (a.rfind("--", 0) == 0) {
+            why = "unknown option " + a;
+            return false;
+        } else positional.push_back(a);
+        if (!ok) return false;
+    }
+    if (positional.size() != 2) {
+        why = "FILM and SUBTITLES are needed";
+        return false;
+    }
+    o.Film = positional[0];
+    o.Subtitles = positional[1];
+    if (o.Language.empty() || o.Title.empty() || o.Out.empty()) {
+        why = "--lang, --title and --out are needed";
+        return false;
+    }
+    if (o.HelpSubtitles.empty() != o.HelpLanguage.empty()) {
+        why = "--help-subtitles and --help-lang go together";
+        return false;
+    }
+    // Absolute paths: ffmpeg runs inside the work folder.
+    for (std::string* path : {&o.Film, &o.Subtitles, &o.HelpSubtitles, &o.Pictures, &o.Out, &o.Cache})
+        if (!path->empty()) *path = QFileInfo(Q(*path)).absoluteFilePath().toStdString();
+    while (o.Out.size() > 1 && o.Out.back() == '/') o.Out.pop_back();
+    return true;
+}
+
+int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TBuildOptions o;
+    std::string why;
+    if (!args.empty() && (args.front() == "--help" || args.front() == "-h")) {
+        out << kBuildUsage;
+        return 0;
+    }
+    if (!ParseBuildArgs(args, o, why)) {
+        err << "tavolin-disc build: " << why << '\n' << kBuildUsage;
+        return 2;
+    }
+    const QFileInfo outInfo(Q(o.Out));
+    if (outInfo.exists() && !outInfo.isDir()) {
+        err << "tavolin-disc build: " << o.Out << " exists and is not a folder\n";
+        return 1;
+    }
+    // Built beside the result, so the final move is a rename on one file system.
+    const std::string temp = outInfo.absolutePath().toStdString() + "/." + outInfo.fileName().toStdString() + ".building";
+    QDir(Q(temp)).removeRecursively();
+    if (!QDir().mkpath(Q(temp))) {
+        err << "tavolin-disc build: cannot make " << temp << '\n';
+        return 1;
+    }
+    gInterrupted = false;
+    auto oldInt = std::signal(SIGINT, OnInterrupt);
+    auto oldTerm = std::signal(SIGTERM, OnInterrupt);
+    TBuild build(o, out);
+    int status = 0;
+    try {
+        build.Run(temp);
+        std::ostringstream check, checkErr;
+        const int loads = tav::RunDiscTool({"check", temp}, check, checkErr);
+        // The check's findings, with the temporary folder's name taken out.
+        std::string text = check.str();
+        for (size_t at; (at = text.find(temp)) != std::string::npos;) text.replace(at, temp.size(), o.Out);
+        out << text;
+        if (loads != tav::dsLoads) throw std::runtime_error("the built disc does not load; nothing was written");
+        CheckInterrupt();
+        // Into place: an older disc there is moved aside first and removed after.
+        const std::string old = temp + ".old";
+        QDir(Q(old)).removeRecursively();
+        if (outInfo.exists() && !QDir().rename(Q(o.Out), Q(old)))
+            throw std::runtime_error("cannot move the old " + o.Out + " aside");
+        if (!QDir().rename(Q(temp), Q(o.Out))) {
+            QDir().rename(Q(old), Q(o.Out));
+            throw std::runtime_error("cannot move the disc into " + o.Out);
+        }
+        QDir(Q(old)).removeRecursively();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "\n");
+        err << "tavolin-disc build: " << e.what() << '\n';
+        QDir(Q(temp)).removeRecursively();
+        status = 1;
+    }
+    std::signal(SIGINT, oldInt);
+    std::signal(SIGTERM, oldTerm);
+    out << (status ? "Not built.\n" : "Built " + o.Out + ":\n");
+    for (const std::string& b : build.Report.Built) out << "  built: " << b << '\n';
+    for (const std::string& n : build.Report.NotBuilt) out << "  not built: " << n << '\n';
+    return status;
+}
+
+} // namespace discbuild
