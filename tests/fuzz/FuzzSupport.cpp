@@ -25,10 +25,11 @@ bool RegisterTarget(const char* name, TFuzzBody body) {
 const std::vector<TRegisteredTarget>& RegisteredTargets() { return Targets(); }
 
 std::string ScratchFolder() {
-    static const std::string folder = [] {
+    // Never destroyed: the exit handler below still needs the name.
+    static const std::string* folder = [] {
         const char* tmp = std::getenv("TMPDIR");
-        std::string f = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavolin-fuzz-" + std::to_string(getpid());
-        std::filesystem::create_directories(f);
+        auto* f = new std::string(std::string(tmp && *tmp ? tmp : "/tmp") + "/tavolin-fuzz-" + std::to_string(getpid()));
+        std::filesystem::create_directories(*f);
         // Removed when the process ends normally; libFuzzer's crash exits leave it for inspection.
         std::atexit([] {
             std::error_code ec;
@@ -36,7 +37,7 @@ std::string ScratchFolder() {
         });
         return f;
     }();
-    return folder;
+    return *folder;
 }
 
 std::string ScratchFile(const uint8_t* data, size_t size, const std::string& name) {
