@@ -150,13 +150,15 @@ protected:
             TScreen* shown = main->CurrentScreen();
             if (shown) {
                 QWidget* back = shown->childAt(19, 578);
+                // Back deletes the screen and its buttons: name the button first.
+                const std::string backKind = back ? back->metaObject()->className() : "nothing";
                 if (back) {
                     const QPoint at = back->mapFrom(shown, QPoint(19, 578));
                     QTest::mouseClick(back, Qt::LeftButton, {}, at);
                     v.BackWorked = WaitUntil([&] { return main->CurrentScreen() && main->CurrentScreen() != shown; }, 5000);
                 }
                 v.ShownState = lastState;
-                v.Where = Format("shown state %d, %s at Back", lastState, back ? back->metaObject()->className() : "nothing");
+                v.Where = Format("shown state %d, %s at Back", lastState, backKind.c_str());
             }
             v.Messages = messages;
             visits.push_back(v);
