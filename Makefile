@@ -2,7 +2,7 @@
 BUILD ?= build
 PROGRAM := $(BUILD)/program
 
-.PHONY: all deps configure build content run test clean install package demo-disc
+.PHONY: all deps configure build content run test clean install package demo-disc asan-configure check-asan fuzz
 
 all: build
 
@@ -41,5 +41,26 @@ demo-disc: build
 	@$(BUILD)/tools/demodisc/tavolin-demodisc --no-program-media --cache $(BUILD)/demodisc-cache \
 	  --out $${XDG_DATA_HOME:-$$HOME/.local/share}/tavolin/disc
 
+# Sanitizer build (clang, AddressSanitizer + UndefinedBehaviorSanitizer) in its
+# own folder; it also holds the libFuzzer targets of tests/fuzz.
+ASAN_BUILD ?= build-asan
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+FUZZ_MINUTES ?= 10
+
+asan-configure: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVOLIN_FUZZ=ON >/dev/null
+
+# The unit tests under the sanitizers (leaks are not checked: Qt and fontconfig
+# keep caches to the end of the process).
+check-asan: asan-configure
+	@cmake --build $(ASAN_BUILD) -j2
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy $(SANITIZER_ENV) \
+	  ctest --output-on-failure -j2 --timeout 1800
+
+# Runs every fuzz target (or FUZZ_TARGETS) for FUZZ_MINUTES each, one at a time.
+fuzz: asan-configure
+	@cmake --build $(ASAN_BUILD) -j2 --target fuzzers
+	tests/fuzz/run-fuzz $(ASAN_BUILD) $(FUZZ_MINUTES) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,6 +1,7 @@
 #include "activities/Drill.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QMouseEvent>
 
 #include "activities/ActivityMedia.h"
@@ -241,7 +242,10 @@ void TForm_Drill::CreateTestParts(QPoint score, QPoint count, QPoint stopwatch) 
 }
 
 bool TForm_Drill::BeginTestQuestion() {
+    // Posted events run here; a screen change among them deletes this screen.
+    QPointer<TForm_Drill> alive(this);
     QCoreApplication::processEvents();
+    if (!alive) return false;
     // A question due after the test ended at Back never comes.
     if (leaving_ || Finishing) return false;
     ++QuestionNumber;

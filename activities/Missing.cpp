@@ -1,6 +1,7 @@
 #include "activities/Missing.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 #include "activities/ActivityMedia.h"
 #include "activities/MissingWords.h"
@@ -125,7 +126,10 @@ void TForm_Missing::NextQuestion() {
         ShowChoice(s, true);
     }
     repaint();
+    // Posted events run here; a screen change among them deletes this screen.
+    QPointer<TForm_Missing> alive(this);
     QCoreApplication::processEvents();
+    if (!alive) return;
     PlayLine(true, false);
 }
 
@@ -202,8 +206,9 @@ TForm_MissingTest::TForm_MissingTest(TForm_Main& main, QWidget* parent) : TForm_
 
 void TForm_MissingTest::NextQuestion() {
     if (!BeginTestQuestion()) return;
+    QPointer<TForm_MissingTest> alive(this);
     TForm_Missing::NextQuestion();
-    EndTestQuestion();
+    if (alive) EndTestQuestion();
 }
 
 void TForm_MissingTest::Image1Click(int tag) {

@@ -1,5 +1,7 @@
 #include "activities/NextLine.h"
 
+#include <QPointer>
+
 #include <QCoreApplication>
 
 #include "activities/ActivityMedia.h"
@@ -128,7 +130,10 @@ void TForm_NextLine::NextQuestion() {
         Bars[size_t(i)]->show();
     }
     repaint();
+    // Posted events run here; a screen change among them deletes this screen.
+    QPointer<TForm_NextLine> alive(this);
     QCoreApplication::processEvents();
+    if (!alive) return;
     PlayLine(true, false);
 }
 
@@ -220,8 +225,9 @@ TForm_NextLineTest::TForm_NextLineTest(TForm_Main& main, QWidget* parent)
 
 void TForm_NextLineTest::NextQuestion() {
     if (!BeginTestQuestion()) return;
+    QPointer<TForm_NextLineTest> alive(this);
     TForm_NextLine::NextQuestion();
-    EndTestQuestion();
+    if (alive) EndTestQuestion();
 }
 
 void TForm_NextLineTest::fcLabel_Bar1Click(int tag) {

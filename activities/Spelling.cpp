@@ -248,7 +248,10 @@ void TForm_Spelling::NextQuestion() {
     Image_Drag->raise();
     repaint();
     QuestionActive = true;
+    // Posted events run here; a screen change among them deletes this screen.
+    QPointer<TForm_Spelling> alive(this);
     QCoreApplication::processEvents();
+    if (!alive) return;
     PlayLine(true, false);
 }
 
@@ -436,8 +439,9 @@ TForm_SpellingTest::TForm_SpellingTest(TForm_Main& main, QWidget* parent)
 
 void TForm_SpellingTest::NextQuestion() {
     if (Leaving || !BeginTestQuestion()) return;
+    QPointer<TForm_SpellingTest> alive(this);
     TForm_Spelling::NextQuestion();
-    if (Leaving) return;
+    if (!alive || Leaving) return;
     // The clock of a word: five seconds a letter.
     TimeLimit = kMsPerLetter * WordLength;
     ShowTimeLeft(TimeLimit);

@@ -700,7 +700,9 @@ void TForm_Quiz::Timer_Player2Timer() {
         return;
     } else {
         std::string left = "123";
-        left.erase(left.find(char('0' + CorrectPos)), 1);
+        // A quiz line whose right answer is not 1, 2 or 3 has only wrong answers.
+        const size_t right = left.find(char('0' + CorrectPos));
+        if (right != std::string::npos) left.erase(right, 1);
         int choice = left[size_t(Random(2))] - '0';
         if (choice == LearnerChoice) choice = left[0] - '0' == choice ? left[1] - '0' : left[0] - '0';
         OpponentChoice = choice;

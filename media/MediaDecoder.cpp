@@ -333,7 +333,16 @@ void TMediaDecoder::ReceiveAudio() {
 }
 
 QImage TMediaDecoder::Convert(AVFrame* f) {
-    QImage img(f->width, f->height, QImage::Format_RGB32);
+    if (f->width <= 0 || f->height <= 0) return QImage();
+    // swscale's vector code writes whole blocks of pixels, so with a width that
+    // is not a multiple of its block it runs past the end of a row, and past
+    // the last row of a tightly sized picture (a small JPEG opened as a film
+    // corrupted the heap). Rows padded to 64 bytes and two spare rows keep
+    // those writes inside the picture's own buffer.
+    const int stride = FFALIGN(f->width * 4, 64);
+    uint8_t* buffer = static_cast<uint8_t*>(av_malloc(size_t(stride) * (size_t(f->height) + 2)));
+    if (!buffer) return QImage();
+    QImage img(buffer, f->width, f->height, stride, QImage::Format_RGB32, [](void* p) { av_free(p); }, buffer);
     sws_ = sws_getCachedContext(sws_, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
                                 f->height, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sws_ || img.isNull()) return QImage();

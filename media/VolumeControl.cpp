@@ -173,6 +173,9 @@ void TVolumeControl::Image_VolSlideMouseMove(int y) {
 void TVolumeControl::Image_VolSlideMouseUp() { SlideDragging = false; }
 
 bool TVolumeControl::eventFilter(QObject* watched, QEvent* event) {
+    // Only mouse events are seen as QMouseEvent (a cast of any other event is undefined).
+    const bool mouse = event->type() >= QEvent::MouseButtonPress && event->type() <= QEvent::MouseMove;
+    if (!mouse && watched == EButton_Volume) return QObject::eventFilter(watched, event);
     if (watched == EButton_Volume) {
         auto* m = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonRelease && m->button() == Qt::LeftButton) {
@@ -185,7 +188,7 @@ bool TVolumeControl::eventFilter(QObject* watched, QEvent* event) {
             EButton_VolumeDblClick();
         }
     } else if (watched == Image_VolSlide) {
-        auto* m = static_cast<QMouseEvent*>(event);
+        auto* m = mouse ? static_cast<QMouseEvent*>(event) : nullptr;
         const int y = event->type() >= QEvent::MouseButtonPress && event->type() <= QEvent::MouseMove
                           ? static_cast<int>(m->position().y())
                           : 0;

@@ -1,4 +1,4 @@
-// Replays the fuzzer's corpus (tests/components/pict-corpus) through the
+// Replays the fuzzer's corpus (tests/fuzz/corpus/pict) through the
 // decoder: every file either decodes to a consistent bitmap or is refused
 // with a PBException. Under the normal build this checks the outcomes; the
 // memory safety of the same inputs was checked by the sanitizer build.

@@ -299,6 +299,20 @@ TEST_F(QuizScreen, LearnerWrongThenOpponentRightOrWrongButNeverTheLearnersAnswer
     EXPECT_EQ(quiz->OpponentScore, 50);
 }
 
+TEST_F(QuizScreen, AQuestionWithoutARightAnswerStillGetsAWrongOpponentAnswer) {
+    // quiz.txt lines with a right-answer number other than 1..3 are accepted
+    // (position 0 under either answer order); the opponent's wrong pick must
+    // not depend on one of the three being right.
+    ToAllRead();
+    quiz->CorrectPos = 0;
+    tavtest::MessageCapture messages;
+    OpponentAnswers(false);
+    ASSERT_TRUE(RunTo(10));
+    EXPECT_GE(quiz->OpponentChoice, 1);
+    EXPECT_LE(quiz->OpponentChoice, 3);
+    EXPECT_TRUE(messages.Messages.empty()) << messages.Last();
+}
+
 TEST_F(QuizScreen, EarlyClicksOnlyOnAnswersAlreadyBeingRead) {
     Enter();
     ASSERT_TRUE(RunTo(6)); // answer A is being read

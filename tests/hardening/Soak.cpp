@@ -1,0 +1,190 @@
+// Soak: random screen changes, clicks and keys on the real program over the
+// fixture disc, offscreen, with a watchdog. Prints resident memory, open file
+// descriptors and threads after a warm-up and at the end.
+//
+//   hardening_soak [steps=10000] [seed=1]
+//
+// Exit status 0 when the run ends; the watchdog aborts (status 134) when one
+// step takes longer than 30 s. Modal dialogs (print, file) are dismissed.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "../TestSupport.h"
+#include "../app/AppFixture.h"
+#include "app/ClipPoolLink.h"
+#include "app/ContentLocation.h"
+#include "app/Main.h"
+#include "app/ScreenRegistry.h"
+#include "program/Screens.h"
+#include "toolkit/Application.h"
+#include "toolkit/MessageBox.h"
+
+using namespace tav;
+namespace fs = std::filesystem;
+
+namespace {
+
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+int CountEntries(const char* folder) {
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
+    return n;
+}
+
+std::atomic<long long> lastProgress{0};
+std::atomic<int> currentStep{0};
+std::atomic<const char*> currentAction{"start"};
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void Progress(int step, const char* action) {
+    currentStep = step;
+    currentAction = action;
+    lastProgress = NowMs();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int steps = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const unsigned seed = argc > 2 ? unsigned(std::atoi(argv[2])) : 1u;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("SDL_AUDIODRIVER").isEmpty()) qputenv("SDL_AUDIODRIVER", "dummy");
+    TApplication app(argc, argv);
+
+    const std::string disc = tavtest::FixtureDiscFolder();
+    if (disc.empty()) {
+        std::fprintf(stderr, "soak: no fixture disc (build fixture_disc)\n");
+        return 2;
+    }
+    tavtest::TempFolder program, data;
+    tavtest::CopyFolder(disc + "/PC", program.Path() + "/PC");
+    tavtest::WriteFile(program.File("sconfig.txt"), "[Defaults]\r\nRecords=0\r\nFast=1\r\n");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
+    SetContentAsker([&] { return disc; });
+    TForm_Main::LanguageFromSystem = [] { return 2; };
+    RegisterScreens();
+    int messages = 0, dialogs = 0, restarts = 0;
+    SetMessagePresenter([&](const TMessage& m) {
+        ++messages;
+        if (messages <= 20) std::printf("  message: %s\n", m.Text.c_str());
+        return m.Buttons == TMsgButtons::AbortIgnore ? TModalResult::Ignore : TModalResult::OK;
+    });
+    bool terminated = false;
+    TForm_Main::Terminate = [&] { terminated = true; };
+    // Qt's own modal dialogs would wait for a person.
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ++dialogs;
+            d->reject();
+        }
+    });
+    dismiss.start(200);
+
+    std::thread watchdog([&] {
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            if (currentStep < 0) return;
+            if (NowMs() - lastProgress > 30000) {
+                std::fprintf(stderr, "soak: watchdog: step %d (%s) did not end in 30 s\n", currentStep.load(),
+                             currentAction.load());
+                std::abort();
+            }
+        }
+    });
+
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    std::unique_ptr<TForm_Main> main;
+    auto start = [&] {
+        terminated = false;
+        main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
+        main->show();
+        tavtest::WaitUntil([&] { return main->CurrentScreen() != nullptr; }, 10000);
+    };
+    Progress(0, "start-up");
+    start();
+    const int warmUp = std::max(steps / 10, 1);
+    long rssWarm = 0;
+    int fdWarm = 0, threadsWarm = 0, changes = 0, clicks = 0, keys = 0;
+    const long rssStart = ResidentKb();
+    for (int step = 1; step <= steps; ++step) {
+        if (terminated || !main->CurrentScreen() || !main->isVisible()) {
+            Progress(step, "restart");
+            main.reset();
+            tavtest::Pump(20);
+            ++restarts;
+            start();
+        }
+        TScreen* screen = main->CurrentScreen();
+        const int what = pick(100);
+        if (what < 20 || !screen) {
+            Progress(step, "screen change");
+            main->PostStateChange(2 + pick(kLastState - 1), pick(5));
+            ++changes;
+        } else if (what < 90) {
+            Progress(step, "click");
+            const QPoint at(pick(800), pick(600));
+            QWidget* w = screen->childAt(at);
+            if (!w) w = screen;
+            QTest::mouseClick(w, Qt::LeftButton, {}, w->mapFrom(screen, at));
+            ++clicks;
+        } else {
+            Progress(step, "key");
+            static const char keysToPress[] = "aeiouzq \r\x1b";
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : screen;
+            QTest::keyClick(target, keysToPress[pick(int(sizeof keysToPress) - 1)]);
+            ++keys;
+        }
+        tavtest::Pump(10 + pick(60));
+        if (step == warmUp) {
+            tavtest::Pump(500);
+            rssWarm = ResidentKb();
+            fdWarm = CountEntries("/proc/self/fd");
+            threadsWarm = CountEntries("/proc/self/task");
+        }
+        if (step % 1000 == 0 || step == steps)
+            std::printf("step %d: rss %ld kB, %d fds, %d threads, %d changes, %d messages, %d restarts\n", step,
+                        ResidentKb(), CountEntries("/proc/self/fd"), CountEntries("/proc/self/task"), changes,
+                        messages, restarts);
+        std::fflush(stdout);
+    }
+    // Back to a quiet screen so plays and timers of the last one end.
+    Progress(steps, "final main menu");
+    main->PostStateChange(stMainMenu, 0);
+    tavtest::Pump(1500);
+    const long rssEnd = ResidentKb();
+    const int fdEnd = CountEntries("/proc/self/fd"), threadsEnd = CountEntries("/proc/self/task");
+    std::printf("soak: %d steps (%d screen changes, %d clicks, %d keys), %d messages, %d dialogs dismissed, %d restarts\n",
+                steps, changes, clicks, keys, messages, dialogs, restarts);
+    std::printf("soak: rss start %ld kB, after warm-up (step %d) %ld kB, end %ld kB: growth %+ld kB\n", rssStart, warmUp,
+                rssWarm, rssEnd, rssEnd - rssWarm);
+    std::printf("soak: fds %d -> %d, threads %d -> %d\n", fdWarm, fdEnd, threadsWarm, threadsEnd);
+    currentStep = -1;
+    watchdog.join();
+    main.reset();
+    tavtest::UnregisterScreens();
+    ClipPoolLink() = TClipPoolLink{};
+    return 0;
+}
