@@ -126,6 +126,7 @@ TEST(SubtitleReaders, GarbageNeverThrowsAndSaysWhy) {
     EXPECT_EQ(ParseSubtitleTime("1:02:03.5"), 3723500);
     EXPECT_EQ(ParseSubtitleTime("02:03,045"), 123045);
     EXPECT_EQ(ParseSubtitleTime("00:61:00,000"), -1);
+    EXPECT_EQ(ParseSubtitleTime("601:00:02,000"), -1); // would overflow the milliseconds
 }
 
 TEST(MacFitting, TransliteratesWhatItCanAndReportsTheRest) {

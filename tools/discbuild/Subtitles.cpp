@@ -358,12 +358,13 @@ std::string DecodeSubtitleText(const std::string& b, std::string& encoding) {
 int ParseSubtitleTime(const std::string& raw) {
     const std::string t = Trim(raw);
     // hours optional; "," or "." before the fraction; the fraction 1..3 digits.
-    static const QRegularExpression re("^(?:(\\d{1,3})\\s*:\\s*)?(\\d{1,2})\\s*:\\s*(\\d{1,2})(?:\\s*[.,:]\\s*(\\d{1,3}))?$");
+    static const QRegularExpression re("^(?:([0-9]{1,3})\\s*:\\s*)?([0-9]{1,2})\\s*:\\s*([0-9]{1,2})(?:\\s*[.,:]\\s*([0-9]{1,3}))?$");
     const QRegularExpressionMatch m = re.match(Q(t));
     if (!m.hasMatch()) return -1;
     const int h = m.captured(1).isEmpty() ? 0 : m.captured(1).toInt();
     const int min = m.captured(2).toInt(), s = m.captured(3).toInt();
-    if (min > 59 || s > 59) return -1;
+    // 100 hours and more is no film's time stamp, and would overflow the milliseconds.
+    if (h > 99 || min > 59 || s > 59) return -1;
     int ms = 0;
     if (!m.captured(4).isEmpty()) {
         QString f = m.captured(4);
