@@ -4,7 +4,10 @@
 
 #include <QString>
 #include <QStringEncoder>
+#include <iterator>
+#include <set>
 
+#include "Languages.h"
 #include "MacFit.h"
 #include "Material.h"
 #include "Subtitles.h"
@@ -198,4 +201,60 @@ TEST(Material, LinesWordsCutsAndTranslations) {
     EXPECT_EQ(tr.at(1), "¿Dónde está el perrito?");
     EXPECT_EQ(tr.at(2), "¿Dónde está el perrito?");
     EXPECT_EQ(tr.count(5), 0u);
+}
+
+// Every word drawn on the menu, sign-in and certificate pictures.
+const std::pair<const char*, std::string demodisc::TPictureWords::*> kPictureFields[] = {
+    {"Tagline", &demodisc::TPictureWords::Tagline},       {"StartLinks", &demodisc::TPictureWords::StartLinks},
+    {"Footer", &demodisc::TPictureWords::Footer},         {"WhoAreYou", &demodisc::TPictureWords::WhoAreYou},
+    {"Visit", &demodisc::TPictureWords::Visit},           {"Score", &demodisc::TPictureWords::Score},
+    {"Sessions", &demodisc::TPictureWords::Sessions},     {"Activities", &demodisc::TPictureWords::Activities},
+    {"Film", &demodisc::TPictureWords::Film},             {"Quiz", &demodisc::TPictureWords::Quiz},
+    {"Studio", &demodisc::TPictureWords::Studio},         {"Dictionary", &demodisc::TPictureWords::Dictionary},
+    {"WordSearch", &demodisc::TPictureWords::WordSearch}, {"Practice", &demodisc::TPictureWords::Practice},
+    {"Test", &demodisc::TPictureWords::Test},             {"Vocabulary", &demodisc::TPictureWords::Vocabulary},
+    {"MissingWord", &demodisc::TPictureWords::MissingWord}, {"NextLine", &demodisc::TPictureWords::NextLine},
+    {"Spelling", &demodisc::TPictureWords::Spelling},     {"Total", &demodisc::TPictureWords::Total},
+    {"Certificate", &demodisc::TPictureWords::Certificate}, {"OfLanguage", &demodisc::TPictureWords::OfLanguage},
+    {"Signature", &demodisc::TPictureWords::Signature},   {"Awards", &demodisc::TPictureWords::Awards},
+    {"ThePrize", &demodisc::TPictureWords::ThePrize},     {"Bronze", &demodisc::TPictureWords::Bronze},
+    {"Silver", &demodisc::TPictureWords::Silver},         {"Gold", &demodisc::TPictureWords::Gold},
+    {"ChooseActor", &demodisc::TPictureWords::ChooseActor},
+};
+
+TEST(PictureWords, FollowTheFilmsLanguageWithEnglishForTheRest) {
+    using discbuild::FindLanguage;
+    using discbuild::PictureWords;
+    static_assert(sizeof(demodisc::TPictureWords) == std::size(kPictureFields) * sizeof(std::string),
+                  "a word was added to the pictures but not to this list");
+    // French is the demo disc's own wording, so a French film's pictures stay as they were.
+    const demodisc::TPictureWords french = PictureWords(FindLanguage("fr"));
+    const demodisc::TPictureWords demo;
+    for (const auto& [name, field] : kPictureFields) EXPECT_EQ(french.*field, demo.*field) << name;
+
+    const demodisc::TPictureWords en = PictureWords(FindLanguage("en"));
+    EXPECT_EQ(en.Dictionary, "The dictionary");
+    EXPECT_EQ(en.MissingWord, "Missing word");
+    EXPECT_EQ(en.OfLanguage, "of English");
+    EXPECT_EQ(en.Tagline, "A film for learning English");
+    EXPECT_EQ(PictureWords(FindLanguage("2")).Film, "The film");
+    EXPECT_EQ(PictureWords(FindLanguage("German")).Dictionary, "Das Wörterbuch");
+    EXPECT_EQ(PictureWords(FindLanguage("es")).OfLanguage, "de español");
+
+    // No language keeps a French word, except the ones the languages share.
+    const std::set<std::string> shared = {"Test", "Total", "Bronze"};
+    for (const char* code : {"en", "de", "es", "it"}) {
+        const demodisc::TPictureWords w = PictureWords(FindLanguage(code));
+        for (const auto& [name, field] : kPictureFields) {
+            EXPECT_FALSE((w.*field).empty()) << code << " " << name;
+            if (!shared.count(demo.*field)) {
+                EXPECT_NE(w.*field, demo.*field) << code << " " << name;
+            }
+        }
+    }
+    // Other languages get the English words, naming the language.
+    const demodisc::TPictureWords it = PictureWords(FindLanguage("it"));
+    EXPECT_EQ(it.Dictionary, en.Dictionary);
+    EXPECT_EQ(it.OfLanguage, "of Italian");
+    EXPECT_EQ(it.Tagline, "A film for learning Italian");
 }

@@ -61,7 +61,7 @@ void TextPlate(QPainter& p, const QRectF& r, const QString& text, int size) {
 
 } // namespace
 
-void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
+void WriteMenuPictures(const TStory& story, const std::string& targetDir, const TPictureWords& w) {
     const QString title = U(story.Title);
     { // Start menu.
         QImage img = NewImage(800, 600);
@@ -72,15 +72,15 @@ void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
         Marquee(p, QRectF(120, 70, 560, 16));
         Title(p, QRectF(0, 100, 800, 70), title, 46);
         p.setFont(Font(20, false, true, "DejaVu Serif"));
-        PaintShadowText(p, QRectF(0, 170, 800, 30), Qt::AlignCenter, U("Un petit film pour apprendre le français"), Cream);
+        PaintShadowText(p, QRectF(0, 170, 800, 30), Qt::AlignCenter, U(w.Tagline), Cream);
         Marquee(p, QRectF(120, 212, 560, 16));
         ButtonSlot(p, QRectF(337, 260, 125, 55), "");
         ButtonSlot(p, QRectF(359, 345, 78, 46), "");
         PaintPlate(p, QRectF(261, 425, 283, 62), Charcoal.lighter(130), Gold, 12);
         for (int x : {287, 385, 481}) ButtonSlot(p, QRectF(x, 430, 29, 28), "");
         p.setFont(Font(11, true));
-        PaintShadowText(p, QRectF(261, 462, 283, 20), Qt::AlignCenter, U("Lisez-moi      Internet      Licence"), Cream);
-        PaintShadowText(p, QRectF(0, 570, 800, 20), Qt::AlignCenter, U("Tavolin – démo libre"), Cream.darker(130));
+        PaintShadowText(p, QRectF(261, 462, 283, 20), Qt::AlignCenter, U(w.StartLinks), Cream);
+        PaintShadowText(p, QRectF(0, 570, 800, 20), Qt::AlignCenter, U(w.Footer), Cream.darker(130));
         p.end();
         SaveJpeg(img, targetDir + "/menus/bootmenu.jpg");
     }
@@ -95,15 +95,15 @@ void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
         PaintPlate(p, QRectF(248, 20, 32, 156), Charcoal.lighter(130), Gold, 8);
         p.setFont(Font(13, true));
         p.setPen(Cream);
-        p.drawText(QRectF(20, 170, 264, 18), Qt::AlignCenter, U("Qui êtes-vous ?"));
+        p.drawText(QRectF(20, 170, 264, 18), Qt::AlignCenter, U(w.WhoAreYou));
         // The name box of the sign-in screen lies over this frame.
         p.fillRect(QRectF(23, 191, 258, 19), Qt::white);
         p.setPen(QPen(Gold, 2));
         p.drawRect(QRectF(22, 190, 260, 21));
         p.setFont(Font(12));
-        p.drawText(QRectF(14, 238, 72, 16), Qt::AlignRight | Qt::AlignVCenter, U("Visite :"));
-        p.drawText(QRectF(150, 239, 70, 16), Qt::AlignRight | Qt::AlignVCenter, U("Score :"));
-        p.drawText(QRectF(14, 269, 72, 16), Qt::AlignRight | Qt::AlignVCenter, U("Séances :"));
+        p.drawText(QRectF(14, 238, 72, 16), Qt::AlignRight | Qt::AlignVCenter, U(w.Visit));
+        p.drawText(QRectF(150, 239, 70, 16), Qt::AlignRight | Qt::AlignVCenter, U(w.Score));
+        p.drawText(QRectF(14, 269, 72, 16), Qt::AlignRight | Qt::AlignVCenter, U(w.Sessions));
         ButtonSlot(p, QRectF(100, 296, 102, 49), "");
         p.end();
         SaveJpeg(img, targetDir + "/menus/panel.jpg");
@@ -114,18 +114,18 @@ void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
         p.setRenderHint(QPainter::Antialiasing);
         PaintCinemaBackground(p, img.rect());
         Title(p, QRectF(0, 40, 800, 60), title, 36);
-        struct TSlot { QRectF R; const char* Label; const char* Glyph; };
+        struct TSlot { QRectF R; const std::string& Label; const char* Glyph; };
         const TSlot places[] = {
-            {{285, 405, 242, 154}, "Activités", "✏️"}, {{308, 129, 184, 166}, "Le film", "🎬"},
-            {{0, 224, 242, 140}, "Le quiz", "🏆"},     {{0, 382, 239, 98}, "Le studio", "🎙️"},
-            {{561, 232, 239, 110}, "Le dictionnaire", "📖"}, {{564, 390, 236, 112}, "Chercher un mot", "🔎"},
+            {{285, 405, 242, 154}, w.Activities, "✏️"}, {{308, 129, 184, 166}, w.Film, "🎬"},
+            {{0, 224, 242, 140}, w.Quiz, "🏆"},     {{0, 382, 239, 98}, w.Studio, "🎙️"},
+            {{561, 232, 239, 110}, w.Dictionary, "📖"}, {{564, 390, 236, 112}, w.WordSearch, "🔎"},
         };
         for (const TSlot& s : places) {
             PaintPlate(p, s.R.adjusted(4, 4, -4, -4), Charcoal.lighter(135), Gold, 14);
             Icon(p, s.R.adjusted(10, 6, -10, -30), QString::fromUtf8(s.Glyph));
             p.setFont(Font(16, true));
             PaintShadowText(p, QRectF(s.R.left(), s.R.bottom() - 30, s.R.width(), 22), Qt::AlignCenter,
-                            QString::fromUtf8(s.Label), Cream);
+                            U(s.Label), Cream);
         }
         p.end();
         SaveJpeg(img, targetDir + "/menus/mainmenu.jpg");
@@ -135,29 +135,29 @@ void WriteMenuPictures(const TStory& story, const std::string& targetDir) {
         QPainter p(&img);
         p.setRenderHint(QPainter::Antialiasing);
         PaintCinemaBackground(p, img.rect(), false);
-        Title(p, QRectF(0, 30, 800, 50), U("Activités"), 34);
+        Title(p, QRectF(0, 30, 800, 50), U(w.Activities), 34);
         p.setFont(Font(13, true));
-        PaintShadowText(p, QRectF(110, 88, 100, 20), Qt::AlignCenter, U("Pratique %"), Cream);
-        PaintShadowText(p, QRectF(590, 88, 100, 20), Qt::AlignCenter, U("Test"), Cream);
-        struct TRowDef { int Y; QRectF Prac, Test; const char* Label; };
+        PaintShadowText(p, QRectF(110, 88, 100, 20), Qt::AlignCenter, U(w.Practice), Cream);
+        PaintShadowText(p, QRectF(590, 88, 100, 20), Qt::AlignCenter, U(w.Test), Cream);
+        struct TRowDef { int Y; QRectF Prac, Test; const std::string& Label; };
         const TRowDef rows[] = {
-            {144, {203, 123, 268, 66}, {443, 126, 152, 58}, "Vocabulaire"},
-            {255, {205, 236, 224, 59}, {402, 236, 194, 58}, "Mot manquant"},
-            {364, {206, 347, 180, 58}, {359, 345, 236, 60}, "Réplique suivante"},
-            {474, {207, 457, 140, 57}, {320, 456, 274, 58}, "Orthographe"},
+            {144, {203, 123, 268, 66}, {443, 126, 152, 58}, w.Vocabulary},
+            {255, {205, 236, 224, 59}, {402, 236, 194, 58}, w.MissingWord},
+            {364, {206, 347, 180, 58}, {359, 345, 236, 60}, w.NextLine},
+            {474, {207, 457, 140, 57}, {320, 456, 274, 58}, w.Spelling},
         };
         for (const TRowDef& r : rows) {
             PaintPlate(p, QRectF(120, r.Y - 30, 600, 84), Night.lighter(150), Gold, 16);
             PaintPlate(p, QRectF(136, r.Y - 3, 45, 28), Charcoal, Cream, 6);
             PaintPlate(p, QRectF(616, r.Y - 3, 45, 28), Charcoal, Cream, 6);
             p.setFont(Font(12, true));
-            PaintShadowText(p, QRectF(203, r.Y - 27, 392, 16), Qt::AlignCenter, QString::fromUtf8(r.Label), Gold);
+            PaintShadowText(p, QRectF(203, r.Y - 27, 392, 16), Qt::AlignCenter, U(r.Label), Gold);
         }
         PaintPlate(p, QRectF(136, 532, 160, 60), Night.lighter(150), Gold, 10);
         PaintPlate(p, QRectF(510, 534, 30, 56), Charcoal, Gold, 6);
         PaintPlate(p, QRectF(616, 548, 45, 28), Charcoal, Cream, 6);
         p.setFont(Font(12, true));
-        PaintShadowText(p, QRectF(560, 552, 56, 20), Qt::AlignCenter, U("Total"), Cream);
+        PaintShadowText(p, QRectF(560, 552, 56, 20), Qt::AlignCenter, U(w.Total), Cream);
         p.end();
         SaveJpeg(img, targetDir + "/menus/actmenu.jpg");
     }
@@ -246,7 +246,7 @@ void WriteFlags(const std::vector<int>& languages, const std::string& path) {
 }
 
 void WriteCertificatePictures(const std::string& sharedCertDir, const std::string& targetCertDir,
-                              const std::string& title) {
+                              const std::string& title, const TPictureWords& w) {
     const QColor paper(250, 244, 226);
     {
         QImage img = NewImage(1854, 216, paper);
@@ -306,7 +306,7 @@ void WriteCertificatePictures(const std::string& sharedCertDir, const std::strin
         p.setPen(QPen(Night, 2));
         p.drawLine(40, 520, 510, 520);
         p.setFont(Font(34, false, true, "DejaVu Serif"));
-        p.drawText(QRectF(0, 540, 549, 60), Qt::AlignCenter, U("L'équipe Tavolin"));
+        p.drawText(QRectF(0, 540, 549, 60), Qt::AlignCenter, U(w.Signature));
         p.end();
         SaveJpeg(img, sharedCertDir + "/Signatur.jpg");
     }
@@ -317,19 +317,19 @@ void WriteCertificatePictures(const std::string& sharedCertDir, const std::strin
         p.setRenderHint(QPainter::Antialiasing);
         p.setFont(Font(92, true, false, "DejaVu Serif"));
         p.setPen(Night);
-        p.drawText(QRectF(0, 30, 1315, 150), Qt::AlignCenter, U("Certificat"));
+        p.drawText(QRectF(0, 30, 1315, 150), Qt::AlignCenter, U(w.Certificate));
         p.setFont(Font(44, false, true, "DejaVu Serif"));
-        p.drawText(QRectF(0, 200, 1315, 80), Qt::AlignCenter, U("de français"));
+        p.drawText(QRectF(0, 200, 1315, 80), Qt::AlignCenter, U(w.OfLanguage));
         p.setFont(Font(38, false, false, "DejaVu Serif"));
         p.setPen(Wine);
         p.drawText(QRectF(0, 310, 1315, 120), Qt::AlignCenter | Qt::TextWordWrap, U("« " + title + " »"));
         p.end();
         SaveJpeg(img, targetCertDir + "/Title.jpg");
     }
-    struct TAward { const char* File; const char* Name; QColor Medal; };
-    const TAward awards[] = {{"BAText.jpg", "Bronze", QColor(176, 112, 60)},
-                             {"SAText.jpg", "Argent", QColor(180, 184, 192)},
-                             {"GAText.jpg", "Or", QColor(222, 178, 50)}};
+    struct TAward { const char* File; const std::string& Name; QColor Medal; };
+    const TAward awards[] = {{"BAText.jpg", w.Bronze, QColor(176, 112, 60)},
+                             {"SAText.jpg", w.Silver, QColor(180, 184, 192)},
+                             {"GAText.jpg", w.Gold, QColor(222, 178, 50)}};
     for (const TAward& a : awards) {
         QImage img = NewImage(1281, 547, paper);
         QPainter p(&img);
@@ -338,8 +338,8 @@ void WriteCertificatePictures(const std::string& sharedCertDir, const std::strin
         // 485 .. 544 of this picture, so the text stays clear of them.
         p.setFont(Font(40, false, true, "DejaVu Serif"));
         p.setPen(Night);
-        p.drawText(QRectF(0, 20, 1281, 70), Qt::AlignCenter, U("est fier de décerner à"));
-        p.drawText(QRectF(0, 240, 1281, 70), Qt::AlignCenter, U("le prix"));
+        p.drawText(QRectF(0, 20, 1281, 70), Qt::AlignCenter, U(w.Awards));
+        p.drawText(QRectF(0, 240, 1281, 70), Qt::AlignCenter, U(w.ThePrize));
         p.setBrush(a.Medal);
         p.setPen(QPen(a.Medal.darker(140), 6));
         p.drawEllipse(QPointF(250, 380), 70, 70);
@@ -431,7 +431,7 @@ void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& acto
         faces.push_back(portrait(a.Character));
         names.push_back(film.Story.Characters[size_t(a.Character)].Name);
     }
-    WriteActorSheet(faces, names, recpicDir, "Choisissez un personnage");
+    WriteActorSheet(faces, names, recpicDir, TPictureWords{}.ChooseActor);
 }
 
 void WriteDictionaryPictures(const std::vector<TDictWord>& words, const std::string& dictPicDir) {

@@ -8,14 +8,15 @@
 #include "Courseware.h"
 #include "Film.h"
 #include "HelpTexts.h"
+#include "PictureWords.h"
 
 namespace demodisc {
 
-void WriteMenuPictures(const TStory& story, const std::string& targetDir);
+void WriteMenuPictures(const TStory& story, const std::string& targetDir, const TPictureWords& words = {});
 void WriteHelpPictures(int language, const std::string& helpDir, const THelpFilm& film = {});
 void WriteFlags(const std::vector<int>& languages, const std::string& path);
 void WriteCertificatePictures(const std::string& sharedCertDir, const std::string& targetCertDir,
-                              const std::string& title);
+                              const std::string& title, const TPictureWords& words = {});
 // actors.jpg with the chosen actors in the 3 x 3 circles, and pic1..n.jpg.
 void WriteActorPictures(const TFilm& film, const std::vector<TActorScenes>& actors, const std::string& recpicDir);
 // minis.jpg: 24 film-strip thumbnails in two rows of twelve, in film order.

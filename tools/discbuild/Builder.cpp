@@ -377,7 +377,8 @@ void TBuild::Run(const std::string& root) {
 void TBuild::WritePictures(const std::string& root, const std::string& targetDir) {
     demodisc::TStory story;
     story.Title = o_.Title;
-    demodisc::WriteMenuPictures(story, targetDir);
+    const demodisc::TPictureWords words = PictureWords(lang_);
+    demodisc::WriteMenuPictures(story, targetDir, words);
     demodisc::THelpFilm helpFilm;
     helpFilm.Title = o_.Title;
     helpFilm.LanguageEn = tav::LanguageName(lang_.Code);
@@ -389,7 +390,7 @@ void TBuild::WritePictures(const std::string& root, const std::string& targetDir
     if (help.Code && std::find(languages.begin(), languages.end(), help.Code) == languages.end())
         languages.push_back(help.Code);
     demodisc::WriteHelpLanguages(root + "/shared", languages, speech, helpFilm);
-    demodisc::WriteCertificatePictures(root + "/shared/cert", targetDir + "/cert", o_.Title);
+    demodisc::WriteCertificatePictures(root + "/shared/cert", targetDir + "/cert", o_.Title, words);
     progress_->Update(0.4);
 
     // Film strip and actors from the film's own frames.
@@ -420,7 +421,7 @@ void TBuild::WritePictures(const std::string& root, const std::string& targetDir
         faces.push_back(Fill(f.isNull() ? f : f.copy(area.center().x() - side / 2, area.top(), side, side), 150, 150));
     }
     demodisc::WriteActorSheet(faces, names, targetDir + "/recpic",
-                              lang_.Iso == "fr" ? "Choisissez un personnage" : "Choose a character");
+                              PictureWords(lang_).ChooseActor);
 }
 
 } // namespace

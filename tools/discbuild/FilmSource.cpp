@@ -131,20 +131,37 @@ void EncodePart(const std::string& workFile, int startUnits, int units, const st
 }
 
 std::vector<QImage> GrabFrames(const std::string& workFile, const std::vector<int>& units, const std::string& tempDir) {
-    std::vector<QImage> out;
-    const std::string png = tempDir + "/grab.png";
-    for (int u : units) {
-        QImage img;
+    // One ffmpeg run grabs a batch of frames: each frame is its own input
+    // seeked to its place, so nothing between them is decoded, and the cost of
+    // starting ffmpeg is paid once per batch instead of once per frame.
+    constexpr size_t kBatch = 24;
+    auto pngOf = [&](size_t k) { return tempDir + "/grab" + std::to_string(k) + ".png"; };
+    auto grab = [&](size_t from, size_t to) {
+        std::vector<std::string> args{"-nostdin", "-y", "-v", "error"};
+        for (size_t k = from; k < to; ++k) args.insert(args.end(), {"-ss", Seconds(std::max(units[k], 0)), "-i", workFile});
+        for (size_t k = from; k < to; ++k)
+            args.insert(args.end(), {"-map", std::to_string(k - from) + ":v:0", "-frames:v", "1", pngOf(k)});
+        RunTool("ffmpeg", args, 0, nullptr);
+    };
+    std::vector<QImage> out(units.size());
+    for (size_t from = 0; from < units.size(); from += kBatch) {
+        const size_t to = std::min(units.size(), from + kBatch);
         try {
-            RunTool("ffmpeg", {"-nostdin", "-y", "-v", "error", "-ss", Seconds(std::max(u, 0)), "-i", workFile,
-                               "-frames:v", "1", png},
-                    0, nullptr);
-            img.load(QString::fromStdString(png));
+            grab(from, to);
         } catch (const std::exception&) {
+            // A frame ffmpeg cannot give (past the end, a broken spot) fails the
+            // whole batch: grab those frames one by one so only that one is lost.
+            for (size_t k = from; k < to; ++k) try {
+                    grab(k, k + 1);
+                } catch (const std::exception&) {
+                }
         }
-        out.push_back(img);
+        for (size_t k = from; k < to; ++k) {
+            const QString png = QString::fromStdString(pngOf(k));
+            out[k].load(png);
+            QFile::remove(png);
+        }
     }
-    QFile::remove(QString::fromStdString(png));
     return out;
 }
 

@@ -126,4 +126,105 @@ THostWords HostWords(const TLanguage& lang) {
     return en;
 }
 
+demodisc::TPictureWords PictureWords(const TLanguage& lang) {
+    demodisc::TPictureWords w; // French
+    if (lang.Iso == "fr") return w;
+    if (lang.Iso == "de") {
+        w.Tagline = "Ein Film zum Deutschlernen";
+        w.StartLinks = "Lies mich      Internet      Lizenz";
+        w.Footer = "Tavolin – freie Demo";
+        w.WhoAreYou = "Wer bist du?";
+        w.Visit = "Besuch:";
+        w.Score = "Punkte:";
+        w.Sessions = "Sitzungen:";
+        w.Activities = "Aktivitäten";
+        w.Film = "Der Film";
+        w.Quiz = "Das Quiz";
+        w.Studio = "Das Studio";
+        w.Dictionary = "Das Wörterbuch";
+        w.WordSearch = "Wort suchen";
+        w.Practice = "Übung %";
+        w.Test = "Test";
+        w.Vocabulary = "Wortschatz";
+        w.MissingWord = "Fehlendes Wort";
+        w.NextLine = "Nächster Satz";
+        w.Spelling = "Rechtschreibung";
+        w.Total = "Gesamt";
+        w.Certificate = "Urkunde";
+        w.OfLanguage = "für Deutsch";
+        w.Signature = "Das Tavolin-Team";
+        w.Awards = "verleiht mit Stolz";
+        w.ThePrize = "den Preis";
+        w.Bronze = "Bronze";
+        w.Silver = "Silber";
+        w.Gold = "Gold";
+        w.ChooseActor = "Wähle eine Figur";
+        return w;
+    }
+    if (lang.Iso == "es") {
+        w.Tagline = "Una película para aprender español";
+        w.StartLinks = "Léame      Internet      Licencia";
+        w.Footer = "Tavolin – demo libre";
+        w.WhoAreYou = "¿Quién eres?";
+        w.Visit = "Visita:";
+        w.Score = "Puntos:";
+        w.Sessions = "Sesiones:";
+        w.Activities = "Actividades";
+        w.Film = "La película";
+        w.Quiz = "El concurso";
+        w.Studio = "El estudio";
+        w.Dictionary = "El diccionario";
+        w.WordSearch = "Buscar una palabra";
+        w.Practice = "Práctica %";
+        w.Test = "Prueba";
+        w.Vocabulary = "Vocabulario";
+        w.MissingWord = "Palabra que falta";
+        w.NextLine = "Réplica siguiente";
+        w.Spelling = "Ortografía";
+        w.Total = "Total";
+        w.Certificate = "Certificado";
+        w.OfLanguage = "de español";
+        w.Signature = "El equipo Tavolin";
+        w.Awards = "se enorgullece de otorgar a";
+        w.ThePrize = "el premio";
+        w.Bronze = "Bronce";
+        w.Silver = "Plata";
+        w.Gold = "Oro";
+        w.ChooseActor = "Elige un personaje";
+        return w;
+    }
+    // English, and the fallback for every other language, named in English.
+    const std::string name = lang.Iso == "en" || !lang.Code ? std::string("English") : tav::LanguageName(lang.Code);
+    w.Tagline = "A film for learning " + name;
+    w.StartLinks = "Read me      Internet      Licence";
+    w.Footer = "Tavolin – free demo";
+    w.WhoAreYou = "Who are you?";
+    w.Visit = "Visits:";
+    w.Score = "Score:";
+    w.Sessions = "Sessions:";
+    w.Activities = "Activities";
+    w.Film = "The film";
+    w.Quiz = "The quiz";
+    w.Studio = "The studio";
+    w.Dictionary = "The dictionary";
+    w.WordSearch = "Find a word";
+    w.Practice = "Practice %";
+    w.Test = "Test";
+    w.Vocabulary = "Vocabulary";
+    w.MissingWord = "Missing word";
+    w.NextLine = "Next line";
+    w.Spelling = "Spelling";
+    w.Total = "Total";
+    w.Certificate = "Certificate";
+    w.OfLanguage = "of " + name;
+    w.Signature = "The Tavolin team";
+    w.Awards = "is proud to award";
+    w.ThePrize = "the prize";
+    w.Bronze = "Bronze";
+    w.Silver = "Silver";
+    w.Gold = "Gold";
+    w.ChooseActor = "Choose a character";
+    return w;
+}
+
 } // namespace discbuild

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/demodisc/PictureWords.h"
+
 namespace discbuild {
 
 struct TLanguage {
@@ -28,5 +30,10 @@ struct THostWords {
     std::string OpponentName;
 };
 THostWords HostWords(const TLanguage& lang);
+
+// The words drawn on the menu, sign-in and certificate pictures in the film's
+// language: French, English, German and Spanish have their own, any other
+// language gets the English words naming it.
+demodisc::TPictureWords PictureWords(const TLanguage& lang);
 
 } // namespace discbuild
