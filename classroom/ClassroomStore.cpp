@@ -122,58 +122,58 @@ QString StoreTime(int secondsAgo) {
     return QDateTime::currentDateTimeUtc().addSecs(-secondsAgo).toString(Qt::ISODate);
 }
 
-TDatabaseSpec ParseDatabase(const QString& text) {
-    TDatabaseSpec spec;
+TDatabaseAddress ParseDatabase(const QString& text) {
+    TDatabaseAddress address;
     QStringList options;
     const bool url = text.startsWith(QLatin1String("postgresql://")) || text.startsWith(QLatin1String("postgres://"));
     if (url) {
         const QUrl u(text, QUrl::StrictMode);
         if (!u.isValid()) throw std::invalid_argument("not a database address: " + u.errorString().toStdString());
-        spec.Host = u.host();
-        spec.Port = u.port(-1);
-        spec.User = u.userName(QUrl::FullyDecoded);
-        spec.Password = u.password(QUrl::FullyDecoded);
-        spec.Name = u.path(QUrl::FullyDecoded).mid(1);
+        address.Host = u.host();
+        address.Port = u.port(-1);
+        address.User = u.userName(QUrl::FullyDecoded);
+        address.Password = u.password(QUrl::FullyDecoded);
+        address.Name = u.path(QUrl::FullyDecoded).mid(1);
         for (const auto& [key, value] : QUrlQuery(u).queryItems(QUrl::FullyDecoded)) options << key + "=" + value;
     } else if (text.contains(QLatin1Char('=')) && !text.contains(QLatin1Char('/')) ) {
         for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const qsizetype eq = word.indexOf(QLatin1Char('='));
             if (eq <= 0) throw std::invalid_argument("not a key=value pair: " + word.toStdString());
             const QString key = word.left(eq), value = word.mid(eq + 1);
-            if (key == QLatin1String("host") || key == QLatin1String("hostaddr")) spec.Host = value;
-            else if (key == QLatin1String("port")) spec.Port = value.toInt();
-            else if (key == QLatin1String("dbname")) spec.Name = value;
-            else if (key == QLatin1String("user")) spec.User = value;
-            else if (key == QLatin1String("password")) spec.Password = value;
+            if (key == QLatin1String("host") || key == QLatin1String("hostaddr")) address.Host = value;
+            else if (key == QLatin1String("port")) address.Port = value.toInt();
+            else if (key == QLatin1String("dbname")) address.Name = value;
+            else if (key == QLatin1String("user")) address.User = value;
+            else if (key == QLatin1String("password")) address.Password = value;
             else options << word;
         }
     } else {
-        spec.Name = text;
-        spec.Options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
-        return spec;
+        address.Name = text;
+        address.Options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+        return address;
     }
-    spec.Driver = QStringLiteral("QPSQL");
+    address.Driver = QStringLiteral("QPSQL");
     // A server that does not answer must not hold the manager for long.
     if (!std::any_of(options.begin(), options.end(), [](const QString& o) { return o.startsWith("connect_timeout="); }))
         options << QStringLiteral("connect_timeout=5");
-    spec.Options = options.join(QLatin1Char(';'));
-    return spec;
+    address.Options = options.join(QLatin1Char(';'));
+    return address;
 }
 
-QString Describe(const TDatabaseSpec& spec) {
-    if (spec.Driver != QLatin1String("QPSQL")) return spec.Name;
-    QString where = spec.Host.isEmpty() ? QStringLiteral("local socket") : spec.Host;
-    if (spec.Port > 0) where += ":" + QString::number(spec.Port);
-    return "PostgreSQL " + (spec.User.isEmpty() ? QString() : spec.User + "@") + where + "/" + spec.Name;
+QString Describe(const TDatabaseAddress& address) {
+    if (address.Driver != QLatin1String("QPSQL")) return address.Name;
+    QString where = address.Host.isEmpty() ? QStringLiteral("local socket") : address.Host;
+    if (address.Port > 0) where += ":" + QString::number(address.Port);
+    return "PostgreSQL " + (address.User.isEmpty() ? QString() : address.User + "@") + where + "/" + address.Name;
 }
 
 TClassroomStore::TClassroomStore(const QString& sqliteFile, const QString& connectionName)
-    : TClassroomStore(TDatabaseSpec{QStringLiteral("QSQLITE"), sqliteFile, {}, {}, {}, -1,
+    : TClassroomStore(TDatabaseAddress{QStringLiteral("QSQLITE"), sqliteFile, {}, {}, {}, -1,
                                     QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000")},
                       connectionName) {}
 
-TClassroomStore::TClassroomStore(const TDatabaseSpec& spec, const QString& connectionName) : name_(connectionName) {
-    Open(spec);
+TClassroomStore::TClassroomStore(const TDatabaseAddress& address, const QString& connectionName) : name_(connectionName) {
+    Open(address);
     Migrate();
 }
 
@@ -185,20 +185,20 @@ bool TClassroomStore::Recover() {
     return db_.open();
 }
 
-void TClassroomStore::Open(const TDatabaseSpec& spec) {
-    postgres_ = spec.Driver == QLatin1String("QPSQL");
-    if (!QSqlDatabase::isDriverAvailable(spec.Driver))
-        throw std::runtime_error(("The database driver " + spec.Driver + " is not installed" +
+void TClassroomStore::Open(const TDatabaseAddress& address) {
+    postgres_ = address.Driver == QLatin1String("QPSQL");
+    if (!QSqlDatabase::isDriverAvailable(address.Driver))
+        throw std::runtime_error(("The database driver " + address.Driver + " is not installed" +
                                   (postgres_ ? QStringLiteral(" (Debian package libqt6sql6-psql)") : QString()))
                                      .toStdString());
-    db_ = QSqlDatabase::addDatabase(spec.Driver, name_);
-    db_.setDatabaseName(spec.Name);
-    if (!spec.Host.isEmpty()) db_.setHostName(spec.Host);
-    if (spec.Port > 0) db_.setPort(spec.Port);
-    if (!spec.User.isEmpty()) db_.setUserName(spec.User);
-    if (!spec.Password.isEmpty()) db_.setPassword(spec.Password);
-    db_.setConnectOptions(spec.Options);
-    if (!db_.open()) Fail("Couldn't open " + Describe(spec), db_.lastError());
+    db_ = QSqlDatabase::addDatabase(address.Driver, name_);
+    db_.setDatabaseName(address.Name);
+    if (!address.Host.isEmpty()) db_.setHostName(address.Host);
+    if (address.Port > 0) db_.setPort(address.Port);
+    if (!address.User.isEmpty()) db_.setUserName(address.User);
+    if (!address.Password.isEmpty()) db_.setPassword(address.Password);
+    db_.setConnectOptions(address.Options);
+    if (!db_.open()) Fail("Couldn't open " + Describe(address), db_.lastError());
     if (!postgres_) {
         // A confirmed write is on disk before the answer goes out.
         Exec(db_, QStringLiteral("PRAGMA synchronous = FULL"));

@@ -127,9 +127,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        TDatabaseSpec spec = ParseDatabase(parser.value(database));
-        if (spec.Driver == QLatin1String("QSQLITE")) spec.Name = QFileInfo(spec.Name).absoluteFilePath();
-        TClassroomStore store(spec);
+        TDatabaseAddress records = ParseDatabase(parser.value(database));
+        if (records.Driver == QLatin1String("QSQLITE")) records.Name = QFileInfo(records.Name).absoluteFilePath();
+        TClassroomStore store(records);
         TAssignment fallback{parser.value(content), parser.value(target), parser.value(learner)};
         const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/tavolin");
         TClassroomService service(store, bus, fallback, program, parser.value(computer));
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
         }
         QTextStream out(stdout);
         out << "tavolin-classroom: serving " << kManagerService << " for " << service.Computer() << ", records in "
-            << Describe(spec) << Qt::endl;
+            << Describe(records) << Qt::endl;
         if (!pageAddress.isEmpty()) out << "tavolin-classroom: teacher's page at " << pageAddress << Qt::endl;
         else if (page) Err() << "tavolin-classroom: no teacher's page: " << pageError << Qt::endl;
         return app.exec();

@@ -123,8 +123,8 @@ TEST_F(ClassroomManager, LosesNothingWhileItsDatabaseServerIsAway) {
     QString reason;
     std::unique_ptr<TempPostgres> server = TempPostgres::Launch(false, reason);
     if (!server) GTEST_SKIP() << "PostgreSQL test skipped: " << reason.toStdString();
-    const TDatabaseSpec spec = server->NewDatabase();
-    const QString url = QStringLiteral("postgresql://tavolin@127.0.0.1:%1/%2").arg(spec.Port).arg(spec.Name);
+    const TDatabaseAddress address = server->NewDatabase();
+    const QString url = QStringLiteral("postgresql://tavolin@127.0.0.1:%1/%2").arg(address.Port).arg(address.Name);
     ManagerProcess manager(url, {"--learner", "Hal", "--target", "French"});
     ASSERT_TRUE(WaitForManager(true));
     tav::THubrellControlWindow link(bus, Hooks());
@@ -147,7 +147,7 @@ TEST_F(ClassroomManager, LosesNothingWhileItsDatabaseServerIsAway) {
     EXPECT_FALSE(link.Offline());
     link.Disconnect(false);
 
-    TClassroomStore store(spec, "check");
+    TClassroomStore store(address, "check");
     EXPECT_EQ(store.ReadProfile("French", "Student Hal", "Scores", ""), "40,90,0,0");
     const std::vector<TSessionView> closed = store.Sessions(StoreTime(), 1);
     ASSERT_EQ(closed.size(), 1u);

@@ -133,7 +133,7 @@ TempPostgres::~TempPostgres() {
     if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
 }
 
-classroom::TDatabaseSpec TempPostgres::NewDatabase() {
+classroom::TDatabaseAddress TempPostgres::NewDatabase() {
     const QString name = QStringLiteral("tavolin_%1_%2").arg(getpid()).arg(++databases_);
     {
         QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg-admin"));

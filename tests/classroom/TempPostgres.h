@@ -21,7 +21,7 @@ public:
     static std::unique_ptr<TempPostgres> Launch(bool durable, QString& reason);
 
     // A new empty database on the cluster.
-    classroom::TDatabaseSpec NewDatabase();
+    classroom::TDatabaseAddress NewDatabase();
     int Port() const { return port_; }
     // Stops the server and starts it again on the same port (a school
     // server going away); false when it would not.
