@@ -46,6 +46,7 @@ demo-disc: build
 ASAN_BUILD ?= build-asan
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 FUZZ_MINUTES ?= 10
+FUZZ_JOBS ?= 1
 
 asan-configure: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVOLIN_FUZZ=ON >/dev/null
@@ -57,10 +58,10 @@ check-asan: asan-configure
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy $(SANITIZER_ENV) \
 	  ctest --output-on-failure -j2 --timeout 1800
 
-# Runs every fuzz target (or FUZZ_TARGETS) for FUZZ_MINUTES each, one at a time.
+# Runs every fuzz target (or FUZZ_TARGETS) for FUZZ_MINUTES each, FUZZ_JOBS at a time.
 fuzz: asan-configure
 	@cmake --build $(ASAN_BUILD) -j2 --target fuzzers
-	tests/fuzz/run-fuzz $(ASAN_BUILD) $(FUZZ_MINUTES) $(FUZZ_TARGETS)
+	FUZZ_JOBS=$(FUZZ_JOBS) tests/fuzz/run-fuzz $(ASAN_BUILD) $(FUZZ_MINUTES) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
