@@ -55,7 +55,8 @@ QImage LoadPicture(const std::string& programPath) {
     QImageReader reader(QString::fromLocal8Bit(native.c_str()));
     QImage image = reader.read();
     if (image.isNull())
-        throw EProgramError(Format("Couldn't load %s - %s", programPath.c_str(),
+        // The file as it lies on this computer, so the teacher can find it.
+        throw EProgramError(Format("Couldn't load %s - %s", native.c_str(),
                                    reader.errorString().toLocal8Bit().constData()));
     return image;
 }

@@ -102,11 +102,13 @@ std::vector<TVisit> DiscTour::Tour(const std::string& file, const std::vector<in
         TScreen* before = main->CurrentScreen();
         main->PostStateChange(state, 0);
         WaitUntil([&] { return (main->CurrentScreen() != before && main->CurrentScreen()) || !messages.empty(); }, 8000);
-        Pump(200); // the screen's first timers: media opened when it is ready
+        Pump(dwellMs);
         v.Shown = lastState == state;
+        v.ShownState = lastState;
         // Back, where the program's screens keep it: bottom left.
         TScreen* shown = main->CurrentScreen();
-        if (shown) {
+        // The start menus have no Back (what lies there is another button).
+        if (shown && lastState != stStartMenu && lastState != stMultiMenu) {
             QWidget* back = shown->childAt(19, 578);
             // Back deletes the screen and its buttons: name the button first.
             const std::string backKind = back ? back->metaObject()->className() : "nothing";
@@ -115,7 +117,6 @@ std::vector<TVisit> DiscTour::Tour(const std::string& file, const std::vector<in
                 QTest::mouseClick(back, Qt::LeftButton, {}, at);
                 v.BackWorked = WaitUntil([&] { return main->CurrentScreen() && main->CurrentScreen() != shown; }, 5000);
             }
-            v.ShownState = lastState;
             v.Where = Format("shown state %d, %s at Back", lastState, backKind.c_str());
         }
         v.Messages = messages;

@@ -31,6 +31,7 @@ protected:
     std::string disc, program;
     std::vector<std::string> messages;
     int lastState = -100;
+    int dwellMs = 200; // how long each screen runs before Back: its first timers open its media
 
     void SetUp() override;
     void TearDown() override;

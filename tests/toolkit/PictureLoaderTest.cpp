@@ -38,6 +38,6 @@ TEST(PictureLoader, QtFormatsAndTheFailureMessage) {
         tav::LoadPicture(folder.Path() + "\\broken.jpg");
         FAIL() << "loaded a broken picture";
     } catch (const tav::EProgramError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Couldn't load " + folder.Path() + "\\broken.jpg - ", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Couldn't load " + folder.File("broken.jpg") + " - ", 0), 0u) << e.what();
     }
 }
