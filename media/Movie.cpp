@@ -281,7 +281,11 @@ double TForm_Movie::LastFilmSoundEndMs() const {
 }
 
 void TForm_Movie::StartFilm(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen, bool endExcluded) {
+    const QPointer<QObject> caller(notifyWindow);
     QCoreApplication::processEvents();
+    // A screen change among the posted events may have deleted the screen
+    // that asked: nobody is left to play for.
+    if (notifyWindow && !caller) return;
     if (!DisplayPanel || PartCount < 1) return;
     const int start = from >= 0 ? from : GetFilmPosition();
     RangeTo = to >= 0 ? to : -1;

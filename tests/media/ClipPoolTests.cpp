@@ -407,6 +407,19 @@ TEST_F(ClipPool, SupersededPlayIsForwardedToTheLatestCaller) {
     EXPECT_EQ(Shown(), 30);
 }
 
+TEST_F(ClipPool, ACallerDeletedByAPostedEventBeforeThePlayStartsGetsNoPlay) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    auto* caller = new TNotifySink;
+    QObject screenChange;
+    QMetaObject::invokeMethod(&screenChange, [&] { delete caller; }, Qt::QueuedConnection);
+    pool->PlayFilm(10, 80, false, caller, false);
+    EXPECT_FALSE(Playing());
+    pool->PlayFilm(10, 20, false, &sink, false); // the next screen plays as usual
+    WaitNotes(sink, 1);
+    EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
+}
+
 TEST_F(ClipPool, StopOfARangeIsForwardedAsAborted) {
     Make();
     pool->AttachDisplay(&panel, false);
