@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -446,7 +447,10 @@ void TForm_Recording::RecordingDone() {
     Recording = false;
     GiveBackHook();
     Timer_ProgressBar.SetEnabled(false);
+    // Posted events run here; a screen change among them deletes this screen.
+    const QPointer<TForm_Recording> alive(this);
     QCoreApplication::processEvents();
+    if (!alive) return;
     Shape_ProgressBar->resize(0, Shape_ProgressBar->height());
     const int k = RecordingLine;
     try {

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QShortcut>
 
 #include <algorithm>
@@ -678,7 +679,10 @@ void TForm_ScreenPlay::ListBox_DropDownWheel(int notches) {
 }
 
 void TForm_ScreenPlay::SeekToVisibleLine() {
+    // Posted events run here; a screen change among them deletes this screen.
+    const QPointer<TForm_ScreenPlay> alive(this);
     QCoreApplication::processEvents();
+    if (!alive) return;
     const int top = ListBox_DropDown->TopIndex();
     for (int i = top; i < top + 10 && size_t(i) < main_.ScriptLines.size(); ++i) {
         const TScriptRow& row = main_.ScriptLines[size_t(i)];
