@@ -15,11 +15,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "../TestSupport.h"
@@ -58,10 +61,32 @@ long ResidentKb() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// What each open file descriptor points at, so a leak names its file.
+std::set<std::string> OpenFiles() {
+    std::set<std::string> files;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const std::string target = fs::read_symlink(e.path(), ec).string();
+        if (target.rfind("/proc/", 0) != 0) // not the listing's own descriptor
+            files.insert(e.path().filename().string() + " " + target);
+    }
+    return files;
+}
+
 int CountEntries(const char* folder) {
     int n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
     return n;
+}
+
+// Resident memory measured the same way at warm-up and at the end: on the
+// main menu once the last screen's plays and timers have ended, with the
+// heap's free pages given back, so that a rise is memory still held.
+long QuietResidentKb(TForm_Main& main) {
+    main.PostStateChange(stMainMenu, 0);
+    tavtest::Pump(1500);
+    malloc_trim(0);
+    return ResidentKb();
 }
 
 std::atomic<long long> lastProgress{0};
@@ -143,6 +168,7 @@ int main(int argc, char** argv) {
     const int warmUp = std::max(steps / 10, 1);
     long rssWarm = 0;
     int fdWarm = 0, threadsWarm = 0, changes = 0, clicks = 0, keys = 0;
+    std::set<std::string> filesWarm;
     const long rssStart = ResidentKb();
     for (int step = 1; step <= steps; ++step) {
         if (terminated || !main->CurrentScreen() || !main->isVisible()) {
@@ -174,9 +200,10 @@ int main(int argc, char** argv) {
         }
         tavtest::Pump(10 + pick(60));
         if (step == warmUp) {
-            tavtest::Pump(500);
-            rssWarm = ResidentKb();
+            Progress(step, "warm-up main menu");
+            rssWarm = QuietResidentKb(*main);
             fdWarm = CountEntries("/proc/self/fd");
+            filesWarm = OpenFiles();
             threadsWarm = CountEntries("/proc/self/task");
         }
         if (step % 1000 == 0 || step == steps)
@@ -185,12 +212,11 @@ int main(int argc, char** argv) {
                         messages, restarts);
         std::fflush(stdout);
     }
-    // Back to a quiet screen so plays and timers of the last one end.
     Progress(steps, "final main menu");
-    main->PostStateChange(stMainMenu, 0);
-    tavtest::Pump(1500);
-    const long rssEnd = ResidentKb();
+    const long rssEnd = QuietResidentKb(*main);
     const int fdEnd = CountEntries("/proc/self/fd"), threadsEnd = CountEntries("/proc/self/task");
+    for (const std::string& f : OpenFiles())
+        if (!filesWarm.count(f)) std::printf("soak: opened since the warm-up: %s\n", f.c_str());
     std::printf("soak: %d steps (%d screen changes, %d clicks, %d keys), %d messages, %d dialogs dismissed, %d restarts\n",
                 steps, changes, clicks, keys, messages, dialogs, restarts);
     std::printf("soak: rss start %ld kB, after warm-up (step %d) %ld kB, end %ld kB: growth %+ld kB\n", rssStart, warmUp,
