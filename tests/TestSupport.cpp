@@ -5,9 +5,14 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace tavtest {
 
@@ -85,6 +90,30 @@ void MakeFixtureDisc(const std::string& root, const std::string& targetFolder) {
     QDir().mkpath(QString::fromStdString(root + "/shared/source/bubb2"));
     QDir().mkpath(QString::fromStdString(root + "/shared/source/bubb5"));
     QDir().mkpath(QString::fromStdString(root + "/PC"));
+}
+
+TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs) {
+    TKillRound round;
+    int fds[2];
+    if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        ::close(fds[0]);
+        writer(fds[1]);
+        _exit(0);
+    }
+    ::close(fds[1]);
+    ::usleep(useconds_t(delayUs));
+    round.Killed = ::kill(child, SIGKILL) == 0;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) round.ExitStatus = WEXITSTATUS(status);
+    round.Killed = round.Killed && WIFSIGNALED(status);
+    char buf[256];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) round.Report.append(buf, size_t(n));
+    ::close(fds[0]);
+    return round;
 }
 
 } // namespace tavtest

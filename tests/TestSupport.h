@@ -48,6 +48,15 @@ bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 // Runs the event loop for about ms milliseconds.
 void Pump(int ms);
 
+// One round of a kill test: `writer` runs in a forked child with the write
+// end of a pipe (it must end with _exit) and is SIGKILLed after `delayUs`.
+struct TKillRound {
+    std::string Report; // every byte the child wrote on the pipe before it died
+    bool Killed = false; // still running when the kill came
+    int ExitStatus = 0;  // when it ended by itself (0: it finished its work)
+};
+TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs);
+
 // A minimal content disc: target.txt, Spelinfo.txt, a target folder with
 // settings.txt, movieinf.txt, record.txt, the help folders 2 and 5, and PC.
 void MakeFixtureDisc(const std::string& root, const std::string& targetFolder = "French");

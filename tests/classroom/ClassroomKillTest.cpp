@@ -10,8 +10,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -108,24 +106,11 @@ TEST_P(RecordsKill, EveryConfirmedWriteSurvivesRandomKills) {
     int present = 0, kills = 0, rounds = 0;
     while (present < kLearners) {
         ASSERT_LT(++rounds, 5000) << "the writer makes no progress";
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(fds[0]);
-            Writer(address, present, fds[1]);
-        }
-        ::close(fds[1]);
-        ::usleep(delayUs(rng));
-        if (::kill(child, SIGKILL) == 0) ++kills;
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "writer failed, status " << WEXITSTATUS(status);
-        std::string report;
-        char buf[256];
-        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) report.append(buf, size_t(n));
-        ::close(fds[0]);
+        const tavtest::TKillRound round =
+            tavtest::RunAndKill([&](int reportFd) { Writer(address, present, reportFd); }, delayUs(rng));
+        kills += round.Killed;
+        ASSERT_EQ(round.ExitStatus, 0) << "the writer failed";
+        const std::string& report = round.Report;
 
         if (sqlite) {
             QString verdict;

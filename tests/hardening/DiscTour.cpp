@@ -19,12 +19,10 @@ namespace fs = std::filesystem;
 
 namespace tavtest {
 
-namespace {
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return s;
 }
-} // namespace
 
 std::vector<int> ScreensFor(const std::string& relative) {
     const std::string p = Lower(relative);

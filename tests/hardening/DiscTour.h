@@ -12,6 +12,8 @@
 
 namespace tavtest {
 
+std::string Lower(std::string s);
+
 // The screens that read a disc file, by where it lies on the disc.
 std::vector<int> ScreensFor(const std::string& relative);
 

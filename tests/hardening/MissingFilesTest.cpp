@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
 // A family is a folder of numbered variations: only its first file stands for it.
 bool StandsForFamily(const std::string& relative, std::set<std::string>& seenFamilies) {
     const std::string folder = fs::path(relative).parent_path().string();

@@ -5,9 +5,6 @@
 // write was reported, and contain no half-written line.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <random>
@@ -59,24 +56,11 @@ TEST(ProfileKill, EveryReportedLearnerSurvivesRandomKills) {
     int present = 0, kills = 0, rounds = 0;
     while (present < kLearners) {
         ASSERT_LT(++rounds, 5000) << "the writer makes no progress";
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(fds[0]);
-            Writer(file, present, fds[1]);
-        }
-        ::close(fds[1]);
-        ::usleep(std::uniform_int_distribution<int>(500, 25000)(rng));
-        if (::kill(child, SIGKILL) == 0) ++kills;
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "writer failed, status " << WEXITSTATUS(status);
-        int reported = 0;
-        char buf[256];
-        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) reported += int(n);
-        ::close(fds[0]);
+        const tavtest::TKillRound round = tavtest::RunAndKill(
+            [&](int reportFd) { Writer(file, present, reportFd); }, std::uniform_int_distribution<int>(500, 25000)(rng));
+        kills += round.Killed;
+        ASSERT_EQ(round.ExitStatus, 0) << "the writer failed";
+        const int reported = int(round.Report.size());
 
         TIniFile ini;
         ASSERT_TRUE(ini.LoadFromFile(file));
