@@ -269,6 +269,9 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
 
 TForm_ScreenPlay::~TForm_ScreenPlay() {
     if (Form_Movie) Form_Movie->SetFilmRate(1.0);
+    // Left some other way than Back (a screen change from elsewhere, even in
+    // full screen): the film must not play on, heard but unseen.
+    if (Form_Movie && Form_Movie->DisplayPanel == Panel_Video) Form_Movie->DetachDisplay();
     Timer_Captions.SetEnabled(false);
     Timer_RwdFwd.SetEnabled(false);
     Timer_DropDown.SetEnabled(false);

@@ -91,6 +91,17 @@ TEST_F(ScreenPlay, OpensPlayingFromTheStartWithTheStopButtonOverPlay) {
     EXPECT_FALSE(main->InactivityPaused);
 }
 
+TEST_F(ScreenPlay, LeftByAScreenChangeFromElsewhereTheFilmStopsEvenInFullScreen) {
+    Open();
+    TTimer::SetManualTimers(false);
+    s->EButton_ExpandClick();
+    ASSERT_TRUE(WaitUntil([&] { return Form_Movie->CurrentPart && Form_Movie->PartPlayers[Form_Movie->CurrentPart]->IsPlaying(); }));
+    main->PostStateChange(stMainMenu, 0);
+    ASSERT_TRUE(WaitUntil([&] { return AtMainMenu(); }));
+    EXPECT_EQ(Form_Movie->DisplayPanel, nullptr);
+    EXPECT_EQ(Form_Movie->CurrentPart, 0) << "the film plays on behind the main menu";
+}
+
 TEST_F(ScreenPlay, CaptionsFollowTheFilmAndAreEmptyBetweenLines) {
     Open();
     ASSERT_GE(main->MovieEntries.size(), 3u);
