@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -92,7 +93,7 @@ void MakeFixtureDisc(const std::string& root, const std::string& targetFolder) {
     QDir().mkpath(QString::fromStdString(root + "/PC"));
 }
 
-TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs) {
+TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs, bool fromFirstReport) {
     TKillRound round;
     int fds[2];
     if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
@@ -104,13 +105,20 @@ TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delay
         _exit(0);
     }
     ::close(fds[1]);
+    char buf[256];
+    if (fromFirstReport) {
+        pollfd ready{fds[0], POLLIN, 0};
+        if (::poll(&ready, 1, 30000) > 0) {
+            const ssize_t n = ::read(fds[0], buf, sizeof buf);
+            if (n > 0) round.Report.append(buf, size_t(n));
+        }
+    }
     ::usleep(useconds_t(delayUs));
     round.Killed = ::kill(child, SIGKILL) == 0;
     int status = 0;
     ::waitpid(child, &status, 0);
     if (WIFEXITED(status)) round.ExitStatus = WEXITSTATUS(status);
     round.Killed = round.Killed && WIFSIGNALED(status);
-    char buf[256];
     for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) round.Report.append(buf, size_t(n));
     ::close(fds[0]);
     return round;

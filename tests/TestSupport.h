@@ -50,12 +50,15 @@ void Pump(int ms);
 
 // One round of a kill test: `writer` runs in a forked child with the write
 // end of a pipe (it must end with _exit) and is SIGKILLed after `delayUs`.
+// With `fromFirstReport` the delay starts when the child first writes on the
+// pipe (it is ready), so a slow start on a busy machine cannot eat every
+// round's delay; a child silent for 30 s is killed.
 struct TKillRound {
     std::string Report; // every byte the child wrote on the pipe before it died
     bool Killed = false; // still running when the kill came
     int ExitStatus = 0;  // when it ended by itself (0: it finished its work)
 };
-TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs);
+TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs, bool fromFirstReport = false);
 
 // A minimal content disc: target.txt, Spelinfo.txt, a target folder with
 // settings.txt, movieinf.txt, record.txt, the help folders 2 and 5, and PC.

@@ -98,7 +98,8 @@ TEST_F(ScreenPlay, LeftByAScreenChangeFromElsewhereTheFilmStopsEvenInFullScreen)
     ASSERT_TRUE(WaitUntil([&] { return Form_Movie->CurrentPart && Form_Movie->PartPlayers[Form_Movie->CurrentPart]->IsPlaying(); }));
     main->PostStateChange(stMainMenu, 0);
     ASSERT_TRUE(WaitUntil([&] { return AtMainMenu(); }));
-    EXPECT_EQ(Form_Movie->DisplayPanel, nullptr);
+    // The screen left is deleted once the event loop comes round to it.
+    EXPECT_TRUE(WaitUntil([&] { return Form_Movie->DisplayPanel == nullptr; }));
     EXPECT_EQ(Form_Movie->CurrentPart, 0) << "the film plays on behind the main menu";
 }
 
