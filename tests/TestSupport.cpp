@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -122,6 +123,19 @@ TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delay
     for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) round.Report.append(buf, size_t(n));
     ::close(fds[0]);
     return round;
+}
+
+int TKillDelay::NextUs() {
+    std::uniform_real_distribution<double> writes(0.1, 2.0 * perRound_);
+    return std::max(200, int(writes(rng_) * usPerWrite_));
+}
+
+void TKillDelay::Observed(int delayUs, int writesConfirmed) {
+    if (writesConfirmed > 0)
+        usPerWrite_ = 0.7 * usPerWrite_ + 0.3 * (double(delayUs) / writesConfirmed);
+    else if (double(delayUs) > usPerWrite_)
+        usPerWrite_ *= 1.5; // not one write in a delay longer than a write was thought to take
+    usPerWrite_ = std::clamp(usPerWrite_, 50.0, 2e6);
 }
 
 } // namespace tavtest

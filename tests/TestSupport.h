@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,22 @@ public:
     std::string Last() const { return Messages.empty() ? std::string() : Messages.back().Text; }
 };
 
+// Built with AddressSanitizer: everything runs several times slower, and
+// freed memory waits in a quarantine.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+// Time limits in tests are multiplied by this.
+constexpr int kSlowdown = kSanitized ? 3 : 1;
+
 // Installed for every test: message boxes nobody expected are printed and
 // answered (OK, or Ignore for Abort/Ignore) instead of waiting for a click.
 void InstallUnexpectedMessageReporter();
@@ -59,6 +76,24 @@ struct TKillRound {
     int ExitStatus = 0;  // when it ended by itself (0: it finished its work)
 };
 TKillRound RunAndKill(const std::function<void(int reportFd)>& writer, int delayUs, bool fromFirstReport = false);
+
+// Kill delays that follow the writer's speed: each is drawn so that a round
+// holds about `writesPerRound` writes (a tenth of one to twice as many), the
+// time of a write learnt from what the rounds so far reported. A kill then
+// lands inside a write on a fast machine and under a sanitizer alike, and a
+// run takes about as many rounds on both.
+class TKillDelay {
+public:
+    explicit TKillDelay(unsigned seed, int writesPerRound = 6) : rng_(seed), perRound_(writesPerRound) {}
+    int NextUs();
+    // What the round with that delay achieved: writes confirmed before the kill.
+    void Observed(int delayUs, int writesConfirmed);
+
+private:
+    std::mt19937 rng_;
+    int perRound_;
+    double usPerWrite_ = 2000;
+};
 
 // A minimal content disc: target.txt, Spelinfo.txt, a target folder with
 // settings.txt, movieinf.txt, record.txt, the help folders 2 and 5, and PC.

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <random>
 
 #include "../TestSupport.h"
 #include "TempPostgres.h"
@@ -101,15 +100,13 @@ protected:
 
 TEST_P(RecordsKill, EveryConfirmedWriteSurvivesRandomKills) {
     { TClassroomStore made(address, "kill-setup"); } // the schema exists before the first kill
-    std::mt19937 rng(20261210);
-    // The test server writes without fsync: far more writes fit in a moment.
-    std::uniform_int_distribution<int> delayUs(1000, sqlite ? 30000 : 15000);
+    tavtest::TKillDelay delay(20261210);
     int present = 0, kills = 0, rounds = 0;
     while (present < kLearners) {
         ASSERT_LT(++rounds, 5000) << "the writer makes no progress";
-        const tavtest::TKillRound round =
-            tavtest::RunAndKill([&](int reportFd) { Writer(address, present, reportFd); }, delayUs(rng),
-                                 /*fromFirstReport=*/true);
+        const int delayUs = delay.NextUs();
+        const tavtest::TKillRound round = tavtest::RunAndKill(
+            [&](int reportFd) { Writer(address, present, reportFd); }, delayUs, /*fromFirstReport=*/true);
         kills += round.Killed;
         ASSERT_EQ(round.ExitStatus, 0) << "the writer failed";
         const std::string& report = round.Report;
@@ -125,6 +122,7 @@ TEST_P(RecordsKill, EveryConfirmedWriteSurvivesRandomKills) {
             qint64 session = 0;
             std::memcpy(&session, report.data(), sizeof session);
             const int reported = int(report.size() - sizeof session);
+            delay.Observed(delayUs, reported);
             ASSERT_GE(now, present + reported) << "a confirmed profile was lost after kill " << kills;
             ASSERT_LE(now, present + reported + 1);
             const int activities = store.Summary(session).Activities;

@@ -1,13 +1,12 @@
 // Profiles survive a writer killed at any moment: a child process adds
 // learners one profile write at a time and reports each finished write; it is
-// SIGKILLed after a random delay, again and again, until 1000 learners are
-// written. After every kill the profile must parse, hold every learner whose
+// SIGKILLed after a random delay (following the writer's speed), again and
+// again, until 1000 learners are written. After every kill the profile must parse, hold every learner whose
 // write was reported, and contain no half-written line.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <random>
 
 #include "TestSupport.h"
 #include "content/IniFile.h"
@@ -52,15 +51,17 @@ int LearnersPresent(const TIniFile& ini) {
 TEST(ProfileKill, EveryReportedLearnerSurvivesRandomKills) {
     tavtest::TempFolder dir;
     const std::string file = dir.File("profile.ini");
-    std::mt19937 rng(20261209);
+    tavtest::TKillDelay delay(20261209);
     int present = 0, kills = 0, rounds = 0;
     while (present < kLearners) {
         ASSERT_LT(++rounds, 5000) << "the writer makes no progress";
-        const tavtest::TKillRound round = tavtest::RunAndKill(
-            [&](int reportFd) { Writer(file, present, reportFd); }, std::uniform_int_distribution<int>(500, 25000)(rng));
+        const int delayUs = delay.NextUs();
+        const tavtest::TKillRound round =
+            tavtest::RunAndKill([&](int reportFd) { Writer(file, present, reportFd); }, delayUs);
         kills += round.Killed;
         ASSERT_EQ(round.ExitStatus, 0) << "the writer failed";
         const int reported = int(round.Report.size());
+        delay.Observed(delayUs, reported);
 
         TIniFile ini;
         ASSERT_TRUE(ini.LoadFromFile(file));

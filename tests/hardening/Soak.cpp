@@ -43,18 +43,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
 long ResidentKb() {
     long pages = 0, resident = 0;
     if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -303,7 +291,7 @@ int main(int argc, char** argv) {
     // 256 MB), so resident memory says nothing about leaks there.
     // Each film part or sound the pool keeps open has its player's thread.
     const int mediaMore = std::max(0, int(filesEnd.Media.size()) - int(filesWarm.Media.size()));
-    const bool grew = (!kSanitized && rssEnd - rssWarm > 5 * 1024) || filesLeaked || threadsEnd > threadsWarm + mediaMore;
+    const bool grew = (!tavtest::kSanitized && rssEnd - rssWarm > 5 * 1024) || filesLeaked || threadsEnd > threadsWarm + mediaMore;
     std::printf("soak: %s\n", grew ? "GREW" : "steady");
     return grew ? 1 : 0;
 }
