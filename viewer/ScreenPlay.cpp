@@ -756,9 +756,14 @@ void TForm_ScreenPlay::PlayLine(const TMovieEntry* entry) {
     RangeEntry = entry;
     RangeEnd = entry->EndFrame;
     ResumeAt = -1;
+    // The play's start runs the event loop: the captions' timer may show the
+    // line at the old position meanwhile, and a posted screen change may
+    // delete this screen. The line in play is set once the film stands on it.
+    QPointer<TForm_ScreenPlay> alive(this);
+    Form_Movie->PlayFilmTo(entry->StartFrame, entry->EndFrame, this);
+    if (!alive) return;
     CurrentEntry = entry;
     ShowEntry(entry, true);
-    Form_Movie->PlayFilmTo(entry->StartFrame, entry->EndFrame, this);
     SetPlaying(true);
 }
 
