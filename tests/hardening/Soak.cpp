@@ -92,11 +92,6 @@ int CountEntries(const char* folder) {
     return n;
 }
 
-// Resident memory measured the same way at warm-up and at the end: on the
-// main menu once the last screen's plays and timers have ended and the
-// background work (line exports, pitch analysis) is done and its pool
-// threads gone (an idle one would hold its memory for 30 s), with the heap's
-// free pages given back, so that a rise is memory still held.
 // Heap bytes in use (small blocks and mmapped large ones): tells memory the
 // program still holds from pages the allocator keeps.
 long HeapInUseKb() {
@@ -104,13 +99,22 @@ long HeapInUseKb() {
     return long((m.uordblks + m.hblkhd) / 1024);
 }
 
-long QuietResidentKb(TForm_Main& main) {
+// Resident memory measured the same way at warm-up and at the end: on the
+// main menu once the last screen's plays and timers have ended and the
+// background work (line exports, pitch analysis) is done and its pool
+// threads gone (an idle one would hold its memory for 30 s), with the heap's
+// free pages given back, so that a rise is memory still held.
+struct TQuietMemory {
+    long Resident = 0, Anonymous = 0, Heap = 0; // kB
+};
+
+TQuietMemory QuietMemory(TForm_Main& main) {
     main.PostStateChange(stMainMenu, 0);
     tavtest::Pump(1500);
     QThreadPool::globalInstance()->waitForDone(10000);
     tavtest::Pump(200);
     malloc_trim(0);
-    return ResidentKb();
+    return {ResidentKb(), AnonResidentKb(), HeapInUseKb()};
 }
 
 std::atomic<long long> lastProgress{0};
@@ -196,7 +200,7 @@ int main(int argc, char** argv) {
     // figures rise 7 MB from step 1000 to 2000 and stay within 1.5 MB of that
     // to step 10,000.
     const int warmUp = std::max(std::min(std::max(steps / 5, 1000), steps / 2), 1);
-    long rssWarm = 0, heapWarm = 0, anonWarm = 0;
+    TQuietMemory warm;
     int fdWarm = 0, threadsWarm = 0, changes = 0, clicks = 0, keys = 0;
     TOpenFiles filesWarm;
     const std::vector<std::string> mediaFolders = {disc, program.Path()};
@@ -238,9 +242,7 @@ int main(int argc, char** argv) {
         tavtest::Pump(10 + pick(60));
         if (step == warmUp) {
             Progress(step, "warm-up main menu");
-            rssWarm = QuietResidentKb(*main);
-            heapWarm = HeapInUseKb();
-            anonWarm = AnonResidentKb();
+            warm = QuietMemory(*main);
             fdWarm = CountEntries("/proc/self/fd");
             filesWarm = OpenFiles(mediaFolders);
             threadsWarm = CountEntries("/proc/self/task");
@@ -253,15 +255,14 @@ int main(int argc, char** argv) {
         // climbs step after step, a cache filling levels off.
         if (step % 1000 == 0 && step > warmUp && step < steps) {
             Progress(step, "checkpoint main menu");
-            const long rss = QuietResidentKb(*main);
-            std::printf("step %d quiet: rss %ld kB, anonymous %ld kB, heap in use %ld kB\n", step, rss,
-                        AnonResidentKb(), HeapInUseKb());
+            const TQuietMemory now = QuietMemory(*main);
+            std::printf("step %d quiet: rss %ld kB, anonymous %ld kB, heap in use %ld kB\n", step, now.Resident,
+                        now.Anonymous, now.Heap);
         }
         std::fflush(stdout);
     }
     Progress(steps, "final main menu");
-    const long rssEnd = QuietResidentKb(*main);
-    const long heapEnd = HeapInUseKb(), anonEnd = AnonResidentKb();
+    const TQuietMemory end = QuietMemory(*main);
     const int fdEnd = CountEntries("/proc/self/fd"), threadsEnd = CountEntries("/proc/self/task");
     // A leak shows as more other files than at warm-up, or as a media file
     // open twice (opened again without being closed).
@@ -277,9 +278,9 @@ int main(int argc, char** argv) {
     std::printf("soak: %d steps (%d screen changes, %d clicks, %d keys), %d messages, %d dialogs dismissed, %d restarts\n",
                 steps, changes, clicks, keys, messages, dialogs, restarts);
     std::printf("soak: rss start %ld kB, after warm-up (step %d) %ld kB, end %ld kB: growth %+ld kB\n", rssStart, warmUp,
-                rssWarm, rssEnd, rssEnd - rssWarm);
-    std::printf("soak: anonymous %ld -> %ld kB (%+ld kB), heap in use %ld -> %ld kB (%+ld kB)\n", anonWarm, anonEnd,
-                anonEnd - anonWarm, heapWarm, heapEnd, heapEnd - heapWarm);
+                warm.Resident, end.Resident, end.Resident - warm.Resident);
+    std::printf("soak: anonymous %ld -> %ld kB (%+ld kB), heap in use %ld -> %ld kB (%+ld kB)\n", warm.Anonymous,
+                end.Anonymous, end.Anonymous - warm.Anonymous, warm.Heap, end.Heap, end.Heap - warm.Heap);
     std::printf("soak: fds %d -> %d (media files of the disc %zu -> %zu), threads %d -> %d\n", fdWarm, fdEnd,
                 filesWarm.Media.size(), filesEnd.Media.size(), threadsWarm, threadsEnd);
     currentStep = -1;
@@ -291,7 +292,8 @@ int main(int argc, char** argv) {
     // 256 MB), so resident memory says nothing about leaks there.
     // Each film part or sound the pool keeps open has its player's thread.
     const int mediaMore = std::max(0, int(filesEnd.Media.size()) - int(filesWarm.Media.size()));
-    const bool grew = (!tavtest::kSanitized && rssEnd - rssWarm > 5 * 1024) || filesLeaked || threadsEnd > threadsWarm + mediaMore;
+    const bool grew = (!tavtest::kSanitized && end.Resident - warm.Resident > 5 * 1024) || filesLeaked ||
+                      threadsEnd > threadsWarm + mediaMore;
     std::printf("soak: %s\n", grew ? "GREW" : "steady");
     return grew ? 1 : 0;
 }
