@@ -85,7 +85,7 @@ void TMCIPlayer::CheckOpen() const {
 }
 
 void TMCIPlayer::EndPending(int outcome) {
-    if (notifyPending_ && notify_) PostMessage(notify_, MM_MCINOTIFY, outcome, DeviceID);
+    if (notifyPending_ && notify_) PostMessage(notify_, MM_MCINOTIFY, outcome, DeviceID, playSerial_);
     notifyPending_ = false;
     notify_ = nullptr;
 }
@@ -217,6 +217,7 @@ void TMCIPlayer::StartPlay(int from, int to, bool wait, QObject* notifyWindow, b
     ShowFullScreen(HasVideo && fullScreen);
     notify_ = notifyWindow;
     notifyPending_ = notifyWindow != nullptr;
+    playSerial_ = NextPlaySerial();
     engine_->Play(1LL * from * UnitDivisor, 1LL * to * UnitDivisor, endExcluded);
     if (wait) WaitIn(waitLoop_, lifetime_, [this] { return engine_ && engine_->IsPlaying(); });
 }
@@ -384,6 +385,7 @@ void TMCIRecorder::Record(int toMs, bool wait, QObject* notifyWindow) {
     capture_->Start(frames * static_cast<size_t>(channels_ * bytesPerSample_));
     notify_ = notifyWindow;
     notifyPending_ = notifyWindow != nullptr;
+    recordSerial_ = NextPlaySerial();
     IsRecording = true;
     if (!poll_) {
         poll_ = std::make_unique<QTimer>();
@@ -402,7 +404,7 @@ void TMCIRecorder::Poll() {
     capture_->Stop();
     poll_->stop();
     if (notifyPending_ && notify_)
-        PostMessage(notify_, MM_MCINOTIFY, lost ? MCI_NOTIFY_FAILURE : MCI_NOTIFY_SUCCESSFUL, DeviceID);
+        PostMessage(notify_, MM_MCINOTIFY, lost ? MCI_NOTIFY_FAILURE : MCI_NOTIFY_SUCCESSFUL, DeviceID, recordSerial_);
     notifyPending_ = false;
     if (waitLoop_) waitLoop_->quit();
 }
@@ -413,7 +415,7 @@ void TMCIRecorder::Stop() {
     if (capture_) capture_->Stop();
     if (poll_ && poll_->isActive()) {
         poll_->stop();
-        if (notifyPending_ && notify_) PostMessage(notify_, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, DeviceID);
+        if (notifyPending_ && notify_) PostMessage(notify_, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, DeviceID, recordSerial_);
     }
     notifyPending_ = false;
     if (waitLoop_) waitLoop_->quit();

@@ -4,7 +4,8 @@
 // control operations and messages; underneath is our own engine
 // (TMediaEngine on FFmpeg, SDL audio). Completions arrive as MM_MCINOTIFY
 // posted to the window named by the caller: WParam = outcome
-// (1 successful, 2 superseded, 4 aborted, 8 failure), LParam = DeviceID.
+// (1 successful, 2 superseded, 4 aborted, 8 failure), LParam = DeviceID,
+// and the serial number of the play or take it ends (TMessageEvent::Serial).
 #include <QImage>
 #include <QPointer>
 
@@ -85,6 +86,8 @@ public:
     // the current position.
     void PlayTo(int from, int end, bool wait, QObject* notifyWindow);
     void Stop(bool rewind);
+    // The serial number of the last play started; its completion carries it.
+    uint32_t PlaySerial() const { return playSerial_; }
 
     // Speed of the plays that follow (0.5 .. 2; 1 normal), kept across opens:
     // the sound keeps its pitch and the pictures follow it.
@@ -146,6 +149,7 @@ private:
     int muteCommands_ = 0;
     int volume_ = 1000;
     double rate_ = 1.0;
+    uint32_t playSerial_ = 0;
 };
 
 class TMCIRecorder {
@@ -163,6 +167,8 @@ public:
     void Open(int channels, int bytesPerSample, int samplesPerSec);
     // Records from 0 to ToMs milliseconds.
     void Record(int toMs, bool wait, QObject* notifyWindow);
+    // The serial number of the last take started; its completion carries it.
+    uint32_t RecordSerial() const { return recordSerial_; }
     void Stop();
     // Stops, then writes a standard RIFF WAVE file (an empty name only stops).
     void SaveToFile(const std::string& fileName);
@@ -179,6 +185,7 @@ private:
     bool notifyPending_ = false;
     QEventLoop* waitLoop_ = nullptr;
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    uint32_t recordSerial_ = 0;
 };
 
 } // namespace tav

@@ -235,6 +235,7 @@ void TForm_Movie::SelectPart(int k, QWidget* panel, int offset) {
 
 void TForm_Movie::AttachDisplay(QWidget* panel, bool onePlayerOnly) {
     DetachDisplay();
+    ++requestGeneration_;
     OnePlayerOnly = settings_.MovieSingle || onePlayerOnly;
     if (!OnePlayerOnly) {
         THourglass hourglass;
@@ -246,6 +247,7 @@ void TForm_Movie::AttachDisplay(QWidget* panel, bool onePlayerOnly) {
 }
 
 void TForm_Movie::DetachDisplay() {
+    ++requestGeneration_;
     // A screen that leaves during full-screen play takes the backdrop and
     // its hook with it; the next click belongs to the next screen.
     if (blanker_) blanker_->hide();
@@ -282,10 +284,20 @@ double TForm_Movie::LastFilmSoundEndMs() const {
 
 void TForm_Movie::StartFilm(int from, int to, bool wait, QObject* notifyWindow, bool fullScreen, bool endExcluded) {
     const QPointer<QObject> caller(notifyWindow);
-    QCoreApplication::processEvents();
+    // Completions already queued are delivered before the new play takes
+    // over the caller. Clicks and keys wait until the caller's step is over:
+    // they never run inside it.
+    const int request = ++requestGeneration_;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // A screen change among the posted events may have deleted the screen
     // that asked: nobody is left to play for.
     if (notifyWindow && !caller) return;
+    // Something queued acted on the pool meanwhile (another play, a stop, a
+    // detach): it is newer than this request, which is superseded.
+    if (request != requestGeneration_) {
+        PostMessage(caller, MM_MCINOTIFY, MCI_NOTIFY_SUPERSEDED, 0, NextPlaySerial());
+        return;
+    }
     if (!DisplayPanel || PartCount < 1) return;
     const int start = from >= 0 ? from : GetFilmPosition();
     RangeTo = to >= 0 ? to : -1;
@@ -309,17 +321,22 @@ void TForm_Movie::StartFilm(int from, int to, bool wait, QObject* notifyWindow, 
         endOffset = ClampOffset(k, RangeTo - PartStart[k]);
     }
     NotifyWindow = notifyWindow;
+    filmSerial_ = NextPlaySerial();
     if (standbyPart_ != 0 && standbyPart_ != k + 1) DropStandby();
     // The part player always reports to the pool, whatever the caller asked.
     PartPlayers[k]->SetRate(FilmRate);
+    const QPointer<TForm_Movie> self(this);
     if (endExcluded && endOffset >= 0)
         PartPlayers[k]->PlayTo(offset, std::max(endOffset, offset), wait, this);
     else
         PartPlayers[k]->Play(offset, endOffset, wait, this, false);
+    // A waiting play lets posted messages run; one of them may free the pool.
+    if (!self) return;
     if (RangeTo == -1 && CurrentPart == k && k < PartCount) PrepareNextPart();
 }
 
 void TForm_Movie::StopFilm() {
+    ++requestGeneration_;
     if (CurrentPart == 0 || !PartPlayers[CurrentPart]->IsOpen) return;
     PartPlayers[CurrentPart]->Stop(false);
 }
@@ -395,6 +412,9 @@ bool TForm_Movie::event(QEvent* e) {
     const TMessageEvent* m = AsMessage(e, MM_MCINOTIFY);
     if (!m) return QWidget::event(e);
     if (CurrentPart == 0) return true; // the screen that asked has left
+    // Only the current part's latest play speaks for the film: a completion
+    // of a play since replaced (on this part, or of a part left) is stale.
+    if (m->Serial() != 0 && m->Serial() != PartPlayers[CurrentPart]->PlaySerial()) return true;
     if (m->WParam() == MCI_NOTIFY_SUCCESSFUL && RangeTo == -1) {
         // The caller asked for the rest of the film: nothing is reported.
         // A success from a player that is no longer the current part's is
@@ -406,7 +426,7 @@ bool TForm_Movie::event(QEvent* e) {
             blanker_->hide();
         return true;
     }
-    if (NotifyWindow) PostMessage(NotifyWindow, MM_MCINOTIFY, m->WParam(), m->LParam());
+    if (NotifyWindow) PostMessage(NotifyWindow, MM_MCINOTIFY, m->WParam(), m->LParam(), filmSerial_);
     return true;
 }
 

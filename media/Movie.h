@@ -85,6 +85,10 @@ public:
     // before end. Windowed, no wait; notifyWindow hears the completion. A
     // range never crosses into the next part (it ends at the part's end).
     void PlayFilmTo(int from, int end, QObject* notifyWindow);
+    // The serial number of the last film play: the completions forwarded
+    // to its caller carry it. A play found superseded before it could start
+    // (something queued acted on the pool first) reports outcome 2 at once.
+    uint32_t FilmSerial() const { return filmSerial_; }
     void StopFilm();
     int GetFilmPosition();
     // True while a film play runs (not stopped, not ended).
@@ -155,6 +159,10 @@ private:
     std::unique_ptr<TMCIPlayer> standby_;
     int standbyPart_ = 0;
     int prepareGeneration_ = 0;
+    // Bumped by every request that changes what the film does, so a play
+    // start can tell that one queued meanwhile overtook it.
+    int requestGeneration_ = 0;
+    uint32_t filmSerial_ = 0;
 };
 
 // The program's one clip pool: created by the main menu the first time it is

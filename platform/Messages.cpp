@@ -17,12 +17,19 @@ QEvent::Type TMessageEvent::TypeFor(int message) {
     return static_cast<QEvent::Type>(t);
 }
 
-TMessageEvent::TMessageEvent(int message, intptr_t wParam, intptr_t lParam)
-    : QEvent(TypeFor(message)), message_(message), wParam_(wParam), lParam_(lParam) {}
+TMessageEvent::TMessageEvent(int message, intptr_t wParam, intptr_t lParam, uint32_t serial)
+    : QEvent(TypeFor(message)), message_(message), wParam_(wParam), lParam_(lParam), serial_(serial) {}
 
-void PostMessage(QObject* receiver, int message, intptr_t wParam, intptr_t lParam) {
+void PostMessage(QObject* receiver, int message, intptr_t wParam, intptr_t lParam, uint32_t serial) {
     if (!receiver) return;
-    QCoreApplication::postEvent(receiver, new TMessageEvent(message, wParam, lParam));
+    QCoreApplication::postEvent(receiver, new TMessageEvent(message, wParam, lParam, serial));
+}
+
+uint32_t NextPlaySerial() {
+    // Plays start on the user-interface thread only.
+    static uint32_t next = 0;
+    if (++next == 0) ++next;
+    return next;
 }
 
 const TMessageEvent* AsMessage(const QEvent* e, int message) {

@@ -24,11 +24,30 @@
 #include "platform/Paths.h"
 #include "toolkit/AppEvents.h"
 
+#include <qpa/qwindowsysteminterface.h>
+
 using namespace tav;
 using tavtest::FrameNumberOf;
 using tavtest::TNotifySink;
 
 namespace {
+
+// Calls back when its target receives one type of event.
+class TEventProbe : public QObject {
+public:
+    TEventProbe(QObject* target, QEvent::Type type, std::function<void()> seen)
+        : type_(type), seen_(std::move(seen)) {
+        target->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == type_) seen_();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> seen_;
+};
 
 // Parts of 4, 3 and 2 seconds, made once for the whole program.
 const tavtest::TFilmParts& Film() {
@@ -392,19 +411,83 @@ TEST_F(ClipPool, CompletionAfterDetachIsIgnored) {
     EXPECT_EQ(pool->PartPlayers[1]->Panel()->parentWidget(), pool->PartPanels[1]);
 }
 
-TEST_F(ClipPool, SupersededPlayIsForwardedToTheLatestCaller) {
+TEST_F(ClipPool, APlayReplacedByAnotherIsNotReportedToTheNewCaller) {
     Make();
     pool->AttachDisplay(&panel, false);
-    TNotifySink second;
+    TNotifySink second, third;
     pool->PlayFilm(10, 80, false, &sink, false);
     tavtest::Pump(100);
+    // Same part: the first play ends superseded, which is no news to the
+    // caller of the second: it hears only of its own play, tagged with it.
     pool->PlayFilm(20, 30, false, &second, false);
-    WaitNotes(second, 2);
+    const uint32_t secondPlay = pool->FilmSerial();
+    WaitNotes(second, 1);
     EXPECT_TRUE(sink.Notes.empty());
-    ASSERT_EQ(second.Notes.size(), 2u);
-    EXPECT_EQ(second.Notes[0].Outcome, MCI_NOTIFY_SUPERSEDED);
-    EXPECT_EQ(second.Notes[1].Outcome, MCI_NOTIFY_SUCCESSFUL);
+    ASSERT_EQ(second.Notes.size(), 1u);
+    EXPECT_EQ(second.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(second.Notes[0].Serial, secondPlay);
     EXPECT_EQ(Shown(), 30);
+    // Another part: the part left is stopped (aborted), and that is not
+    // the new caller's play either.
+    pool->PlayFilm(15, 90, false, &second, false);
+    tavtest::Pump(100);
+    pool->PlayFilm(Start(2) + 3, Start(2) + 8, false, &third, false);
+    WaitNotes(third, 1);
+    ASSERT_EQ(third.Notes.size(), 1u);
+    EXPECT_EQ(third.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(Shown(), Start(2) + 8);
+}
+
+TEST_F(ClipPool, InputQueuedBeforeAPlayRunsAfterTheCallersStepNotInsideIt) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    QWidget button;
+    button.resize(50, 50);
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    bool insidePlay = false, clickedInside = false, clicked = false;
+    TEventProbe probe(&button, QEvent::MouseButtonPress, [&] {
+        clicked = true;
+        clickedInside = insidePlay;
+    });
+    // A click the window system has queued but not delivered yet.
+    const QPointF at(10, 10);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        button.windowHandle(), at, button.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+    insidePlay = true;
+    pool->PlayFilm(10, 20, false, &sink, false);
+    insidePlay = false;
+    EXPECT_FALSE(clicked) << "the click ran inside the play start";
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return clicked; }, 3000));
+    EXPECT_FALSE(clickedInside);
+    WaitNotes(sink, 1);
+    EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
+}
+
+TEST_F(ClipPool, APlayOvertakenByAQueuedOneWhileStartingIsSupersededAtOnce) {
+    Make();
+    pool->AttachDisplay(&panel, false);
+    TNotifySink timerCaller;
+    QObject timer;
+    // A timer's tick queued before the screen's own play start asks for
+    // another range: the tick ran later, so its play is the one that stands.
+    QMetaObject::invokeMethod(&timer, [&] { pool->PlayFilm(40, 45, false, &timerCaller, false); }, Qt::QueuedConnection);
+    pool->PlayFilm(10, 80, false, &sink, false);
+    ASSERT_EQ(sink.Notes.size(), 0u); // posted, not called
+    WaitNotes(timerCaller, 1);
+    ASSERT_EQ(sink.Notes.size(), 1u);
+    EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUPERSEDED);
+    EXPECT_NE(sink.Notes[0].Serial, pool->FilmSerial());
+    ASSERT_EQ(timerCaller.Notes.size(), 1u);
+    EXPECT_EQ(timerCaller.Notes[0].Outcome, MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(Shown(), 45);
+    EXPECT_FALSE(Playing());
+    // A queued detach (the screen leaving) overtakes a play the same way.
+    sink.Notes.clear();
+    QMetaObject::invokeMethod(&timer, [&] { pool->DetachDisplay(); }, Qt::QueuedConnection);
+    pool->PlayFilm(10, 80, false, &sink, false);
+    EXPECT_FALSE(Playing());
+    EXPECT_EQ(pool->CurrentPart, 0);
 }
 
 TEST_F(ClipPool, ACallerDeletedByAPostedEventBeforeThePlayStartsGetsNoPlay) {
