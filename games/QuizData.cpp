@@ -6,6 +6,7 @@
 #include "content/OurUtils.h"
 #include "content/TargetIndex.h"
 #include "content/Text1252.h"
+#include "platform/Paths.h"
 
 namespace tav {
 
@@ -24,12 +25,23 @@ bool ParseQuizLine(const std::string& line, int number, TQuizEntry& entry) {
     return entry.StartFrame >= 0 && entry.EndFrame > 0;
 }
 
-TQuizFile ParseQuizLines(const std::vector<std::string>& lines) {
+namespace {
+
+// refuseFrom: the file's name when lines without a right answer are refused.
+TQuizFile ParseLines(const std::vector<std::string>& lines, const std::string* refuseFrom) {
     TQuizFile file;
     for (size_t i = 0; i < lines.size(); ++i) {
         TQuizEntry entry;
         if (!ParseQuizLine(lines[i], int(i) + 1, entry)) {
             ++file.Rejected;
+            continue;
+        }
+        if (refuseFrom && (entry.Correct < 1 || entry.Correct > 3)) {
+            // Nobody could answer it rightly, and the opponent's right answer
+            // would name no position.
+            ++file.Rejected;
+            file.Refused.push_back(NativePath(*refuseFrom) + ":" + IntToStr(entry.Number) + ": right answer " +
+                                   IntToStr(entry.Correct) + " is not 1, 2 or 3");
             continue;
         }
         // Two-digit positions: the 101st accepted question has none.
@@ -45,7 +57,13 @@ TQuizFile ParseQuizLines(const std::vector<std::string>& lines) {
     return file;
 }
 
+} // namespace
+
+TQuizFile ParseQuizLines(const std::vector<std::string>& lines) { return ParseLines(lines, nullptr); }
+
 TQuizFile LoadQuizFile(const std::string& fileName) { return ParseQuizLines(ReadTextLines(fileName)); }
+
+TQuizFile LoadGameQuestions(const std::string& fileName) { return ParseLines(ReadTextLines(fileName), &fileName); }
 
 std::vector<TPlayer2Entry> ParseOpponentScript(const std::vector<std::string>& lines) {
     std::vector<TPlayer2Entry> actions;

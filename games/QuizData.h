@@ -25,8 +25,11 @@ struct TPlayer2Entry {
 struct TQuizFile {
     std::vector<TQuizEntry> Questions; // accepted lines in file order
     std::string QuestionPool;          // "00", "01", ... one per accepted question
-    int Rejected = 0;                  // lines that were not accepted (empty or bad timecodes)
+    int Rejected = 0;                  // lines not accepted (empty, bad timecodes, or refused)
     int Dropped = 0;                   // accepted lines beyond the first 100, left out
+    // Lines the game leaves out although their form is right, each as
+    // "FILE:LINE: reason" (LoadGameQuestions only).
+    std::vector<std::string> Refused;
 };
 
 // The pool's two-digit positions hold at most this many questions.
@@ -37,6 +40,10 @@ bool ParseQuizLine(const std::string& line, int number, TQuizEntry& entry);
 // Every line of the file (the loader's error passes on when it cannot be read).
 TQuizFile LoadQuizFile(const std::string& fileName);
 TQuizFile ParseQuizLines(const std::vector<std::string>& lines);
+// The questions a game can ask: as LoadQuizFile, but a line whose right
+// answer is not 1, 2 or 3 is refused (named in Refused) and takes no pool
+// position; the other lines keep their numbers.
+TQuizFile LoadGameQuestions(const std::string& fileName);
 
 std::vector<TPlayer2Entry> ParseOpponentScript(const std::vector<std::string>& lines);
 std::vector<TPlayer2Entry> LoadOpponentScriptFile(const std::string& fileName);

@@ -1,6 +1,5 @@
 #include "games/QuizMCI.h"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVariantAnimation>
@@ -40,6 +39,30 @@ TfcLabel* MakeLabel(QWidget* parent, const QRect& r, const QFont& font, const QC
     label->SetAlignment(align);
     return label;
 }
+
+// Receives the completion of one play and hands it to the screen with the
+// serial the play was started under.
+class TQuizPlay : public QObject {
+public:
+    TQuizPlay(TForm_Quiz* quiz, int kind, uint32_t serial) : QObject(quiz), quiz_(quiz), kind_(kind), serial_(serial) {}
+
+protected:
+    bool event(QEvent* e) override {
+        const TMessageEvent* m = AsMessage(e, MM_MCINOTIFY);
+        if (!m) return QObject::event(e);
+        const QPointer<TForm_Quiz> quiz = quiz_;
+        const int kind = kind_;
+        const uint32_t serial = serial_;
+        const intptr_t outcome = m->WParam(), device = m->LParam();
+        if (quiz) RunGuarded([&] { quiz->PlayDone(kind, serial, outcome, device); });
+        return true;
+    }
+
+private:
+    QPointer<TForm_Quiz> quiz_;
+    int kind_;
+    uint32_t serial_;
+};
 
 } // namespace
 
@@ -203,16 +226,15 @@ std::string TForm_Quiz::Numbered(const std::string& stem, int count) const {
     return Target("\\quiz\\miscq\\" + stem + IntToStr(Random(count) + 1) + ".aif");
 }
 
-bool TForm_Quiz::LetMessagesRun() {
-    QPointer<TForm_Quiz> alive(this);
-    QCoreApplication::processEvents();
-    return alive && !Leaving;
+bool TForm_Quiz::StillCurrent(const QPointer<TForm_Quiz>& alive, uint32_t serial) const {
+    return alive && !Leaving && PlaySerial == serial;
 }
 
 // ---- data ----------------------------------------------------------------------------------
 
 void TForm_Quiz::LoadQuiz(const std::string& fileName) {
-    TQuizFile file = LoadQuizFile(fileName);
+    TQuizFile file = LoadGameQuestions(fileName);
+    for (const std::string& refused : file.Refused) DebugLog("Quiz: " + refused + "; the question is left out");
     if (file.Dropped > 0)
         DebugLog("Quiz: " + fileName + " has more than " + IntToStr(kMaxQuizQuestions) + " questions; the first " +
                  IntToStr(kMaxQuizQuestions) + " take part, " + IntToStr(file.Dropped) + " are left out");
@@ -238,6 +260,7 @@ void TForm_Quiz::PickQuestion() {
 // ---- media ---------------------------------------------------------------------------------
 
 void TForm_Quiz::PlayOpponentAction(const std::string& name) {
+    if (Leaving) return; // the clip is closed
     CurrentAction.clear();
     const TPlayer2Entry* action = FindAction(Actions, name);
     if (!action) throw EProgramError("Unknown player2 action " + name);
@@ -246,15 +269,39 @@ void TForm_Quiz::PlayOpponentAction(const std::string& name) {
 }
 
 void TForm_Quiz::PlayQuestionClip(bool notify) {
-    QuizMedia().PlayFilm(CurrentQuestion.StartFrame, CurrentQuestion.EndFrame, false, notify ? this : nullptr);
+    QuizMedia().PlayFilm(CurrentQuestion.StartFrame, CurrentQuestion.EndFrame, false, notify ? PlayReceiver(1) : nullptr);
 }
 
-void TForm_Quiz::PlayBlocking(const std::string& path) { QuizMedia().PlaySound(path, true, nullptr); }
-void TForm_Quiz::PlayNotifying(const std::string& path) { QuizMedia().PlaySound(path, false, this); }
+QObject* TForm_Quiz::PlayReceiver(int kind) {
+    auto* receiver = new TQuizPlay(this, kind, PlaySerial);
+    receivers_.push_back(receiver);
+    return receiver;
+}
+
+bool TForm_Quiz::PlayBlocking(const std::string& path) {
+    // The wait runs queued messages (not input): completions, timer ticks,
+    // perhaps a screen change.
+    const QPointer<TForm_Quiz> alive(this);
+    const uint32_t serial = PlaySerial;
+    QuizMedia().PlaySound(path, true, nullptr);
+    return StillCurrent(alive, serial);
+}
+
+bool TForm_Quiz::ShowStill(int frame) {
+    const QPointer<TForm_Quiz> alive(this);
+    const uint32_t serial = PlaySerial;
+    QuizMedia().PlayFilm(frame, frame, true, nullptr);
+    return StillCurrent(alive, serial);
+}
+
+void TForm_Quiz::PlayNotifying(const std::string& path) { QuizMedia().PlaySound(path, false, PlayReceiver(2)); }
 void TForm_Quiz::PlayPlain(const std::string& path) { QuizMedia().PlaySound(path, false, nullptr); }
 
 void TForm_Quiz::ZrMedia_Player2MediaComplete() {
     if (Leaving) return;
+    // The end of a section reported just before the next one started: that
+    // one is still playing and reports its own end.
+    if (QuizMedia().OpponentPlaying(*ZrMedia_Player2)) return;
     CurrentAction.clear();
     if (OnOpponentDone != 0) ChangeState(OnOpponentDone);
     else if (Thinking) PlayOpponentAction("think" + IntToStr(Random(3) + 1));
@@ -262,14 +309,18 @@ void TForm_Quiz::ZrMedia_Player2MediaComplete() {
     // Looking up: the opponent holds its last picture until the film plays.
 }
 
-void TForm_Quiz::MessageReceived(int message, intptr_t wParam, intptr_t lParam) {
-    if (message != MM_MCINOTIFY || Leaving || wParam != MCI_NOTIFY_SUCCESSFUL) return;
-    int next = 0;
-    switch (QuizMedia().ClassifyDevice(int(lParam))) {
-    case 1: next = OnClipDone; break;
-    case 2: next = OnSoundDone; break;
-    default: return;
+void TForm_Quiz::PlayDone(int kind, uint32_t serial, intptr_t outcome, intptr_t device) {
+    // A play started before the last state change belongs to a state left.
+    if (Leaving || serial != PlaySerial) return;
+    if (outcome == MCI_NOTIFY_FAILURE) {
+        // Nothing more comes from a play that failed: the game goes on.
+        DebugLog(kind == 1 ? "Quiz: the question's film range could not be played" : "Quiz: a sound could not be played");
+    } else if (outcome != MCI_NOTIFY_SUCCESSFUL) {
+        return; // superseded or aborted by whoever is in charge now
     }
+    const int known = QuizMedia().ClassifyDevice(int(device));
+    if (known != 0 && known != kind) return;
+    const int next = kind == 1 ? OnClipDone : OnSoundDone;
     if (next != 0) ChangeState(next);
 }
 
@@ -332,7 +383,6 @@ void TForm_Quiz::Timer_FlashTimer() {
     if (OpponentScore < LearnerScore) fcLabel_Score2->setVisible(!fcLabel_Score2->isVisible());
     else if (LearnerScore < OpponentScore) fcLabel_Score1->setVisible(!fcLabel_Score1->isVisible());
     Panel_Video->repaint();
-    LetMessagesRun();
 }
 
 void TForm_Quiz::ShowScoreLabels(bool setFonts) {
@@ -376,15 +426,20 @@ void TForm_Quiz::ClearPending() {
     OnClipDone = 0;
     OnSoundDone = 0;
     OnOpponentDone = 0;
-    // Completions already queued for the state being left find nothing to take.
-    LetMessagesRun();
+    // Completions of the plays started so far, queued or still to come, find
+    // nothing to take: their receivers carry an earlier serial, and go.
+    ++PlaySerial;
+    for (const QPointer<QObject>& receiver : receivers_)
+        if (receiver) receiver->deleteLater();
+    receivers_.clear();
 }
 
 void TForm_Quiz::ChangeState(int newState) {
-    QPointer<TForm_Quiz> alive(this);
+    if (Leaving) return;
+    const QPointer<TForm_Quiz> alive(this);
     ClearPending();
-    if (!alive || Leaving) return;
     if (State > 0 && State <= 20 && StateTable[size_t(State)].OnLeave) StateTable[size_t(State)].OnLeave();
+    if (!alive || Leaving) return;
     if (newState > 0 && newState <= 20 && StateTable[size_t(newState)].OnEnter) StateTable[size_t(newState)].OnEnter();
     if (!alive || Leaving) return;
     State = newState;
@@ -410,11 +465,8 @@ void TForm_Quiz::StartGame() {
 void TForm_Quiz::Welcome() {
     Help->ShowHelp();
     repaint();
-    QPointer<TForm_Quiz> alive(this);
-    PlayBlocking(Program("\\pc\\quiz\\musak.aif"));
-    if (!alive || Leaving) return;
-    PlayBlocking(Target("\\quiz\\miscq\\welcome1.aif"));
-    if (!alive || Leaving) return;
+    if (!PlayBlocking(Program("\\pc\\quiz\\musak.aif"))) return;
+    if (!PlayBlocking(Target("\\quiz\\miscq\\welcome1.aif"))) return;
     PlayOpponentAction("wave");
     PlayNotifying(Target("\\quiz\\miscq\\welcome2.aif"));
     OnSoundDone = 2;
@@ -422,6 +474,7 @@ void TForm_Quiz::Welcome() {
 
 void TForm_Quiz::QuestionStart() {
     QuizMedia().CloseSounds();
+    StopOpponentTimer(); // never running here; a tick must not reach the next question
     ++QuestionCount;
     WillBeWrong = false;
     Help->HideHelp();
@@ -457,7 +510,8 @@ void TForm_Quiz::ShowQuestion() {
     repaint();
     PickQuestion();
     QuizMedia().AttachDisplay(Panel_Video);
-    QuizMedia().PlayFilm(CurrentQuestion.StartFrame, CurrentQuestion.StartFrame, true, nullptr);
+    // The first frame stands in the video area; Back may be pressed meanwhile.
+    if (!ShowStill(CurrentQuestion.StartFrame)) return;
     LookingUp = true;
     PlayOpponentAction("lookup1");
     OnOpponentDone = 4;
@@ -611,7 +665,6 @@ void TForm_Quiz::QuestionOver() {
     fcLabel_Caption->SetCaption("");
     for (int p = 1; p <= 3; ++p) fcLabel_Ans[p]->SetCaption("");
     repaint();
-    if (!LetMessagesRun()) return;
     if (QuestionCount >= QuestionsPerGame) {
         ChangeState(19);
         return;
@@ -641,9 +694,7 @@ void TForm_Quiz::GameOver() {
     QuizMedia().PrepareSound(Target("\\quiz\\miscq\\Bye.aif"));
     if (learnerAhead) SlideInWinner(LoadPicture(Program("\\pc\\quiz\\winner.bmp")));
     ShowScoreLabels(false);
-    QPointer<TForm_Quiz> alive(this);
-    PlayBlocking(theEnd);
-    if (!alive || Leaving) return;
+    if (!PlayBlocking(theEnd)) return;
     if (learnerAhead) PlayOpponentAction("no" + IntToStr(Random(8) + 1));
     else if (opponentAhead) PlayOpponentAction("yes" + IntToStr(Random(6) + 1));
     Timer_Flash.SetEnabled(true);
@@ -657,9 +708,7 @@ void TForm_Quiz::Goodbye() {
     fcLabel_Score2->show();
     repaint();
     PlayOpponentAction("wave");
-    QPointer<TForm_Quiz> alive(this);
-    PlayBlocking(Target("\\quiz\\miscq\\Bye.aif"));
-    if (!alive || Leaving) return;
+    if (!PlayBlocking(Target("\\quiz\\miscq\\Bye.aif"))) return;
     EButton_BackClick();
 }
 
@@ -690,7 +739,7 @@ void TForm_Quiz::Timer_Player2Timer() {
     const int threshold = OpponentScore > LearnerScore ? 50 : 75;
     const int d = WillBeWrong ? 100 : Random(100);
     int next = 0;
-    if (d < threshold) {
+    if (d < threshold && CorrectPos >= 1 && CorrectPos <= 3) {
         OpponentChoice = CorrectPos;
         next = 13;
     } else if (State < 9) {
@@ -709,8 +758,8 @@ void TForm_Quiz::Timer_Player2Timer() {
         next = LearnerChoice == 0 ? 10 : 15;
     }
     const std::string name = std::string(ShortAnswer ? "AnswerShort" : "AnswerLong") + char('A' + OpponentChoice - 1);
+    // Answers still being read are read no further.
     ClearPending();
-    if (Leaving) return;
     PlayOpponentAction(name);
     OnOpponentDone = next;
 }
@@ -722,13 +771,12 @@ void TForm_Quiz::EButton_BackClick() {
     if (Leaving) return;
     Leaving = true;
     main_.SetLastScore(LearnerScore);
-    OnClipDone = OnSoundDone = OnOpponentDone = 0;
+    ClearPending();
     Timer_Player2.SetEnabled(false);
     Timer_RoundAnim.SetEnabled(false);
     Timer_Flash.SetEnabled(false);
-    QPointer<TForm_Quiz> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive) return;
+    // Nothing queued needs to run first: with Leaving set every handler of
+    // the screen does nothing.
     RunGuarded([this] { QuizMedia().StopOpponent(*ZrMedia_Player2); });
     ZrMedia_Player2->hide();
     repaint();
@@ -737,8 +785,6 @@ void TForm_Quiz::EButton_BackClick() {
     QuizMedia().CloseOpponent(*ZrMedia_Player2);
     QuizMedia().DetachDisplay();
     QuizMedia().CloseSounds();
-    QCoreApplication::processEvents();
-    if (!alive) return;
     main_.PostStateChange(stMainMenu, trWipeLeft);
 }
 

@@ -9,6 +9,14 @@
 // The game is a small state engine: twenty states, each with an entry action,
 // and three pending transitions taken when the question's film range, a
 // notifying sound or the opponent's action completes.
+//
+// Completions never need flushing: each film range and notifying sound
+// reports to a receiver of its own that carries the play serial in force
+// when it started, and every state change moves the serial on, so a report
+// of an earlier play finds nothing. No handler lets queued messages run; the
+// waits of blocking plays (which do) are checked afterwards: the step goes
+// on only while the screen is alive, not being left, and still at the same
+// serial.
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -65,7 +73,6 @@ public:
     ~TForm_Quiz() override;
 
     void ScreenReady() override;
-    void MessageReceived(int message, intptr_t wParam, intptr_t lParam) override;
 
     static constexpr int kPointsPerQuestion = 50;
     static constexpr int kQuestionsPerRound = 5;
@@ -121,6 +128,8 @@ public:
     uint32_t ReactionStart = 0;
     bool Leaving = false;
     bool SeedPending = true;
+    // Moved on by ClearPending; the plays started since carry it.
+    uint32_t PlaySerial = 0;
 
     // ---- operations
     void LoadQuiz(const std::string& fileName);
@@ -137,6 +146,9 @@ public:
     // The answer order "a" (1, 2, 3 at A, B, C) or "b" (3, 1, 2) with the
     // right answer's position.
     void SetAnswerOrder(const std::string& order);
+    // The end of a film range (kind 1) or a notifying sound (kind 2) started
+    // under `serial`; outcome and device as MM_MCINOTIFY carries them.
+    void PlayDone(int kind, uint32_t serial, intptr_t outcome, intptr_t device);
 
     // ---- events
     void ZrMedia_Player2MediaComplete();
@@ -173,7 +185,13 @@ private:
     std::string Program(const std::string& name) const;
     std::string Target(const std::string& name) const;
     std::string Numbered(const std::string& stem, int count) const; // target "\quiz\miscq\" stem + 1..count + ".aif"
-    void PlayBlocking(const std::string& path);
+    // Blocking plays: false when the step that asked must stop (the screen
+    // is gone or being left, or the game moved on during the wait).
+    bool PlayBlocking(const std::string& path);
+    bool ShowStill(int frame);
+    bool StillCurrent(const QPointer<TForm_Quiz>& alive, uint32_t serial) const;
+    // A receiver for the completion of a play started now.
+    QObject* PlayReceiver(int kind);
     void PlayNotifying(const std::string& path);
     void PlayPlain(const std::string& path);
     void StopOpponentTimer();
@@ -183,8 +201,8 @@ private:
     void ShowAllAnswers();
     void ShowScoreLabels(bool setFonts);
     void SlideInWinner(const QImage& picture);
-    // Lets queued messages run; false when the screen was left meanwhile.
-    bool LetMessagesRun();
+
+    std::vector<QPointer<QObject>> receivers_;
 
     TForm_Main& main_;
 };

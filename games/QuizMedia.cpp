@@ -25,7 +25,10 @@ public:
             Form_Movie->PlayFilm(from, to, wait, notify, false);
             return;
         }
-        DebugLog("Quiz: no film to play");
+        DebugLog(Form_Movie ? "Quiz: the clip pool has no film, the film is not shown"
+                            : "Quiz: no film clip pool, the film is not shown");
+        // Nothing can play: report the end at once so the question goes on.
+        if (notify) PostMessage(notify, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 0);
     }
     void PrepareSound(const std::string& path) override {
         if (Form_Movie) Form_Movie->PrepareSound(path);
@@ -38,6 +41,8 @@ public:
         }
         if (!FileExists(path)) throw EProgramError("Missing sound file " + path);
         DebugLog("Quiz: no film clip pool, sound not played: " + path);
+        // Its end is reported at once so the game goes on.
+        if (notify && !wait) PostMessage(notify, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
     }
     void StopSounds() override {
         if (Form_Movie) Form_Movie->StopSounds();
@@ -59,6 +64,7 @@ public:
     void StopOpponent(TZrMCIMedia& panel) override {
         if (panel.MediaIsOpen()) panel.Stop();
     }
+    bool OpponentPlaying(TZrMCIMedia& panel) const override { return panel.MediaIsPlaying(); }
     void CloseOpponent(TZrMCIMedia& panel) override { panel.Close(); }
 };
 
@@ -66,10 +72,12 @@ IQuizMedia* replacement = nullptr;
 
 } // namespace
 
-IQuizMedia& QuizMedia() {
+IQuizMedia& ClipPoolQuizMedia() {
     static TPoolQuizMedia pool;
-    return replacement ? *replacement : pool;
+    return pool;
 }
+
+IQuizMedia& QuizMedia() { return replacement ? *replacement : ClipPoolQuizMedia(); }
 
 void SetQuizMedia(IQuizMedia* media) { replacement = media; }
 

@@ -35,10 +35,15 @@ public:
     // OnMediaComplete follows when it reaches its end.
     virtual void PlayOpponent(TZrMCIMedia& panel, int startMs, int endMs) = 0;
     virtual void StopOpponent(TZrMCIMedia& panel) = 0;
+    // True while a section plays: a completion reported then belongs to a
+    // section that ended before the one now playing started.
+    virtual bool OpponentPlaying(TZrMCIMedia& panel) const = 0;
     virtual void CloseOpponent(TZrMCIMedia& panel) = 0;
 };
 
 IQuizMedia& QuizMedia();
+// The program's own: the clip pool and the panel, whatever replaces it.
+IQuizMedia& ClipPoolQuizMedia();
 // Replaces it (tests); nullptr restores the clip pool and the panel.
 void SetQuizMedia(IQuizMedia* media);
 

@@ -68,3 +68,22 @@ TEST(QuizData, OpponentScriptAndName) {
     tavtest::WriteFile(dir.File("opp.txt"), "Zo\x8E\rsecond\r");
     EXPECT_EQ(ReadOpponentName(dir.File("opp.txt")), "Zo\xE9");
 }
+
+TEST(QuizData, TheGameLeavesOutLinesWithoutARightAnswerAndSaysWhere) {
+    tavtest::TempFolder dir;
+    tavtest::WriteFile(dir.File("quiz.txt"), "00:00:01:00|00:00:02:00|Q1|a|b|c|2\r\n"
+                                             "00:00:01:00|00:00:02:00|Q2|a|b|c|0\r\n"
+                                             "\r\n"
+                                             "00:00:01:00|00:00:02:00|Q4|a|b|c|3\r\n"
+                                             "00:00:01:00|00:00:02:00|Q5|a|b|c|-1\r\n");
+    // The file's form: every line that parses, whatever its right answer.
+    EXPECT_EQ(LoadQuizFile(dir.File("quiz.txt")).Questions.size(), 4u);
+    const TQuizFile game = LoadGameQuestions(dir.File("quiz.txt"));
+    ASSERT_EQ(game.Questions.size(), 2u);
+    EXPECT_EQ(game.Questions[0].Number, 1);
+    EXPECT_EQ(game.Questions[1].Number, 4) << "numbers follow the file's lines";
+    EXPECT_EQ(game.QuestionPool, "0001");
+    ASSERT_EQ(game.Refused.size(), 2u);
+    EXPECT_NE(game.Refused[0].find("quiz.txt:2: right answer 0 is not 1, 2 or 3"), std::string::npos) << game.Refused[0];
+    EXPECT_NE(game.Refused[1].find("quiz.txt:5: right answer -1 is not 1, 2 or 3"), std::string::npos) << game.Refused[1];
+}

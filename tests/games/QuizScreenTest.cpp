@@ -1,197 +1,11 @@
-// The film quiz on the fixture disc with the real main window. The media are
-// a fake that plays nothing: completions of notifying sounds, the film range
-// and the opponent's sections are posted (as the clip pool and the media
-// panel post them) when the test lets them end, never inside the call that
-// started them; a blocking sound runs queued events in its own loop.
-#include <gtest/gtest.h>
+// The film quiz on the fixture disc with the real main window and fake
+// media (QuizFixture.h).
+#include "QuizFixture.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QPointer>
-#include <QTest>
-
-#include <algorithm>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "../app/AppFixture.h"
-#include "app/ContentLocation.h"
-#include "app/Main.h"
-#include "app/ScreenRegistry.h"
-#include "content/OurUtils.h"
-#include "games/QuizMCI.h"
-#include "games/QuizMedia.h"
-#include "media/ZrMCIMedia.h"
-#include "menus/HelpOverlay.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "platform/Paths.h"
-#include "toolkit/Image.h"
-#include "toolkit/Label.h"
-#include "toolkit/Timer.h"
+#include "content/DebugLog.h"
+#include "media/Movie.h"
 
 using namespace tav;
-
-namespace {
-
-constexpr int kFilmDevice = 1001, kSoundDevice = 2001;
-
-struct FakeQuizMedia : IQuizMedia {
-    std::vector<std::string> sounds;  // names of every sound played, in order
-    std::vector<int> sections;        // start ms of every opponent section
-    std::vector<QPointer<QObject>> soundsDue; // notifying sounds still playing
-    QPointer<QObject> filmDue;
-    QPointer<TZrMCIMedia> opponentDue;
-    int opponentGeneration = 0;
-    std::function<void()> duringBlockingSound;
-
-    void AttachDisplay(QWidget*) override {}
-    void DetachDisplay() override {}
-    void PlayFilm(int, int, bool wait, QObject* notify) override {
-        if (wait) RunLocalLoop();
-        filmDue = notify;
-    }
-    void PrepareSound(const std::string& path) override {
-        if (!FileExists(path)) throw EProgramError("Missing sound file " + path);
-    }
-    void PlaySound(const std::string& path, bool wait, QObject* notify) override {
-        PrepareSound(path);
-        sounds.push_back(path.substr(path.find_last_of('\\') + 1));
-        if (wait) {
-            if (duringBlockingSound) duringBlockingSound();
-            RunLocalLoop();
-        }
-        if (notify) soundsDue.push_back(notify);
-    }
-    void StopSounds() override { soundsDue.clear(); }
-    void CloseSounds() override { soundsDue.clear(); }
-    int ClassifyDevice(int id) const override { return id == kFilmDevice ? 1 : id == kSoundDevice ? 2 : 0; }
-    void OpenOpponent(TZrMCIMedia&, const std::string& file) override { EXPECT_TRUE(FileExists(file)) << file; }
-    void PlayOpponent(TZrMCIMedia& panel, int startMs, int) override {
-        ++opponentGeneration; // a new section supersedes the playing one
-        sections.push_back(startMs);
-        opponentDue = &panel;
-    }
-    void StopOpponent(TZrMCIMedia&) override {
-        ++opponentGeneration;
-        opponentDue = nullptr;
-    }
-    void CloseOpponent(TZrMCIMedia& panel) override { StopOpponent(panel); }
-
-    static void RunLocalLoop() {
-        QEventLoop loop;
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-        loop.exec();
-    }
-    // Posts the completions of what is playing now.
-    void EndSounds() {
-        auto due = std::move(soundsDue);
-        soundsDue.clear();
-        for (auto& w : due)
-            if (w) PostMessage(w, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, kSoundDevice);
-    }
-    void EndFilm() {
-        if (filmDue) PostMessage(filmDue, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, kFilmDevice);
-        filmDue = nullptr;
-    }
-    void EndOpponent() {
-        if (!opponentDue) return;
-        QPointer<TZrMCIMedia> panel = opponentDue;
-        opponentDue = nullptr;
-        const int generation = opponentGeneration;
-        QMetaObject::invokeMethod(
-            panel, [this, panel, generation] {
-                if (panel && generation == opponentGeneration && panel->OnMediaComplete) panel->OnMediaComplete();
-            },
-            Qt::QueuedConnection);
-    }
-    int Count(const std::string& name) const { return int(std::count(sounds.begin(), sounds.end(), name)); }
-    bool PlayedPrefix(const std::string& prefix, size_t from = 0) const {
-        for (size_t i = from; i < sounds.size(); ++i)
-            if (sounds[i].rfind(prefix, 0) == 0) return true;
-        return false;
-    }
-};
-
-} // namespace
-
-class QuizScreen : public tavtest::FixtureDiscScreens {
-protected:
-    FakeQuizMedia media;
-    TForm_Quiz* quiz = nullptr;
-
-    void SetUp() override {
-        FixtureDiscScreens::SetUp();
-        if (IsSkipped()) return;
-        SetQuizMedia(&media);
-        SetTickSource([] { return static_cast<uint32_t>(TTimer::ManualNow() + 100000); });
-        RegisterScreen(stQuiz, [](TForm_Main& m, QWidget* p) { return new TForm_Quiz(m, p); });
-        StartMain();
-        main->LoadStudent("Ann");
-        TTimer::SetManualTimers(true);
-    }
-    void TearDown() override {
-        FixtureDiscScreens::TearDown();
-        SetQuizMedia(nullptr);
-        SetTickSource(nullptr);
-        TTimer::SetManualTimers(false);
-        SetContentAsker(nullptr);
-    }
-    void Enter() {
-        main->PostStateChange(stQuiz, 1);
-        ASSERT_TRUE(tavtest::WaitUntil([&] { return dynamic_cast<TForm_Quiz*>(main->CurrentScreen()) != nullptr; }));
-        quiz = dynamic_cast<TForm_Quiz*>(main->CurrentScreen());
-        ASSERT_TRUE(tavtest::WaitUntil([&] { return quiz->State == 1; }));
-    }
-    void Settle() {
-        for (int i = 0; i < 3; ++i) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-        }
-    }
-    // Lets everything that plays end, one round of completions at a time,
-    // until the game stands in `state` (false when it stops elsewhere).
-    bool RunTo(int state) {
-        for (int i = 0; i < 60 && quiz->State != state; ++i) {
-            media.EndSounds();
-            media.EndFilm();
-            media.EndOpponent();
-            Settle();
-        }
-        return quiz->State == state;
-    }
-    // Makes the opponent's next draws come out as `right`.
-    void OpponentWillBe(bool right) {
-        for (unsigned seed = 1; seed < 10000; ++seed) {
-            SetRandSeed(seed);
-            if (quiz->State >= 10) Random(100); // the short/long draw comes first
-            const int d = Random(100);
-            const int threshold = quiz->OpponentScore > quiz->LearnerScore ? 50 : 75;
-            if ((d < threshold) == right) {
-                SetRandSeed(seed);
-                return;
-            }
-        }
-        FAIL() << "no seed found";
-    }
-    void OpponentAnswers(bool right) {
-        OpponentWillBe(right);
-        TTimer::AdvanceTimers(quiz->OpponentDelay);
-        Settle();
-    }
-    void Click(int position) {
-        QWidget* w = quiz->PaintBox_Ans[size_t(position)];
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() / 2));
-        Settle();
-    }
-    int Wrong() const { return quiz->CorrectPos % 3 + 1; }
-    // The game stands at the first question with every answer read.
-    void ToAllRead() {
-        Enter();
-        ASSERT_TRUE(RunTo(9));
-    }
-};
 
 TEST_F(QuizScreen, WelcomeThenRoundThenQuestionAndItsAnswersInOrder) {
     Enter();
@@ -472,4 +286,137 @@ TEST_F(QuizScreen, ShutDownDuringTheWelcomeClosesCleanly) {
     Settle();
     main.reset(); // destroys the quiz with its opponent panel
     SUCCEED();
+}
+
+
+// ---- messages that wait in the queue while a step runs --------------------------------
+
+TEST_F(QuizScreen, AClickQueuedBehindTheEndOfAnAnswerIsTakenInTheStateThatFollows) {
+    // Wrong on A: no second chance on B.
+    Enter();
+    ASSERT_TRUE(RunTo(6));
+    quiz->CorrectPos = 2;
+    media.EndSounds(); // A has been read: B follows
+    PostClick(1);
+    Settle();
+    EXPECT_EQ(quiz->State, 11);
+    EXPECT_EQ(quiz->LearnerChoice, 1);
+    Click(2);
+    EXPECT_EQ(quiz->LearnerChoice, 1) << "after a wrong answer clicks do nothing";
+    OpponentAnswers(false);
+    ASSERT_TRUE(RunTo(18));
+    EXPECT_EQ(quiz->LearnerScore, 0);
+    EXPECT_EQ(quiz->OpponentScore, 0);
+
+    // Right on A: the points are the learner's.
+    ASSERT_TRUE(RunTo(6));
+    quiz->CorrectPos = 1;
+    media.EndSounds();
+    PostClick(1);
+    Settle();
+    EXPECT_EQ(quiz->State, 12);
+    ASSERT_TRUE(RunTo(16));
+    EXPECT_EQ(quiz->LearnerScore, 50);
+    EXPECT_EQ(quiz->OpponentScore, 0);
+}
+
+TEST_F(QuizScreen, ARightClickQueuedWhenTheOpponentDecidesWinsAndTheOpponentsAnswerIsDropped) {
+    ToAllRead();
+    OpponentWillBe(true);
+    PostClick(quiz->CorrectPos);
+    TTimer::AdvanceTimers(quiz->OpponentDelay); // the opponent decides while the click waits
+    Settle();
+    EXPECT_EQ(quiz->State, 12);
+    ASSERT_TRUE(RunTo(16));
+    ASSERT_TRUE(RunTo(5)) << "the next question begins";
+    EXPECT_EQ(quiz->LearnerScore, 50);
+    EXPECT_EQ(quiz->OpponentScore, 0);
+}
+
+TEST_F(QuizScreen, BackDuringTheStillFrameLeavesWithoutAnError) {
+    tavtest::MessageCapture messages;
+    Enter();
+    media.duringWaitingFilm = [this] {
+        media.duringWaitingFilm = nullptr;
+        quiz->EButton_BackClick(); // handled while the first frame is being shown
+    };
+    for (int i = 0; i < 10; ++i) {
+        media.EndSounds();
+        media.EndFilm();
+        media.EndOpponent();
+        Settle();
+    }
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
+    EXPECT_TRUE(messages.Messages.empty()) << messages.Last();
+}
+
+TEST_F(QuizScreen, ALineWhoseRightAnswerIsNotOneToThreeIsLeftOutAndNamed) {
+    Enter();
+    std::vector<std::string> log;
+    SetDebugSink([&](const std::string& line) { log.push_back(line); });
+    tavtest::TempFolder dir;
+    tavtest::WriteFile(dir.File("quiz.txt"), "00:00:01:00|00:00:02:00|Q1|a|b|c|1\r"
+                                             "00:00:01:00|00:00:02:00|Q2|a|b|c|4\r"
+                                             "00:00:01:00|00:00:02:00|Q3|a|b|c|x\r"
+                                             "00:00:01:00|00:00:02:00|Q4|a|b|c|3\r");
+    quiz->LoadQuiz(dir.File("quiz.txt"));
+    SetDebugSink(nullptr);
+    ASSERT_EQ(quiz->Questions.size(), 2u);
+    EXPECT_EQ(quiz->Questions[1].Number, 4);
+    EXPECT_EQ(quiz->QuestionPool, "0001");
+    const auto named = [&](const std::string& what) {
+        return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(what) != std::string::npos; });
+    };
+    EXPECT_TRUE(named("quiz.txt:2: right answer 4 is not 1, 2 or 3")) << (log.empty() ? "" : log.front());
+    EXPECT_TRUE(named("quiz.txt:3: right answer 0 is not 1, 2 or 3"));
+}
+
+namespace {
+
+// The program's clip pool (none here: no menu made one) with the fake
+// opponent, so the opponent's sections end when the test says.
+struct PoolWithFakeOpponent : quiztest::FakeQuizMedia {
+    IQuizMedia& pool = ClipPoolQuizMedia();
+    void AttachDisplay(QWidget* panel) override { pool.AttachDisplay(panel); }
+    void DetachDisplay() override { pool.DetachDisplay(); }
+    void PlayFilm(int from, int to, bool wait, QObject* notify) override { pool.PlayFilm(from, to, wait, notify); }
+    void PrepareSound(const std::string& path) override { pool.PrepareSound(path); }
+    void PlaySound(const std::string& path, bool wait, QObject* notify) override {
+        sounds.push_back(path.substr(path.find_last_of('\\') + 1));
+        pool.PlaySound(path, wait, notify);
+    }
+    void StopSounds() override { pool.StopSounds(); }
+    void CloseSounds() override { pool.CloseSounds(); }
+    int ClassifyDevice(int id) const override { return pool.ClassifyDevice(id); }
+};
+
+} // namespace
+
+TEST_F(QuizScreen, WithoutAClipPoolTheGameGoesOnWithoutFilmAndSoundAndSaysSo) {
+    ASSERT_EQ(Form_Movie, nullptr);
+    PoolWithFakeOpponent withoutPool;
+    SetQuizMedia(&withoutPool);
+    std::vector<std::string> log;
+    SetDebugSink([&](const std::string& line) { log.push_back(line); });
+    tavtest::MessageCapture messages;
+    main->PostStateChange(stQuiz, 1);
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return dynamic_cast<TForm_Quiz*>(main->CurrentScreen()) != nullptr; }));
+    quiz = dynamic_cast<TForm_Quiz*>(main->CurrentScreen());
+    bool reached = false;
+    for (int i = 0; i < 60 && !reached; ++i) {
+        withoutPool.EndOpponent();
+        Settle();
+        reached = quiz->State == 9;
+    }
+    SetDebugSink(nullptr);
+    ASSERT_TRUE(reached) << "stands in state " << quiz->State;
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [](const std::string& l) { return l.find("no film clip pool") != std::string::npos; }));
+    Click(quiz->CorrectPos);
+    EXPECT_EQ(quiz->State, 12);
+    quiz->EButton_BackClick();
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
+    SetQuizMedia(&media);
+    EXPECT_EQ(main->LastScore, 0);
+    EXPECT_TRUE(messages.Messages.empty()) << messages.Last();
 }
