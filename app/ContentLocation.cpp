@@ -1,7 +1,7 @@
 #include "app/ContentLocation.h"
 
 #include "InstallPaths.h"
-#include "app/InsertDVD.h"
+#include "app/DiscScan.h"
 #include "content/IniFile.h"
 #include "platform/Paths.h"
 
@@ -21,6 +21,11 @@ namespace {
 TContentAsker& Asker() {
     static TContentAsker asker;
     return asker;
+}
+
+TContentDialog& Dialog() {
+    static TContentDialog dialog;
+    return dialog;
 }
 
 std::string Clean(const std::string& folder) {
@@ -128,12 +133,14 @@ TContentFolders ContentFolders(const std::string& programFolder, const std::stri
 
 void SetContentAsker(TContentAsker asker) { Asker() = std::move(asker); }
 
+void SetContentDialog(TContentDialog dialog) { Dialog() = std::move(dialog); }
+
 std::string AskForContent(bool standAlone, const TContentFolders& folders) {
     if (auto& a = Asker()) return a();
     if (std::string f = FirstWithContent(folders.BeforeDiscs); !f.empty()) return f;
     if (std::string f = LocateContent(); !f.empty()) return f;
     if (std::string f = FirstWithContent(folders.AfterDiscs); !f.empty()) return f;
-    return AskForContentWithDialog(standAlone);
+    return Dialog() ? Dialog()(standAlone) : std::string();
 }
 
 } // namespace tav

@@ -12,7 +12,7 @@
 // configuration, the user's disc folder ($XDG_DATA_HOME/tavolin/disc), the
 // mounted discs, the system's disc folders (the program folder's disc, then
 // tavolin/disc in each of $XDG_DATA_DIRS and the installed data folder), and
-// last the "Insert disk" dialog. A disc in a drive thus wins over an installed
+// last the dialog the program installs (the "Insert disk" dialog). A disc in a drive thus wins over an installed
 // demo disc, and a folder the user named wins over both.
 #include <functional>
 #include <string>
@@ -62,5 +62,11 @@ TContentFolders ContentFolders(const std::string& programFolder, const std::stri
 using TContentAsker = std::function<std::string()>;
 void SetContentAsker(TContentAsker asker);
 std::string AskForContent(bool standAlone, const TContentFolders& folders = {});
+
+// The last resort when no folder holds the content: asks the learner (Browse
+// offered in stand-alone mode) and returns the root, or empty when they gave
+// up. None installed: the search just finds nothing.
+using TContentDialog = std::function<std::string(bool standAlone)>;
+void SetContentDialog(TContentDialog dialog);
 
 } // namespace tav

@@ -22,6 +22,7 @@
 #include "learners/HubrellControlCOM.h"
 #include "learners/StudRec.h"
 #include "menus/HelpMenu.h"
+#include "menus/InsertDVD.h"
 #include "viewer/RecSelect.h"
 #include "viewer/Recording.h"
 #include "viewer/ScreenPlay.h"
@@ -41,6 +42,7 @@ TMovieSettings MovieSettingsFrom(TForm_Main& main) {
 }
 
 void RegisterScreens() {
+    SetContentDialog(AskForContentWithDialog);
     RegisterScreen(stMultiMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MultiMenu(main, parent); });
     RegisterScreen(stStartMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_StartMenu(main, parent); });
     RegisterScreen(stMainMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MainMenu(main, parent); });

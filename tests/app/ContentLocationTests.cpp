@@ -5,7 +5,7 @@
 
 #include "AppFixture.h"
 #include "app/ContentLocation.h"
-#include "app/InsertDVD.h"
+#include "app/DiscScan.h"
 
 using namespace tav;
 using namespace tavtest;
@@ -140,6 +140,19 @@ TEST_F(ContentLocation, SearchOrderNamedFolderUsersFolderDiscsThenInstalledDiscs
     EXPECT_EQ(AskForContent(false, folders), beside);
     QDir(QString::fromStdString(beside)).removeRecursively();
     EXPECT_EQ(AskForContent(true, folders), share1);
+
+    // Nothing anywhere: the dialog the program installed is asked last, with
+    // the mode; without one the search just finds nothing.
+    const TContentFolders empty;
+    std::vector<bool> asked;
+    SetContentDialog([&](bool standAlone) {
+        asked.push_back(standAlone);
+        return std::string("/chosen");
+    });
+    EXPECT_EQ(AskForContent(false, empty), "/chosen");
+    EXPECT_EQ(asked, std::vector<bool>{false});
+    SetContentDialog(nullptr);
+    EXPECT_EQ(AskForContent(true, empty), "");
 
     // An installed asker (the tests' own) answers instead of the search.
     SetContentAsker([] { return std::string("/asked"); });

@@ -1,6 +1,9 @@
 // Soak: random screen changes, clicks and keys on the real program over the
 // fixture disc, offscreen, with a watchdog. Prints resident memory, open file
-// descriptors and threads after a warm-up and at the end.
+// descriptors and threads after a warm-up and at the end. Besides the steps'
+// own clicks and keys, a timer queues clicks and keys the way the window
+// system does while a film play or a sound runs, so they also arrive while
+// a screen waits for a sound or lets queued messages run.
 //
 //   hardening_soak [steps=10000] [seed=1]
 //
@@ -35,8 +38,11 @@
 #include "app/Main.h"
 #include "app/ScreenRegistry.h"
 #include "program/Screens.h"
+#include "media/Movie.h"
 #include "toolkit/Application.h"
 #include "toolkit/MessageBox.h"
+
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace tav;
 namespace fs = std::filesystem;
@@ -131,6 +137,36 @@ void Progress(int step, const char* action) {
     lastProgress = NowMs();
 }
 
+// A film play or a sound of the clip pool is running.
+bool MediaPlaying() {
+    if (!Form_Movie) return false;
+    if (Form_Movie->IsFilmPlaying()) return true;
+    for (int i = 1; i < int(Form_Movie->SoundPlayers.size()); ++i)
+        if (Form_Movie->SoundPlayers[i] && Form_Movie->SoundPlayers[i]->IsOpen && Form_Movie->SoundPlayers[i]->IsPlaying())
+            return true;
+    return Form_Movie->WavPlayer && Form_Movie->WavPlayer->IsOpen && Form_Movie->WavPlayer->IsPlaying();
+}
+
+// Queues a click or a key for the window as the window system would: it is
+// delivered by the event loop that runs next, unless that loop holds input.
+void QueueClick(QWindow* window, QPointF at) {
+    const QPointF global = window->mapToGlobal(at.toPoint());
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, at, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, at, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+void QueueKey(QWindow* window, char key) {
+    const int code = key == '\r' ? Qt::Key_Return : key == '\x1b' ? Qt::Key_Escape : key == ' ' ? Qt::Key_Space
+                                                                                                 : Qt::Key_A + (key - 'a');
+    const QString text = QString(QChar(key));
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(window, QEvent::KeyPress, code,
+                                                                                        Qt::NoModifier, text);
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(window, QEvent::KeyRelease,
+                                                                                        code, Qt::NoModifier, text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -195,6 +231,37 @@ int main(int argc, char** argv) {
     };
     Progress(0, "start-up");
     start();
+    // Input while media runs: checked every 15-80 ms (the timer also fires
+    // inside the local loops of waiting plays and of handlers that let
+    // queued messages run); about one check in three queues a click or key.
+    static const char keysToPress[] = "aeiouzq \r\x1b";
+    int playClicks = 0, playKeys = 0;
+    // Its own generator: how often it fires depends on timing, and the
+    // steps' sequence stays the seed's.
+    std::mt19937 inputRng(seed + 1);
+    auto pickInput = [&](int n) { return int(inputRng() % unsigned(n)); };
+    QTimer duringPlay;
+    duringPlay.setSingleShot(true);
+    QObject::connect(&duringPlay, &QTimer::timeout, [&] {
+        duringPlay.start(15 + pickInput(66));
+        if (!main || !main->isVisible() || !main->windowHandle() || !MediaPlaying() || pickInput(3) != 0) return;
+        const bool onStartMenu = shownState == stStartMenu || shownState == stMultiMenu;
+        if (pickInput(4) != 0) {
+            const QSize size = main->size();
+            QPoint at(pickInput(size.width()), pickInput(size.height()));
+            // The start menus' Back corner (scaled scene: the left bottom).
+            while (onStartMenu && at.x() < size.width() / 20 && at.y() > size.height() * 555 / 600)
+                at = QPoint(pickInput(size.width()), pickInput(size.height()));
+            QueueClick(main->windowHandle(), at);
+            ++playClicks;
+        } else {
+            char key = keysToPress[pickInput(int(sizeof keysToPress) - 1)];
+            if (onStartMenu && key == '\x1b') key = ' ';
+            QueueKey(main->windowHandle(), key);
+            ++playKeys;
+        }
+    });
+    duringPlay.start(50);
     // Caches (pictures, fonts, the pool's parts, allocator arenas of the
     // threads) fill over the first thousands of steps: with seed 303 the quiet
     // figures rise 7 MB from step 1000 to 2000 and stay within 1.5 MB of that
@@ -232,7 +299,6 @@ int main(int argc, char** argv) {
             ++clicks;
         } else {
             Progress(step, "key");
-            static const char keysToPress[] = "aeiouzq \r\x1b";
             QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : screen;
             char key = keysToPress[pick(int(sizeof keysToPress) - 1)];
             if (onStartMenu && key == '\x1b') key = ' ';
@@ -275,8 +341,10 @@ int main(int argc, char** argv) {
             std::printf("soak: open %zu times: %s\n", filesEnd.Media.count(f), f.c_str());
             filesLeaked = true;
         }
+    duringPlay.stop();
     std::printf("soak: %d steps (%d screen changes, %d clicks, %d keys), %d messages, %d dialogs dismissed, %d restarts\n",
                 steps, changes, clicks, keys, messages, dialogs, restarts);
+    std::printf("soak: queued while a play or sound ran: %d clicks, %d keys\n", playClicks, playKeys);
     std::printf("soak: rss start %ld kB, after warm-up (step %d) %ld kB, end %ld kB: growth %+ld kB\n", rssStart, warmUp,
                 warm.Resident, end.Resident, end.Resident - warm.Resident);
     std::printf("soak: anonymous %ld -> %ld kB (%+ld kB), heap in use %ld -> %ld kB (%+ld kB)\n", warm.Anonymous,

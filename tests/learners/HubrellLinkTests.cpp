@@ -14,7 +14,7 @@
 #include "../app/AppFixture.h"
 #include "ManagerPeer.h"
 #include "app/ContentLocation.h"
-#include "app/InsertDVD.h"
+#include "menus/InsertDVD.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
 #include "learners/ClassroomBus.h"
@@ -183,6 +183,7 @@ TEST_F(HubrellLink, AShutDownRequestDuringTheStartUpDiscBoxClosesTheBoxAndThePro
     MakeRemoteFolder();
     peer->ContentRoot = QStringLiteral("%s");
     SetVolumeLister([] { return std::vector<std::string>{}; }); // no disc: the box stays up
+    SetContentDialog(AskForContentWithDialog);
     bool boxWasUp = false;
     QDBusPendingCall pending = QDBusPendingCall::fromCompletedCall(QDBusMessage());
     QTimer::singleShot(300, [&] {
@@ -205,6 +206,7 @@ TEST_F(HubrellLink, AShutDownRequestDuringTheStartUpDiscBoxClosesTheBoxAndThePro
     EXPECT_FALSE(main.StartUp());
     EXPECT_FALSE(stayedUp) << "the disc box stayed up after the shut-down request";
     SetVolumeLister(nullptr);
+    SetContentDialog(nullptr);
     EXPECT_TRUE(boxWasUp);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return closed.Seen; }));

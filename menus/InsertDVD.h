@@ -1,6 +1,7 @@
 #pragma once
-// Finding the content disc: the scan of mounted discs and the "Insert disk"
-// dialog that keeps looking once a second and lets the learner browse.
+// The "Insert disk" dialog: keeps looking for the content disc once a second
+// and lets the learner browse. The program installs it as the content
+// location's last resort (SetContentDialog).
 #include <QDialog>
 #include <QTimer>
 
@@ -8,21 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/DiscScan.h"
+
 class QLabel;
 class QPushButton;
 
 namespace tav {
-
-// The mounted volumes that may hold a content disc, in a stable order:
-// optical file systems (iso9660, udf) and folders under the usual mount
-// points. Tests install their own list.
-using TVolumeLister = std::function<std::vector<std::string>()>;
-void SetVolumeLister(TVolumeLister lister); // nullptr restores the system scan
-std::vector<std::string> MountedVolumes();
-
-// The first volume that holds the content files; empty when none does.
-// Unreadable or empty drives are skipped silently.
-std::string LocateContent();
 
 class TForm_InsertDVD : public QDialog {
     Q_OBJECT

@@ -8,7 +8,7 @@
 
 #include "../TestSupport.h"
 #include "app/ContentLocation.h"
-#include "app/InsertDVD.h"
+#include "menus/InsertDVD.h"
 
 using namespace tav;
 using namespace tavtest;
