@@ -8,6 +8,7 @@
 #include "games/Dictionary.h"
 #include "activities/Spelling.h"
 #include "app/ClipPoolLink.h"
+#include "app/ContentLocation.h"
 #include "app/CustomStart.h"
 #include "app/Main.h"
 #include "app/MultiMenu.h"
