@@ -206,15 +206,23 @@ void TForm_WordSearch::ScreenReady() {
 // ---- searching ------------------------------------------------------------------------------
 
 void TForm_WordSearch::SearchWordInFilm(int row, bool play) {
-    if (row < 0 || row >= CoolListBox->Count()) return;
+    if (Leaving || row < 0 || row >= CoolListBox->Count()) return;
+    const int serial = ++searchSerial_;
     Matches.clear();
     CoolListBox2->hide();
     Panel_Scroll3->hide();
     Label_Notice->hide();
     repaint();
+    // Queued messages run here: a timer tick, a click, a screen change. The
+    // search goes on only if the screen is still there and not leaving, and
+    // no other search (a word chosen meanwhile) has put its results up since.
     const QPointer<TForm_WordSearch> alive(this);
+    betweenResults_ = true;
     QCoreApplication::processEvents();
     if (!alive) return;
+    if (serial != searchSerial_) return;
+    betweenResults_ = false;
+    if (Leaving) return;
     CoolListBox2->SetItems({});
 
     const std::string word = SearchWordOf(CoolListBox->Items()[size_t(row)]);
@@ -256,11 +264,11 @@ void TForm_WordSearch::Notice(const std::string& text) {
 }
 
 void TForm_WordSearch::PlayRange(int from, int to) {
-    if (Form_Movie) Form_Movie->PlayFilm(from, to, false, nullptr, false);
+    if (Form_Movie && !Leaving) Form_Movie->PlayFilm(from, to, false, nullptr, false);
 }
 
 void TForm_WordSearch::PlayMatch() {
-    if (!CurrentMatch) return;
+    if (!CurrentMatch || Leaving) return;
     const TFilmRange r =
         SceneRange(*CurrentMatch, main_.ExtraStart, main_.ExtraEnd, Form_Movie ? Form_Movie->FilmLength : 0);
     PlayRange(r.From, r.To);
@@ -273,7 +281,7 @@ void TForm_WordSearch::SetCaption(const std::string& text) { PaintBox_Caption->S
 
 void TForm_WordSearch::CoolListBoxClick() {
     main_.FlushInput();
-    if (Searching) return;
+    if (Searching || Leaving) return;
     Searching = true;
     const QPointer<TForm_WordSearch> alive(this);
     const int row = CoolListBox->ItemIndex();
@@ -291,6 +299,8 @@ void TForm_WordSearch::CoolListBoxClick() {
 }
 
 void TForm_WordSearch::CoolListBox2Click() {
+    // While a search replaces the results, a line of the old list means nothing.
+    if (betweenResults_ || Leaving) return;
     const int row = CoolListBox2->ItemIndex();
     if (row < 0 || size_t(row) >= Matches.size()) return;
     CurrentMatch = Matches[size_t(row)];
@@ -298,7 +308,11 @@ void TForm_WordSearch::CoolListBox2Click() {
     PlayMatch();
 }
 
-void TForm_WordSearch::EButton_PlayClick() { PlayMatch(); }
+void TForm_WordSearch::EButton_PlayClick() {
+    // A search under way plays (or shows) its own line when it has one.
+    if (betweenResults_) return;
+    PlayMatch();
+}
 
 // ---- scrolling ------------------------------------------------------------------------------
 
@@ -352,6 +366,8 @@ bool TForm_WordSearch::eventFilter(QObject* watched, QEvent* event) {
 // ---- leaving --------------------------------------------------------------------------------
 
 void TForm_WordSearch::EButton_BackClick() {
+    if (Leaving) return;
+    Leaving = true;
     Timer_UpDown.SetEnabled(false);
     Timer_UpDown2.SetEnabled(false);
     // The panel keeps the film's last picture while the screen leaves.

@@ -76,6 +76,9 @@ public:
     const TMovieEntry* CurrentMatch = nullptr;
     int ScrollStep = 0, ScrollStep2 = 0;
     bool Searching = false;
+    // Back was clicked: the screen waits for its screen change and takes no
+    // more choices, searches or plays.
+    bool Leaving = false;
 
     // ---- operations
     void SearchWordInFilm(int row, bool play);
@@ -101,6 +104,12 @@ private:
     void ScrollTick(TCoolListBox* list, int& step, int limit, int rows, TZrButton* up, TZrButton* down);
     static void EnableArrows(TCoolListBox* list, int rows, TZrButton* up, TZrButton* down);
     void PlayRange(int from, int to);
+
+    // Counts the searches begun; a search that lets queued messages run goes
+    // on only if no other search began meanwhile.
+    int searchSerial_ = 0;
+    // A search is between clearing its results and showing the new ones.
+    bool betweenResults_ = false;
 
     TForm_Main& main_;
 };

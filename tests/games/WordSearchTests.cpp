@@ -1,11 +1,13 @@
 // The word search on the fixture disc with the real clip pool: the first
 // word searched at the start, one and two matches, a word in no line, the
 // scene's start kept at the film's start, a second search while one runs,
+// a word chosen during the start's search, Back during a search,
 // the accelerating arrows, a missing or empty word list, and leaving.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QMetaObject>
+#include <QPointer>
 #include <QTest>
 
 #include "../app/AppFixture.h"
@@ -183,6 +185,52 @@ TEST_F(WordSearch, ASecondWordChosenWhileASearchRunsIsIgnored) {
     EXPECT_FALSE(s->Searching);
     ChooseWord("chat");
     EXPECT_EQ(s->SearchWord, "chat") << "after the search, choices work again";
+}
+
+TEST_F(WordSearch, AWordChosenDuringTheStartSearchIsTheOneShown) {
+    Open();
+    const int chien = Row("chien");
+    ASSERT_GE(chien, 0);
+    const TMovieEntry* first = LineWith("Hugo, regarde le chien !");
+    ASSERT_NE(first, nullptr);
+    // The learner's click arrives while the start's search lets queued messages run.
+    QMetaObject::invokeMethod(
+        s,
+        [&] {
+            s->CoolListBox->SetItemIndex(chien);
+            s->CoolListBoxClick();
+        },
+        Qt::QueuedConnection);
+    s->ScreenReady();
+    EXPECT_EQ(s->CoolListBox->ItemIndex(), chien);
+    EXPECT_EQ(s->SearchWord, "chien") << "the marked word is the one whose lines are shown";
+    ASSERT_EQ(s->Matches.size(), 2u);
+    EXPECT_EQ(s->CurrentMatch, first);
+    EXPECT_EQ(s->PaintBox_Caption->Text(), first->LineText);
+    EXPECT_EQ(s->CoolListBox2->Count(), 2);
+    EXPECT_EQ(Form_Movie->RangeTo, first->EndFrame + main->ExtraEnd) << "the chosen word's scene plays on";
+}
+
+TEST_F(WordSearch, BackDuringASearchEndsItWithoutPlaying) {
+    Open();
+    const TMovieEntry* before = s->CurrentMatch;
+    ASSERT_NE(before, nullptr);
+    const int rangeBefore = Form_Movie->RangeTo;
+    QPointer<TForm_WordSearch> screen = s;
+    QMetaObject::invokeMethod(s, [&] { s->EButton_BackClick(); }, Qt::QueuedConnection);
+    ChooseWord("chien");
+    ASSERT_FALSE(screen.isNull());
+    EXPECT_TRUE(s->Matches.empty()) << "the search stopped at Back";
+    EXPECT_EQ(s->SearchWord, "biscuit");
+    EXPECT_EQ(Form_Movie->RangeTo, rangeBefore) << "nothing plays for a screen that is leaving";
+    EXPECT_FALSE(Form_Movie->IsFilmPlaying());
+    EXPECT_EQ(Form_Movie->DisplayPanel, nullptr);
+    // Choices made while the screen leaves are not taken either.
+    ChooseWord("chat");
+    s->EButton_PlayClick();
+    EXPECT_TRUE(s->Matches.empty());
+    EXPECT_EQ(Form_Movie->RangeTo, rangeBefore);
+    EXPECT_TRUE(WaitUntil([&] { return AtState(*main, stMainMenu) && screen.isNull(); }));
 }
 
 TEST_F(WordSearch, HeldArrowsScrollFasterAndStopAtTheEnds) {
