@@ -1,5 +1,7 @@
 #include "activities/Activity.h"
 
+#include <QPointer>
+
 #include "activities/ActivityMedia.h"
 #include "app/Main.h"
 #include "components/SkinButton.h"
@@ -36,13 +38,24 @@ TForm_Activity::~TForm_Activity() = default;
 
 void TForm_Activity::StartActivity() { ActivityMedia().AttachDisplay(Panel_Video); }
 
-void TForm_Activity::PlayLine(bool notify, bool wait) {
-    if (!CurrentLine) return;
-    // A waiting play runs posted messages: a screen change among them may
-    // take this screen away before the play returns.
+bool TForm_Activity::PlayLine(bool notify, bool wait) {
+    if (!CurrentLine) return true;
+    // Starting a play (and a waiting play until it ends) runs queued
+    // messages: a screen change among them may take this screen away
+    // before the play returns.
     TForm_Main& main = main_;
-    ActivityMedia().PlayFilm(CurrentLine->StartFrame, CurrentLine->EndFrame, wait, notify ? this : nullptr);
+    const QPointer<TForm_Activity> alive(this);
+    QObject* reportTo = NewPlay(notify);
+    ActivityMedia().PlayFilm(CurrentLine->StartFrame, CurrentLine->EndFrame, wait, reportTo);
     main.FlushInput();
+    return !alive.isNull();
+}
+
+void TForm_Activity::StopLine() {
+    // The stopped line counts as ended: a test clock armed meanwhile does
+    // not wait for the stop's report.
+    PlayStopped();
+    ActivityMedia().StopFilm();
 }
 
 void TForm_Activity::EButton_PlayClick() {

@@ -32,7 +32,10 @@ public:
     void StartActivity() override;
 
     // ---- operations
-    void PlayLine(bool notify, bool wait);
+    // False when the screen was deleted while the play started or (waiting) ran.
+    bool PlayLine(bool notify, bool wait);
+    // Stops the line (an answer was given).
+    void StopLine();
     void EButton_PlayClick() override;
     // Detaches the film display for leaving, its last picture left in place.
     void LeaveFilm();

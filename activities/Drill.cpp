@@ -84,23 +84,66 @@ TForm_Drill::~TForm_Drill() {
 
 // ---- start and playback -------------------------------------------------------------
 
+// The notify window of one play: it hands the play's completions to the
+// screen with the play's serial number.
+class TPlayRelay : public QObject {
+public:
+    TPlayRelay(TForm_Drill& screen, uint32_t serial) : QObject(&screen), screen_(screen), serial_(serial) {}
+
+protected:
+    bool event(QEvent* e) override {
+        const TMessageEvent* m = AsMessage(e, MM_MCINOTIFY);
+        if (!m) return QObject::event(e);
+        // The screen may let this object go while it handles the report:
+        // nothing of it is touched afterwards.
+        const uint32_t serial = serial_;
+        const int outcome = int(m->WParam());
+        TForm_Drill& screen = screen_;
+        RunGuarded([&] { screen.PlayReported(serial, outcome); });
+        return true;
+    }
+
+private:
+    TForm_Drill& screen_;
+    uint32_t serial_;
+};
+
 void TForm_Drill::ScreenReady() { StartActivity(); }
 
-void TForm_Drill::MessageReceived(int message, intptr_t, intptr_t) {
-    if (message == MM_MCINOTIFY) PlaybackDone();
+void TForm_Drill::MessageReceived(int, intptr_t, intptr_t) {
+    // Completions reach the screen through the notify object of their play
+    // (NewPlay); one addressed to the screen itself belongs to no play.
+}
+
+QObject* TForm_Drill::NewPlay(bool reported) {
+    ++playSerial_;
+    // Whatever the earlier play still reports goes to an object that is
+    // gone, and a play not yet started for it does not start.
+    delete relay_;
+    relay_ = reported ? new TPlayRelay(*this, playSerial_) : nullptr;
+    playOpen_ = reported;
+    return relay_;
+}
+
+void TForm_Drill::PlayStopped() {
+    if (!playOpen_) return;
+    ++playSerial_;
+    delete relay_;
+    relay_ = nullptr;
+    playOpen_ = false;
+}
+
+void TForm_Drill::PlayReported(uint32_t serial, int) {
+    if (serial != playSerial_ || !playOpen_) return; // an earlier play's report
+    // The report of the play this one replaced, forwarded to the new play's
+    // window: the new play is still running and reports its own end.
+    if (PlaybackRunning()) return;
+    playOpen_ = false;
+    PlaybackDone();
 }
 
 void TForm_Drill::PlaybackDone() {
-    if (!setup_.Test || ClockStarted) return;
-    // A completion while another play runs (Play pressed again) is the
-    // replaced play's: the clock waits for the replay's end.
-    if (PlaybackRunning()) return;
-    if (answering_) {
-        // The answer stopped the line and its end came during the feedback
-        // sound: a wrong answer starts the clock when it is done.
-        lineEndedWhileAnswering_ = true;
-        return;
-    }
+    if (!setup_.Test || ClockStarted || leaving_ || Finishing) return;
     if (ClockArmed) StartClock();
 }
 
@@ -117,7 +160,7 @@ void TForm_Drill::StartClock() {
 }
 
 bool TForm_Drill::AcceptsAnswers() const {
-    if (NoQuestion || Finishing || SorryShown || RightAnswerShown) return false;
+    if (NoQuestion || Finishing || SorryShown || RightAnswerShown || inFeedback_ || leaving_) return false;
     return !setup_.Test || QuestionNumber <= setup_.Questions;
 }
 
@@ -139,23 +182,27 @@ void TForm_Drill::ShowMark(TImage* mark, const QWidget* on) {
     mark->raise();
 }
 
-void TForm_Drill::PlayCueSound(const std::string& path, bool wait) {
+bool TForm_Drill::PlayCueSound(const std::string& path, bool wait) {
     // A missing cue sound is reported ("Missing sound file ...") but the
     // question or the end of the test goes on: failing half-way would leave
     // the learner on a question that takes no answer or a test that cannot end.
+    // A waiting sound runs queued messages: a screen change among them may
+    // delete this screen before the sound returns.
+    const QPointer<TForm_Drill> alive(this);
     try {
         ActivityMedia().PlaySound(path, wait);
     } catch (...) {
         HandleException(std::current_exception());
     }
+    return !alive.isNull();
 }
 
-void TForm_Drill::PlayRightSound() {
-    PlayCueSound(main_.ProgramFolder + "\\pc\\common\\right" + IntToStr(Random(3) + 1) + ".aif", true);
+bool TForm_Drill::PlayRightSound() {
+    return PlayCueSound(main_.ProgramFolder + "\\pc\\common\\right" + IntToStr(Random(3) + 1) + ".aif", true);
 }
 
-void TForm_Drill::PlayWrongSound(bool wait) {
-    PlayCueSound(main_.ProgramFolder + "\\pc\\common\\wrong" + IntToStr(Random(3) + 1) + ".aif", wait);
+bool TForm_Drill::PlayWrongSound(bool wait) {
+    return PlayCueSound(main_.ProgramFolder + "\\pc\\common\\wrong" + IntToStr(Random(3) + 1) + ".aif", wait);
 }
 
 // ---- practice --------------------------------------------------------------------------
@@ -241,31 +288,32 @@ void TForm_Drill::CreateTestParts(QPoint score, QPoint count, QPoint stopwatch) 
     ShowTimeLeft(setup_.TimeLimitMs);
 }
 
-bool TForm_Drill::BeginTestQuestion() {
-    // Posted events run here; a screen change among them deletes this screen.
-    QPointer<TForm_Drill> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive) return false;
-    // A question due after the test ended at Back never comes.
-    if (leaving_ || Finishing) return false;
+void TForm_Drill::RunTestQuestion(const std::function<void()>& family) {
+    // A question due after the test ended (Back, the last question) never comes.
+    if (leaving_ || Finishing) return;
     ++QuestionNumber;
     if (QuestionNumber > setup_.Questions) {
         fcLabel_Score->hide();
         FinishTest(setup_.Slot, Score);
-        return false;
+        return;
     }
-    fcLabel_Count->SetCaption(IntToStr(QuestionNumber) + "/" + IntToStr(setup_.Questions));
     TimeLimit = setup_.TimeLimitMs;
-    ShowTimeLeft(TimeLimit);
-    return true;
+    try {
+        family();
+    } catch (...) {
+        // The question could not be built: the screen still shows the last one.
+        if (!Finishing) --QuestionNumber;
+        throw;
+    }
 }
 
-void TForm_Drill::EndTestQuestion() {
-    Timer_LED.SetEnabled(false); // each question's clock starts afresh when its line ends
-    ClockArmed = !NoQuestion;
+void TForm_Drill::QuestionBuilt() {
+    if (!setup_.Test) return;
+    fcLabel_Count->SetCaption(IntToStr(QuestionNumber) + "/" + IntToStr(setup_.Questions));
+    ShowTimeLeft(TimeLimit);
+    Timer_LED.SetEnabled(false); // each question's clock starts afresh when its play ends
+    ClockArmed = true;
     ClockStarted = false;
-    answering_ = false;
-    lineEndedWhileAnswering_ = false;
     ClockPaused = false;
     PauseStart = 0;
 }
@@ -275,14 +323,11 @@ bool TForm_Drill::BeginTestAnswer() {
     ledWasRunning_ = Timer_LED.Enabled();
     Timer_LED.SetEnabled(false);
     ClockArmed = false;
-    answering_ = true;
-    lineEndedWhileAnswering_ = false;
     return true;
 }
 
 void TForm_Drill::EndTestAnswer(bool right) {
     Answered = true;
-    answering_ = false;
     if (right) {
         // The clock stays stopped, also when the help picture that paused it goes.
         ClockPaused = false;
@@ -295,10 +340,12 @@ void TForm_Drill::EndTestAnswer(bool right) {
 }
 
 void TForm_Drill::ResumeClock() {
-    Timer_LED.SetEnabled(ledWasRunning_); // the clock runs on
+    if (Finishing || leaving_) return;
+    Timer_LED.SetEnabled(ledWasRunning_ && !ClockPaused); // the clock runs on
     ClockArmed = true;
-    // The stopped line reported its end while the answer was handled.
-    if (lineEndedWhileAnswering_ && !ClockStarted) StartClock();
+    // The question's play ended meanwhile, or the answer stopped it: its
+    // end is not waited for, whenever its report comes.
+    if (!ClockStarted && !playOpen_) StartClock();
 }
 
 void TForm_Drill::ShowScore(int score) {
@@ -427,7 +474,14 @@ void TForm_Drill::Timer_SpinnerTimer() {
     fcLabel_EndScore->repaint();
     const std::string name = FinalScore == 100 ? "hh" : IntToStr(FinalScore);
     const std::string spoken = main_.TargetFolder + "\\scores\\Db" + name + ".aif";
-    if (FileExists(spoken)) ActivityMedia().PlaySound(spoken, true);
+    if (FileExists(spoken) && !PlayCueSound(spoken, true)) return; // left while the score was spoken
+    if (leaving_) return;
+    Leave();
+}
+
+void TForm_Drill::Leave() {
+    leaving_ = true;
+    Timer_LED.SetEnabled(false);
     BeforeLeaving();
     main_.PostStateChange(6, 2);
 }
@@ -435,20 +489,21 @@ void TForm_Drill::Timer_SpinnerTimer() {
 // ---- Back ------------------------------------------------------------------------------
 
 void TForm_Drill::EButton_BackClick() {
-    if (Finishing) return; // the test is ending and leaves by itself
+    if (Finishing || leaving_) return; // the test is ending and leaves by itself
     if (setup_.Test) {
         Timer_LED.SetEnabled(false);
         if (Answered) {
+            // The line stops with the display: the spinner and the spoken
+            // score come without the film playing on under them.
+            BeforeLeaving();
             FinishTest(setup_.Slot, Score);
             return;
         }
-        BeforeLeaving();
-        main_.PostStateChange(6, 2);
+        Leave();
         return;
     }
-    BeforeLeaving();
     if (Attempts > 0) main_.RecordPracticePercent(setup_.Slot, Percent);
-    main_.PostStateChange(6, 2);
+    Leave();
 }
 
 } // namespace tav

@@ -16,6 +16,7 @@
 // NextQuestion and EButton_PlayClick.
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 
 #include <functional>
 
@@ -51,6 +52,11 @@ struct TDrillLayout {
     QRect Spinner{48, 68, 188, 185};   // Image_Spinner on the background panel
     QRect EndScore{82, 117, 81, 56};  // fcLabel_EndScore on the background panel
 };
+
+// What came of an answer's feedback: the screen may have been deleted while
+// its sound played (a screen change queued meanwhile), and then nothing
+// more may be done.
+enum class TFeedback { Wrong, Right, Gone };
 
 // The two shapes of the practice light bar.
 enum class TLightBarShape {
@@ -131,9 +137,10 @@ public:
     // Centres the tick or cross on the clicked control and shows it.
     void ShowMark(TImage* mark, const QWidget* on);
     // Right, wrong, boo and jingle: a missing file is reported, the screen goes on.
-    void PlayCueSound(const std::string& path, bool wait);
-    void PlayRightSound();
-    void PlayWrongSound(bool wait);
+    // Each returns false when the screen was deleted while a waiting sound played.
+    bool PlayCueSound(const std::string& path, bool wait);
+    bool PlayRightSound();
+    bool PlayWrongSound(bool wait);
 
     // ---- practice pattern
     void CreatePracticeParts(QPoint lights, QPoint score, QPoint hint,
@@ -143,14 +150,16 @@ public:
 
     // ---- test pattern
     void CreateTestParts(QPoint score, QPoint count, QPoint stopwatch);
-    // The test wrapper around the family's question; false when the test ended.
-    bool BeginTestQuestion();
-    void EndTestQuestion();
+    // The test wrapper around the family's question: counts the question
+    // and runs the family's NextQuestion, or ends the test after the last.
+    // A question that fails while it is built leaves the count as it was.
+    void RunTestQuestion(const std::function<void()>& family);
     // An answer in a test: before and after the family's feedback. Begin
     // returns false when the answer must be ignored.
     bool BeginTestAnswer();
     void EndTestAnswer(bool right);
-    // After an answer that leaves the question open: the clock runs on as it did.
+    // After an answer that leaves the question open: the clock runs on as it
+    // did, or starts if the question's play has ended (also by the answer).
     void ResumeClock();
     void ShowScore(int score);
     void ShowTimeLeft(int ms);
@@ -164,12 +173,33 @@ public:
     // Puts a shortage of content on the caption instead of a question.
     void ShowNoQuestion(const std::string& why);
 
+    // ---- plays and their completions
+    // Every play the screen starts gets a serial number and a notify object
+    // of its own; a completion counts only when it belongs to the current
+    // play, so no handler has to run queued events to flush old ones.
+    // NewPlay returns the object to name as the play's notify window
+    // (nullptr when the play reports nothing).
+    QObject* NewPlay(bool reported = true);
+    // The screen stops its play: the play counts as ended, and its report,
+    // when it comes, is dropped.
+    void PlayStopped();
+    uint32_t PlaySerial() const { return playSerial_; }
+    // The current play has not ended (nor been stopped) yet.
+    bool PlayOpen() const { return playOpen_; }
+    // A completion of the play with this serial has arrived.
+    void PlayReported(uint32_t serial, int outcome);
+    // Back (or the end of a test) has sent the screen away: no further question.
+    bool LeavingScreen() const { return leaving_; }
+
     void ScreenReady() override;
     void MessageReceived(int message, intptr_t wParam, intptr_t lParam) override;
 
 protected:
     // The line or word (or a stopped one) has ended; test screens start the clock.
     virtual void PlaybackDone();
+    // The family has built its question and is about to play it: a test
+    // shows the count and the time and arms the clock.
+    void QuestionBuilt();
     // What the screen lets go of before it leaves (the film display).
     virtual void BeforeLeaving() {}
     // A play that will report its end is still running (a replayed line).
@@ -179,8 +209,25 @@ protected:
     bool AcceptsAnswers() const;
     bool RightAnswerShown = false; // a right answer waits for the next question
 
+    // Held while an answer's feedback runs (its sound waits in a local
+    // event loop): no second answer is taken meanwhile.
+    class TFeedbackScope {
+    public:
+        explicit TFeedbackScope(TForm_Drill& screen) : screen_(&screen) { screen.inFeedback_ = true; }
+        ~TFeedbackScope() {
+            if (screen_) screen_->inFeedback_ = false;
+        }
+        TFeedbackScope(const TFeedbackScope&) = delete;
+        TFeedbackScope& operator=(const TFeedbackScope&) = delete;
+
+    private:
+        QPointer<TForm_Drill> screen_;
+    };
+
     void HelpShown();
     void HelpHidden();
+    // Goes back to the activities menu (once).
+    void Leave();
 
     TForm_Main& main_;
 
@@ -194,8 +241,10 @@ private:
     std::function<bool(QObject*, QEvent*)> savedHook_;
     bool leaving_ = false;
     bool ledWasRunning_ = false;
-    bool answering_ = false;               // between BeginTestAnswer and EndTestAnswer
-    bool lineEndedWhileAnswering_ = false; // the stopped line reported during the feedback
+    uint32_t playSerial_ = 0;
+    bool playOpen_ = false;
+    bool inFeedback_ = false;
+    QObject* relay_ = nullptr; // the current play's notify object
 };
 
 } // namespace tav

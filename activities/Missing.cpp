@@ -86,6 +86,7 @@ void TForm_Missing::HideChoices() {
 }
 
 void TForm_Missing::NextQuestion() {
+    if (LeavingScreen()) return;
     ActivityMedia().CloseSounds();
     Randomize();
     NoQuestion = false;
@@ -126,15 +127,15 @@ void TForm_Missing::NextQuestion() {
         ShowChoice(s, true);
     }
     repaint();
-    // Posted events run here; a screen change among them deletes this screen.
-    QPointer<TForm_Missing> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive) return;
+    // Completions of earlier plays are told apart by their play's serial
+    // number: no queued message has to run before this play starts.
+    QuestionBuilt();
     PlayLine(true, false);
 }
 
-bool TForm_Missing::AnswerFeedback(int tag) {
-    ActivityMedia().StopFilm();
+TFeedback TForm_Missing::AnswerFeedback(int tag) {
+    const TFeedbackScope feedback(*this);
+    StopLine();
     if (tag == CorrectSlot) {
         LastAnswerRight = true;
         RightAnswerShown = true; // no second answer to this question
@@ -144,27 +145,27 @@ bool TForm_Missing::AnswerFeedback(int tag) {
         for (int k = 1; k <= kChoices; ++k)
             if (k != tag) ShowChoice(k, false);
         repaint();
-        PlayRightSound();
-        return true;
+        return PlayRightSound() ? TFeedback::Right : TFeedback::Gone;
     }
     LastAnswerRight = false;
     ShowMark(Image_Cross, Images[tag]);
     Labels[tag]->raise();
     repaint();
-    PlayWrongSound(true);
+    if (!PlayWrongSound(true)) return TFeedback::Gone;
     Image_Cross->hide();
     ShowChoice(tag, false);
-    return false;
+    return TFeedback::Wrong;
 }
 
 void TForm_Missing::Image1Click(int tag) {
     // The family alone has no pattern; the practice and test screens count.
     if (!AcceptsAnswers()) return;
-    AnswerFeedback(tag);
+    (void)AnswerFeedback(tag);
 }
 
 void TForm_Missing::Timer_NextQuestionTimer() {
     Timer_NextQuestion.SetEnabled(false);
+    if (LeavingScreen() || Finishing) return;
     Image_Tick->hide();
     NextQuestion();
 }
@@ -180,9 +181,10 @@ TForm_MissingPrac::TForm_MissingPrac(TForm_Main& main, QWidget* parent)
 
 void TForm_MissingPrac::Image1Click(int tag) {
     if (!AcceptsAnswers() || !Images[tag]->isVisibleTo(this)) return;
-    const bool right = AnswerFeedback(tag);
-    CountAttempt(right);
-    if (right) Timer_NextQuestion.SetEnabled(true);
+    const TFeedback answer = AnswerFeedback(tag);
+    if (answer == TFeedback::Gone) return;
+    CountAttempt(answer == TFeedback::Right);
+    if (answer == TFeedback::Right && !LeavingScreen()) Timer_NextQuestion.SetEnabled(true);
 }
 
 void TForm_MissingPrac::EButton_HintClick() {
@@ -205,18 +207,16 @@ TForm_MissingTest::TForm_MissingTest(TForm_Main& main, QWidget* parent) : TForm_
 }
 
 void TForm_MissingTest::NextQuestion() {
-    if (!BeginTestQuestion()) return;
-    QPointer<TForm_MissingTest> alive(this);
-    TForm_Missing::NextQuestion();
-    if (alive) EndTestQuestion();
+    RunTestQuestion([this] { TForm_Missing::NextQuestion(); });
 }
 
 void TForm_MissingTest::Image1Click(int tag) {
     if (!Images[tag]->isVisibleTo(this)) return;
     if (!BeginTestAnswer()) return;
-    const bool right = AnswerFeedback(tag);
-    EndTestAnswer(right);
-    if (right) Timer_NextQuestion.SetEnabled(true);
+    const TFeedback answer = AnswerFeedback(tag);
+    if (answer == TFeedback::Gone) return;
+    EndTestAnswer(answer == TFeedback::Right);
+    if (answer == TFeedback::Right && !Finishing) Timer_NextQuestion.SetEnabled(true);
 }
 
 } // namespace tav

@@ -40,8 +40,8 @@ public:
     static const char* const kFewWordsText;
 
 protected:
-    // The family's feedback; true when the choice was right.
-    bool AnswerFeedback(int tag);
+    // The family's feedback.
+    TFeedback AnswerFeedback(int tag);
     void ShowChoice(int slot, bool visible);
     void HideChoices();
 };

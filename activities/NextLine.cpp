@@ -84,6 +84,7 @@ void TForm_NextLine::StartActivity() {
 }
 
 void TForm_NextLine::NextQuestion() {
+    if (LeavingScreen()) return;
     ActivityMedia().CloseSounds();
     Randomize();
     NoQuestion = false;
@@ -130,18 +131,14 @@ void TForm_NextLine::NextQuestion() {
         Bars[size_t(i)]->show();
     }
     repaint();
-    // Posted events run here; a screen change among them deletes this screen.
-    QPointer<TForm_NextLine> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive) return;
+    // Completions of earlier plays are told apart by their play's serial
+    // number: no queued message has to run before this play starts.
+    QuestionBuilt();
     PlayLine(true, false);
 }
 
 void TForm_NextLine::PlaybackDone() {
-    if (NoQuestion || !CurrentLine) return;
-    // A play of the line is still running (Play pressed again): its own end
-    // will bring the choices.
-    if (ActivityMedia().FilmPlaying()) return;
+    if (NoQuestion || !CurrentLine || LeavingScreen()) return;
     Panel_Bars->show();
     Panel_Bars->raise();
     Help->RaiseAll();
@@ -159,8 +156,9 @@ void TForm_NextLine::CentreMark(TImage* mark, const TfcLabel* bar) {
     mark->raise();
 }
 
-bool TForm_NextLine::AnswerFeedback(int tag) {
-    ActivityMedia().StopFilm();
+TFeedback TForm_NextLine::AnswerFeedback(int tag) {
+    const TFeedbackScope feedback(*this);
+    StopLine();
     if (tag == CorrectSlot) {
         LastAnswerRight = true;
         RightAnswerShown = true; // no second answer to this question
@@ -168,23 +166,23 @@ bool TForm_NextLine::AnswerFeedback(int tag) {
         for (int k = 1; k <= kBars; ++k)
             if (k != tag) Bars[size_t(k)]->hide();
         repaint();
-        PlayRightSound();
+        if (!PlayRightSound()) return TFeedback::Gone;
         Image_Tick2->hide();
-        return true;
+        return TFeedback::Right;
     }
     LastAnswerRight = false;
     CentreMark(Image_Cross2, Bars[size_t(tag)]);
     repaint();
-    PlayWrongSound(true);
+    if (!PlayWrongSound(true)) return TFeedback::Gone;
     Image_Cross2->hide();
     Bars[size_t(tag)]->hide();
-    return false;
+    return TFeedback::Wrong;
 }
 
 void TForm_NextLine::fcLabel_Bar1Click(int tag) {
     // The family alone has no pattern; the practice and test screens count.
     if (!AcceptsAnswers() || !BarOpen(tag)) return;
-    AnswerFeedback(tag);
+    (void)AnswerFeedback(tag);
 }
 
 // ---- practice ----------------------------------------------------------------------------
@@ -198,9 +196,10 @@ TForm_NextLinePrac::TForm_NextLinePrac(TForm_Main& main, QWidget* parent)
 
 void TForm_NextLinePrac::fcLabel_Bar1Click(int tag) {
     if (!AcceptsAnswers() || !BarOpen(tag)) return;
-    const bool right = AnswerFeedback(tag);
-    CountAttempt(right);
-    if (right) NextQuestion(); // the chosen line is the one played next
+    const TFeedback answer = AnswerFeedback(tag);
+    if (answer == TFeedback::Gone) return;
+    CountAttempt(answer == TFeedback::Right);
+    if (answer == TFeedback::Right) NextQuestion(); // the chosen line is the one played next
 }
 
 void TForm_NextLinePrac::EButton_HintClick() {
@@ -224,18 +223,16 @@ TForm_NextLineTest::TForm_NextLineTest(TForm_Main& main, QWidget* parent)
 }
 
 void TForm_NextLineTest::NextQuestion() {
-    if (!BeginTestQuestion()) return;
-    QPointer<TForm_NextLineTest> alive(this);
-    TForm_NextLine::NextQuestion();
-    if (alive) EndTestQuestion();
+    RunTestQuestion([this] { TForm_NextLine::NextQuestion(); });
 }
 
 void TForm_NextLineTest::fcLabel_Bar1Click(int tag) {
     if (!BarOpen(tag)) return;
     if (!BeginTestAnswer()) return;
-    const bool right = AnswerFeedback(tag);
-    EndTestAnswer(right);
-    if (right) NextQuestion();
+    const TFeedback answer = AnswerFeedback(tag);
+    if (answer == TFeedback::Gone) return;
+    EndTestAnswer(answer == TFeedback::Right);
+    if (answer == TFeedback::Right) NextQuestion();
 }
 
 } // namespace tav

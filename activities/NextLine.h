@@ -39,8 +39,8 @@ public:
 
 protected:
     void PlaybackDone() override;
-    // The family's feedback; true when the bar was right.
-    bool AnswerFeedback(int tag);
+    // The family's feedback.
+    TFeedback AnswerFeedback(int tag);
     bool BarOpen(int tag) const;
 
 private:

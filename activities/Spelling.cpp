@@ -77,9 +77,13 @@ protected:
             if (e->button() != Qt::LeftButton) return true;
             const QPoint at = Pointer(e);
             Stop();
-            RunGuarded([&] {
-                screen_.Image_DragDragDrop(at);
-                screen_.Image_Tile1EndDrag();
+            // The drop's feedback sound runs queued messages: a screen
+            // change among them may delete the screen (and this filter).
+            TForm_Spelling* screen = &screen_;
+            RunGuarded([screen, at] {
+                const QPointer<TForm_Spelling> alive(screen);
+                screen->Image_DragDragDrop(at);
+                if (alive) screen->Image_Tile1EndDrag();
             });
             return true;
         }
@@ -182,6 +186,7 @@ void TForm_Spelling::ShowShortage(const std::string& why) {
 }
 
 void TForm_Spelling::NextQuestion() {
+    if (Leaving || LeavingScreen()) return;
     ActivityMedia().CloseSounds();
     Randomize();
     QuestionActive = false;
@@ -247,11 +252,13 @@ void TForm_Spelling::NextQuestion() {
     }
     Image_Drag->raise();
     repaint();
+    ++WordSerial;
     QuestionActive = true;
-    // Posted events run here; a screen change among them deletes this screen.
-    QPointer<TForm_Spelling> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive) return;
+    // The test's clock: five seconds a letter.
+    if (Setup().Test) TimeLimit = kMsPerLetter * WordLength;
+    // Completions of earlier plays are told apart by their play's serial
+    // number: no queued message has to run before this play starts.
+    QuestionBuilt();
     PlayLine(true, false);
 }
 
@@ -283,23 +290,23 @@ void TForm_Spelling::Image_DragDragOver(QPoint pointer) {
     Image_Drag->move(pointer - GrabOffset);
 }
 
-void TForm_Spelling::Image_DragDragDrop(QPoint pointer) { DropFeedback(pointer); }
+void TForm_Spelling::Image_DragDragDrop(QPoint pointer) { (void)DropFeedback(pointer); }
 
-void TForm_Spelling::DropFeedback(QPoint pointer) {
-    DropSlot = Dragging() ? TargetAt(pointer.x(), pointer.y()) : 0;
-    if (DropSlot == 0) return; // beside the slots: the tile goes back, nothing counts
-    ActivityMedia().StopFilm();
+bool TForm_Spelling::DropFeedback(QPoint pointer) {
+    DropSlot = Dragging() && QuestionActive ? TargetAt(pointer.x(), pointer.y()) : 0;
+    if (DropSlot == 0) return true; // beside the slots: the tile goes back, nothing counts
+    const TFeedbackScope feedback(*this);
+    StopLine();
     if (RemainingWord[size_t(DropSlot - 1)] == TileLetters[size_t(DragTile)]) {
         LastAnswerRight = true;
         PlaceLetter(DropSlot);
         Image_Drag->hide(); // the tile is used up
-        PlayRightSound();
         --LettersLeft;
-        return;
+        return PlayRightSound();
     }
     // Also a drop on a filled slot.
     LastAnswerRight = false;
-    PlayWrongSound(true);
+    return PlayWrongSound(true);
 }
 
 void TForm_Spelling::Image_Tile1EndDrag() {
@@ -320,9 +327,9 @@ void TForm_Spelling::PlaceLetter(int slot) {
 
 // ---- typing --------------------------------------------------------------------------
 
-void TForm_Spelling::KeyPressed(char key) { KeyFeedback(key); }
+void TForm_Spelling::KeyPressed(char key) { (void)KeyFeedback(key); }
 
-void TForm_Spelling::KeyFeedback(char key) {
+bool TForm_Spelling::KeyFeedback(char key) {
     KeyTile = 0;
     if (Dragging()) {
         // Escape puts the dragged tile back; other keys wait for the drop.
@@ -330,27 +337,29 @@ void TForm_Spelling::KeyFeedback(char key) {
             drag_->Stop();
             Image_Tile1EndDrag();
         }
-        return;
+        return true;
     }
-    if (!QuestionActive) return;
+    if (!QuestionActive || !AcceptsAnswers()) return true;
     const size_t f = RemainingWord.find_first_not_of(' ');
-    if (f == std::string::npos) return;
+    if (f == std::string::npos) return true;
     int t = 0;
     for (int k = 1; k <= kSpellTiles && t == 0; ++k)
         if (!Tiles[size_t(k)]->isHidden() && TileLetters[size_t(k)] == key) t = k;
-    if (t == 0) return; // no tile carries it: nothing happens, nothing counts
-    ActivityMedia().StopFilm();
+    if (t == 0) return true; // no tile carries it: nothing happens, nothing counts
+    const TFeedbackScope feedback(*this);
+    StopLine();
     KeyTile = t;
     if (RemainingWord[f] == key) {
         LastAnswerRight = true;
         Tiles[size_t(t)]->hide();
         PlaceLetter(int(f) + 1);
-        PlayRightSound();
-        if (--LettersLeft == 0) CompleteWord();
-        return;
+        const bool complete = --LettersLeft == 0;
+        if (!PlayRightSound()) return false;
+        if (complete) CompleteWord();
+        return true;
     }
     LastAnswerRight = false;
-    PlayWrongSound(true);
+    return PlayWrongSound(true);
 }
 
 // ---- the complete word ---------------------------------------------------------------
@@ -359,11 +368,15 @@ void TForm_Spelling::CompleteWord(bool quiet) {
     QuestionActive = false;
     if (!quiet && !Main().NtMode)
         PlayCueSound(Main().ProgramFolder + "\\pc\\common\\applause2.aif", false);
-    PostMessage(this, WM_WORDCOMPLETED, 0, 0);
+    // The word's number goes with the message: only this word's completion
+    // may replay its line and bring the next word.
+    PostMessage(this, WM_WORDCOMPLETED, WordSerial, 0);
 }
 
 void TForm_Spelling::MessageReceived(int message, intptr_t wParam, intptr_t lParam) {
     if (message == WM_WORDCOMPLETED) {
+        if (wParam != intptr_t(WordSerial) || wordReplayed_ == WordSerial) return; // an earlier word's
+        wordReplayed_ = WordSerial;
         RunGuarded([this] { WordCompleted(); });
         return;
     }
@@ -371,14 +384,15 @@ void TForm_Spelling::MessageReceived(int message, intptr_t wParam, intptr_t lPar
 }
 
 void TForm_Spelling::WordCompleted() {
-    if (Leaving) return;
+    if (Leaving || LeavingScreen() || QuestionActive || Finishing) return;
     if (CurrentLine) fcLabel_Caption->SetCaption(CurrentLine->LineText);
     repaint();
-    QPointer<TForm_Spelling> self(this);
-    PlayLine(false, true); // the whole line again, the screen waiting for its end
-    if (!self) return;     // left while the line played
-    QCoreApplication::processEvents();
-    if (self && !Leaving) NextQuestion();
+    const uint32_t word = WordSerial;
+    // The whole line again, the screen waiting for its end; the wait runs
+    // queued messages, so what it stood on is checked after it.
+    if (!PlayLine(false, true)) return; // the screen is gone
+    if (Leaving || LeavingScreen() || Finishing || word != WordSerial || QuestionActive) return;
+    NextQuestion();
 }
 
 // ---- practice ----------------------------------------------------------------------------
@@ -396,17 +410,17 @@ TForm_SpellingPrac::TForm_SpellingPrac(TForm_Main& main, QWidget* parent)
 }
 
 void TForm_SpellingPrac::Image_DragDragDrop(QPoint pointer) {
-    TForm_Spelling::Image_DragDragDrop(pointer);
+    if (!DropFeedback(pointer)) return; // the screen is gone
     if (DropSlot != 0) CountAttempt(LastAnswerRight);
 }
 
 void TForm_SpellingPrac::KeyPressed(char key) {
-    TForm_Spelling::KeyPressed(key);
+    if (!KeyFeedback(key)) return; // the screen is gone
     if (KeyTile != 0) CountAttempt(LastAnswerRight);
 }
 
 void TForm_SpellingPrac::EButton_HintClick() {
-    if (!QuestionActive || Dragging()) return;
+    if (!QuestionActive || Dragging() || !AcceptsAnswers()) return;
     const size_t f = RemainingWord.find_first_not_of(' ');
     if (f == std::string::npos) return;
     int t = 0;
@@ -438,14 +452,8 @@ TForm_SpellingTest::TForm_SpellingTest(TForm_Main& main, QWidget* parent)
 }
 
 void TForm_SpellingTest::NextQuestion() {
-    if (Leaving || !BeginTestQuestion()) return;
-    QPointer<TForm_SpellingTest> alive(this);
-    TForm_Spelling::NextQuestion();
-    if (!alive || Leaving) return;
-    // The clock of a word: five seconds a letter.
-    TimeLimit = kMsPerLetter * WordLength;
-    ShowTimeLeft(TimeLimit);
-    EndTestQuestion();
+    if (Leaving) return;
+    RunTestQuestion([this] { TForm_Spelling::NextQuestion(); });
 }
 
 void TForm_SpellingTest::ScoreLetter(bool typed) {
@@ -462,11 +470,11 @@ void TForm_SpellingTest::ScoreLetter(bool typed) {
 }
 
 void TForm_SpellingTest::Image_DragDragDrop(QPoint pointer) {
-    if (!Dragging()) return;
+    if (!Dragging() || !QuestionActive) return;
     if (!BeginTestAnswer()) return; // the tile goes back
-    TForm_Spelling::Image_DragDragDrop(pointer);
+    if (!DropFeedback(pointer)) return; // the screen is gone
     if (DropSlot == 0) {
-        ResumeClock(); // beside the slots: no answer
+        ResumeClock(); // beside the slots: no answer, the clock as it was
         return;
     }
     ScoreLetter(false);
@@ -475,9 +483,9 @@ void TForm_SpellingTest::Image_DragDragDrop(QPoint pointer) {
 void TForm_SpellingTest::KeyPressed(char key) {
     if (Dragging() || !QuestionActive) return TForm_Spelling::KeyPressed(key);
     if (!BeginTestAnswer()) return;
-    TForm_Spelling::KeyPressed(key);
+    if (!KeyFeedback(key)) return; // the screen is gone
     if (KeyTile == 0) {
-        ResumeClock();
+        ResumeClock(); // no tile carries the key: no answer, the clock as it was
         return;
     }
     ScoreLetter(true);

@@ -53,6 +53,7 @@ public:
     bool QuestionActive = false;
     bool Leaving = false;
     int DragTile = 0; // the tile being dragged, 0 = none
+    uint32_t WordSerial = 0; // counts the words built; a completion names its word
 
     void StartActivity() override;
     void NextQuestion() override;
@@ -77,9 +78,10 @@ public:
 
 protected:
     void MessageReceived(int message, intptr_t wParam, intptr_t lParam) override;
-    // The family's drop and key: feedback, slots and letters left.
-    void DropFeedback(QPoint pointer);
-    void KeyFeedback(char key);
+    // The family's drop and key: feedback, slots and letters left. False
+    // when the screen was deleted while the feedback sound played.
+    bool DropFeedback(QPoint pointer);
+    bool KeyFeedback(char key);
     // Fills slot `slot` with its letter (hidden tiles stay hidden).
     void PlaceLetter(int slot);
     // The last letter is placed: applause (unless `quiet`) and the full line.
@@ -90,6 +92,7 @@ private:
     void ShowShortage(const std::string& why);
 
     TTileDrag* drag_;
+    uint32_t wordReplayed_ = 0; // the last word whose completion was taken
     std::string setupError_; // the spelling table could not be read
 };
 

@@ -1,7 +1,5 @@
 #include "activities/Vocab.h"
 
-#include <QCoreApplication>
-
 #include "activities/ActivityMedia.h"
 #include "app/Main.h"
 #include "components/SkinButton.h"
@@ -13,6 +11,7 @@
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"
 #include "toolkit/Panel.h"
+#include "toolkit/PictureLoader.h"
 #include "toolkit/Skin.h"
 
 namespace tav {
@@ -77,51 +76,58 @@ TForm_Vocab::TForm_Vocab(TForm_Main& main, QWidget* parent, const TActivitySetup
 void TForm_Vocab::StartActivity() { NextQuestion(); }
 
 void TForm_Vocab::NextQuestion() {
+    if (LeavingScreen()) return;
     ActivityMedia().CloseSounds();
-    // Closing the last word's sound reports it cut off; that report belongs
-    // to the last question and must not start this one's clock.
-    QCoreApplication::sendPostedEvents(this, TMessageEvent::TypeFor(MM_MCINOTIFY));
+    // Closing the last word's sound reports it cut off; that report carries
+    // the last question's play serial and cannot start this one's clock.
     Randomize();
-    RightAnswerShown = false;
     if (Captions.size() < size_t(kVocabChoices)) {
+        RightAnswerShown = false;
         for (int k = 1; k <= kVocabChoices; ++k) Images[k]->hide();
         ShowNoQuestion(kFewWordsText);
         return;
     }
-    CorrectSlot = Random(kVocabChoices) + 1;
+    const int correct = Random(kVocabChoices) + 1;
+    std::string bag = NumberBag;
+    const TVocabQuestion q = DrawVocabQuestion(bag, AllNumbers, correct);
+    // All six pictures first: a missing one fails here, naming its file,
+    // and leaves the screen, the word asked and the round as they were.
+    std::array<QImage, kVocabChoices + 1> pictures;
+    for (int k = 1; k <= kVocabChoices; ++k)
+        pictures[size_t(k)] = LoadPicture(DictionaryPicture(Main().TargetFolder, q.Entries[size_t(k)]));
+
+    RightAnswerShown = false;
+    NumberBag = bag;
+    CorrectSlot = correct;
     if (Main().Cheat) DebugLog(Format("%d", CorrectSlot));
-    const TVocabQuestion q = DrawVocabQuestion(NumberBag, AllNumbers, CorrectSlot);
     CurrentWord = q.Word;
     for (int k = 1; k <= kVocabChoices; ++k) {
-        Images[k]->LoadFromFile(DictionaryPicture(Main().TargetFolder, q.Entries[size_t(k)]));
+        Images[k]->SetPicture(pictures[size_t(k)]);
         Images[k]->show();
     }
+    QuestionBuilt();
     AskWord(CurrentWord);
 }
 
 void TForm_Vocab::AskWord(int index) {
     fcLabel_Caption->SetCaption(Captions[size_t(index)]);
     WordSound = DictionarySound(Main().TargetFolder, index);
-    ActivityMedia().PlayNotifiedSound(WordSound, this);
+    ActivityMedia().PlayNotifiedSound(WordSound, NewPlay());
     Main().FlushInput();
 }
 
 void TForm_Vocab::EButton_PlayClick() {
-    if (NoQuestion || Finishing || WordSound.empty()) return;
-    ActivityMedia().PlayNotifiedSound(WordSound, this);
+    if (NoQuestion || Finishing || LeavingScreen() || WordSound.empty()) return;
+    ActivityMedia().PlayNotifiedSound(WordSound, NewPlay());
 }
 
 bool TForm_Vocab::TakesClick(int tag) const {
-    return !feedbackPlaying_ && AcceptsAnswers() && Images[size_t(tag)]->isVisibleTo(this);
+    return AcceptsAnswers() && Images[size_t(tag)]->isVisibleTo(this);
 }
 
-bool TForm_Vocab::AnswerFeedback(int tag) {
+TFeedback TForm_Vocab::AnswerFeedback(int tag) {
     // The cue sounds wait in a local event loop: no second click meanwhile.
-    feedbackPlaying_ = true;
-    struct TDone {
-        bool& flag;
-        ~TDone() { flag = false; }
-    } done{feedbackPlaying_};
+    const TFeedbackScope feedback(*this);
     if (tag == CorrectSlot) {
         LastAnswerRight = true;
         RightAnswerShown = true; // no second answer to this question
@@ -129,18 +135,19 @@ bool TForm_Vocab::AnswerFeedback(int tag) {
         for (int k = 1; k <= kVocabChoices; ++k)
             if (k != tag) Images[k]->hide();
         repaint();
-        PlayRightSound();
+        if (!PlayRightSound()) return TFeedback::Gone;
         Image_Tick->hide();
-        return true;
+        return TFeedback::Right;
     }
     LastAnswerRight = false;
     ShowMark(Image_Cross, Images[size_t(tag)]);
     repaint();
-    PlayWrongSound(true);
+    if (!PlayWrongSound(true)) return TFeedback::Gone;
     Image_Cross->hide();
     Images[size_t(tag)]->hide();
-    ActivityMedia().PlayNotifiedSound(WordSound, this); // the word again
-    return false;
+    if (!LeavingScreen() && !Finishing)
+        ActivityMedia().PlayNotifiedSound(WordSound, NewPlay()); // the word again
+    return TFeedback::Wrong;
 }
 
 // ---- practice ----------------------------------------------------------------------------
@@ -154,9 +161,10 @@ TForm_VocabPrac::TForm_VocabPrac(TForm_Main& main, QWidget* parent) : TForm_Voca
 
 void TForm_VocabPrac::Image1Click(int tag) {
     if (!TakesClick(tag)) return;
-    const bool right = AnswerFeedback(tag);
-    CountAttempt(right);
-    if (right) NextQuestion();
+    const TFeedback answer = AnswerFeedback(tag);
+    if (answer == TFeedback::Gone) return;
+    CountAttempt(answer == TFeedback::Right);
+    if (answer == TFeedback::Right) NextQuestion();
 }
 
 void TForm_VocabPrac::EButton_HintClick() {
@@ -185,17 +193,16 @@ TForm_VocabTest::TForm_VocabTest(TForm_Main& main, QWidget* parent) : TForm_Voca
 }
 
 void TForm_VocabTest::NextQuestion() {
-    if (!BeginTestQuestion()) return;
-    TForm_Vocab::NextQuestion();
-    EndTestQuestion();
+    RunTestQuestion([this] { TForm_Vocab::NextQuestion(); });
 }
 
 void TForm_VocabTest::Image1Click(int tag) {
     if (!TakesClick(tag)) return;
     if (!BeginTestAnswer()) return;
-    const bool right = AnswerFeedback(tag);
-    EndTestAnswer(right);
-    if (right) NextQuestion();
+    const TFeedback answer = AnswerFeedback(tag);
+    if (answer == TFeedback::Gone) return;
+    EndTestAnswer(answer == TFeedback::Right);
+    if (answer == TFeedback::Right) NextQuestion();
 }
 
 } // namespace tav

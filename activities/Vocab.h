@@ -37,13 +37,10 @@ public:
 
 protected:
     void AskWord(int index);
-    // The family's feedback; true when the picture was right.
-    bool AnswerFeedback(int tag);
+    // The family's feedback.
+    TFeedback AnswerFeedback(int tag);
     // A click that may count: a question is up and no feedback is playing.
     bool TakesClick(int tag) const;
-
-private:
-    bool feedbackPlaying_ = false;
 };
 
 class TForm_VocabPrac : public TForm_Vocab {

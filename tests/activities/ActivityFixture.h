@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QObject>
+#include <QPointer>
 #include <QTest>
 
 #include <algorithm>
@@ -37,10 +38,10 @@ namespace tavtest {
 struct FakeMedia : tav::IActivityMedia {
     std::vector<std::string> calls;
     std::vector<std::string> sounds;
-    QObject* lastNotify = nullptr;
+    QPointer<QObject> lastNotify;
     int films = 0;
     bool playing = false;          // a play of the film runs (what FilmPlaying answers)
-    QObject* pending = nullptr;    // the window the running play reports to
+    QPointer<QObject> pending;     // the window the running play reports to
     void AttachDisplay(QWidget*) override { calls.push_back("attach"); }
     std::function<void()> onDetach;
     void DetachDisplay() override {
@@ -85,7 +86,8 @@ private:
     void Report(QObject* notify, int outcome) {
         playing = false;
         pending = nullptr;
-        tav::PostMessage(notify, tav::MM_MCINOTIFY, outcome, 0);
+        // Like the pool: nothing is posted to a window that is gone.
+        if (notify) tav::PostMessage(notify, tav::MM_MCINOTIFY, outcome, 0);
     }
     // A waiting play runs messages but no user input until it ends; posted
     // completions (also those a completion posts in turn) arrive here.
@@ -133,10 +135,23 @@ protected:
     // The line has finished playing; its completion is delivered.
     void LineEnds(QObject* s) {
         media.EndFilm();
-        QCoreApplication::sendPostedEvents(s);
+        Deliver(s);
     }
-    // What the event loop does once the handler that ran has returned.
-    static void Deliver(QObject* s) { QCoreApplication::sendPostedEvents(s); }
+    // What the event loop does once the handler that ran has returned: the
+    // messages queued for the screen and for the notify objects of its plays.
+    static void Deliver(QObject* s) {
+        const QPointer<QObject> screen(s);
+        for (int round = 0; round < 2 && screen; ++round) {
+            QCoreApplication::sendPostedEvents(screen);
+            if (!screen) return;
+            const QObjectList children = screen->children();
+            std::vector<QPointer<QObject>> relays;
+            for (QObject* child : children)
+                if (!child->isWidgetType()) relays.emplace_back(child);
+            for (const QPointer<QObject>& relay : relays)
+                if (relay && screen) QCoreApplication::sendPostedEvents(relay);
+        }
+    }
     // A completion the pool would not send (a leftover).
     static void StrayCompletion(QObject* s) {
         tav::PostMessage(s, tav::MM_MCINOTIFY, tav::MCI_NOTIFY_SUCCESSFUL, 0);

@@ -116,7 +116,7 @@ protected:
     // The line has finished playing.
     void LineEnds(QObject* s) {
         replay.EndFilm();
-        QCoreApplication::sendPostedEvents(s);
+        Deliver(s);
     }
     TForm_SpellingPrac* Practice() { return Go<TForm_SpellingPrac>(stSpellingPrac); }
     TForm_SpellingTest* Test() { return Go<TForm_SpellingTest>(stSpellingTest); }
@@ -163,7 +163,9 @@ TEST_F(SpellingScreens, AWordIsAskedWithItsSlotsTilesAndLine) {
     EXPECT_TRUE(IsSpellableWord(s->Word, s->SpellLetters));
     EXPECT_EQ(replay.calls.back(),
               "film " + std::to_string(s->CurrentLine->StartFrame) + "-" + std::to_string(s->CurrentLine->EndFrame));
-    EXPECT_EQ(replay.lastNotify, s);
+    // The play reports to the screen (through its play's own notify object).
+    ASSERT_NE(replay.lastNotify, nullptr);
+    EXPECT_EQ(replay.lastNotify->parent(), s);
     // The tray is centred, the word's slots on it, the others hidden.
     EXPECT_FALSE(s->Image_Holder->isHidden());
     EXPECT_EQ(s->Image_Holder->x(), (800 - s->Image_Holder->width()) / 2);

@@ -70,7 +70,7 @@ namespace {
 // Word sounds end when the test says so; closing the sounds cuts the
 // pending one off. Both reports are posted, as the clip pool posts them.
 struct VocabMedia : FakeMedia {
-    QObject* word = nullptr;
+    QPointer<QObject> word;
     void PlayNotifiedSound(const std::string& path, QObject* notify) override {
         CutOff();
         PlaySound(path, false);
