@@ -46,13 +46,18 @@ std::string ExtensionOf(const std::string& name) {
 // Waits in a local loop that keeps painting but holds user input. Posted
 // messages still run, and one of them may destroy the waiting device: alive
 // tells whether it still exists before anything of it is touched again.
+// One of them may also start another waiting play of the same device: its
+// wait nests inside this one, and the device's end quits only the inner
+// loop, so the inner wait ends the outer one when the device is done.
 void WaitIn(QEventLoop*& slot, const std::weak_ptr<int>& alive, const std::function<bool()>& running) {
     if (!running()) return;
     QEventLoop loop;
     QEventLoop* outer = slot;
     slot = &loop;
     while (!alive.expired() && running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!alive.expired()) slot = outer;
+    const bool gone = alive.expired();
+    if (!gone) slot = outer;
+    if (outer && (gone || !running())) outer->quit();
 }
 
 } // namespace

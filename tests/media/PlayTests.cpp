@@ -3,6 +3,7 @@
 // play with the right outcome. Runs on the null output (SDL dummy driver).
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -288,4 +289,56 @@ TEST(WaitingPlay, ASeekFromAPostedMessageEndsTheWait) {
     tavtest::Pump(50);
     ASSERT_EQ(sink.Notes.size(), 1u);
     EXPECT_EQ(sink.Notes[0].Outcome, MCI_NOTIFY_SUPERSEDED);
+}
+
+// A handler run inside a waiting play may start another waiting play on the
+// same device (a cue sound played again): when that one ends, the first
+// play is long over, and its wait must end too instead of waiting for a
+// completion that already went to the inner wait.
+TEST(WaitingPlay, ANestedWaitingPlayOfTheSameDeviceEndsTheOuterWaitToo) {
+    TMCIPlayer player;
+    TVideoPanel panel;
+    TNotifySink sink;
+    player.Open(MediaClips().Mpeg1, &panel, ooFilmUnits);
+    bool nested = false, rescued = false;
+    QObject scope; // its timers die with the test
+    QTimer::singleShot(100, &scope, [&] {
+        nested = true;
+        player.Play(50, 55, true, &sink);
+    });
+    // Were the outer wait left hanging, this frees it (and marks the fault).
+    QTimer::singleShot(6000, &scope, [&] {
+        rescued = true;
+        player.Stop(false);
+    });
+    player.Play(0, 150, true, &sink);
+    EXPECT_TRUE(nested);
+    EXPECT_FALSE(rescued) << "the outer wait hung after the nested play ended";
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(FrameNumberOf(player.CurrentFrame()), 55);
+}
+
+TEST(WaitingPlay, ADeviceFreedInsideANestedWaitEndsBothWaits) {
+    auto* player = new TMCIPlayer;
+    TVideoPanel panel;
+    player->Open(MediaClips().Mpeg1, &panel, ooFilmUnits);
+    TMCIPlayer* self = player;
+    bool freed = false;
+    QObject scope; // its timers die with the test
+    QTimer::singleShot(100, &scope, [&] {
+        QTimer::singleShot(100, &scope, [&] {
+            delete player;
+            player = nullptr;
+            freed = true;
+        });
+        self->Play(20, 200, true, nullptr);
+    });
+    bool rescued = false;
+    QTimer::singleShot(6000, &scope, [&] {
+        rescued = true;
+        QCoreApplication::exit(0); // ends every running loop
+    });
+    self->Play(0, 200, true, nullptr);
+    EXPECT_TRUE(freed);
+    EXPECT_FALSE(rescued) << "the outer wait hung on a freed device";
 }
