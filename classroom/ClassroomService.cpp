@@ -2,10 +2,12 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QFile>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTextStream>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -19,6 +21,41 @@ namespace {
 void Say(const QString& line) {
     QTextStream(stdout) << line << Qt::endl;
 }
+
+// A call the manager will not carry out; `gone` answers as a manager that
+// lost the program's session would (the program keeps what it sent and
+// connects again), else the program hears a refusal.
+struct ERefused : std::runtime_error {
+    ERefused(const QString& why, bool gone = false) : std::runtime_error(why.toStdString()), Gone(gone) {}
+    bool Gone;
+};
+
+// The activity codes the programs report.
+bool KnownActivity(int code) {
+    return code == 401 || code == 411 || code == 421 || (code >= 431 && code <= 439) || code == 441 ||
+           code == 451 || (code >= 461 && code <= 492 && (code % 10 == 1 || code % 10 == 2));
+}
+
+// -1: the activity gave no score. The quiz counts 50 points a question over
+// twenty questions; everything else is a percentage or a test's 0..100.
+bool ScoreInRange(int code, int score) {
+    return score == -1 || (score >= 0 && score <= (code == 421 ? 1000 : 100));
+}
+
+// The award level that belongs to a total of the four test scores.
+int AwardLevelOf(int total) { return total >= 375 ? 3 : total >= 350 ? 2 : total >= 300 ? 1 : 0; }
+
+// A target is one folder name.
+bool IsFolderName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
+}
+
+QString MachineId() {
+    QFile file(QStringLiteral("/etc/machine-id"));
+    if (file.open(QIODevice::ReadOnly)) return QString::fromLatin1(file.readAll()).trimmed();
+    return QSysInfo::machineHostName();
+}
 } // namespace
 
 template <class F>
@@ -27,6 +64,10 @@ void TClassroomService::Stored(F&& fn) {
     if (recover_) recover_ = !store_.Recover();
     try {
         fn();
+    } catch (const ERefused& e) {
+        Say(QStringLiteral("refused: ") + QString::fromStdString(e.what()));
+        sendErrorReply(e.Gone ? QDBusError::errorString(QDBusError::Failed) : QLatin1String(kRefusedError),
+                       QString::fromStdString(e.what()));
     } catch (const std::exception& e) {
         // The program learns that the call was not stored and keeps what it
         // sent for later; the server may be back by then.
@@ -39,7 +80,7 @@ void TClassroomService::Stored(F&& fn) {
 TClassroomService::TClassroomService(TClassroomStore& store, QDBusConnection bus, TAssignment fallback,
                                      QString programPath, QString computer)
     : store_(store), bus_(std::move(bus)), fallback_(std::move(fallback)), programPath_(std::move(programPath)),
-      computer_(computer.isEmpty() ? QSysInfo::machineHostName() : std::move(computer)),
+      computer_(computer.isEmpty() ? QSysInfo::machineHostName() : computer), computerGiven_(!computer.isEmpty()),
       watcher_(QString(), bus_, QDBusServiceWatcher::WatchForUnregistration) {
     // A program that ends without saying goodbye ends its session.
     connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, &TClassroomService::Forget);
@@ -48,8 +89,37 @@ TClassroomService::TClassroomService(TClassroomStore& store, QDBusConnection bus
 }
 
 bool TClassroomService::Start() {
-    if (!bus_.registerObject(QLatin1String(kManagerPath), this, QDBusConnection::ExportAllSlots)) return false;
-    if (!bus_.registerService(QLatin1String(kManagerService))) return false;
+    // On a computer's own database login the records know this computer by that login.
+    const QString login = store_.ComputerLogin();
+    if (!login.isEmpty() && computerGiven_ && login != computer_) {
+        startError_ = QStringLiteral("this computer's database login is \"%1\", and its records are kept under "
+                                     "that name: leave out --computer or give --computer %1")
+                          .arg(login);
+        return false;
+    }
+    if (!login.isEmpty()) computer_ = login;
+    const QString another = QStringLiteral("another classroom manager is already running on this desktop");
+    if (!bus_.registerObject(QLatin1String(kManagerPath), this, QDBusConnection::ExportAllSlots)) {
+        startError_ = another;
+        return false;
+    }
+    if (!bus_.registerService(QLatin1String(kManagerService))) {
+        bus_.unregisterObject(QLatin1String(kManagerPath));
+        startError_ = another;
+        return false;
+    }
+    // A manager restarted on this desktop (same machine, same session bus)
+    // carries on; another desktop under the same name would end our sessions.
+    const QDBusMessage id = bus_.call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
+    instance_ = MachineId() + QLatin1Char('/') + id.arguments().value(0).toString();
+    startError_ = store_.ClaimComputer(computer_, instance_, page_);
+    if (!startError_.isEmpty()) {
+        bus_.unregisterService(QLatin1String(kManagerService));
+        bus_.unregisterObject(QLatin1String(kManagerPath));
+        return false;
+    }
     TakeOverSessions();
     Heartbeat();
     heartbeat_.start(kHeartbeatMs);
@@ -84,21 +154,36 @@ void TClassroomService::TakeOverSessions() {
 
 void TClassroomService::Assign(qint64 pid, const TAssignment& assignment) { assigned_[pid] = assignment; }
 
+TClassroomService::TProgram& TClassroomService::SignIn() {
+    const QString sender = message().service();
+    auto it = programs_.find(sender);
+    if (it != programs_.end()) return *it;
+    TProgram p;
+    p.Pid = bus_.interface()->servicePid(sender).value();
+    // A program still running from before this manager started carries
+    // on under the learner it had; GetStudentInfo decides for a new one.
+    // Another connection of a process that has a session already is not that
+    // program carrying on.
+    const bool again = std::any_of(programs_.begin(), programs_.end(), [&](const TProgram& o) { return o.Pid == p.Pid; });
+    if (assigned_.contains(p.Pid)) p.Assignment = assigned_.value(p.Pid);
+    else if (auto earlier = again ? std::nullopt : store_.EarlierSession(computer_, p.Pid)) {
+        p.Assignment = *earlier;
+        p.Decided = true;
+    } else p.Assignment = fallback_;
+    p.Session = store_.StartSession(p.Assignment.Learner, p.Assignment.Target, computer_, p.Pid);
+    it = programs_.insert(sender, p);
+    watcher_.addWatchedService(sender);
+    return *it;
+}
+
 TClassroomService::TProgram& TClassroomService::Caller(const char* call, const QString& detail) {
     const QString sender = message().service();
     auto it = programs_.find(sender);
-    if (it == programs_.end()) {
-        TProgram p;
-        p.Pid = bus_.interface()->servicePid(sender).value();
-        // A program still running from before this manager started carries
-        // on under the learner it had; GetStudentInfo decides for a new one.
-        if (assigned_.contains(p.Pid)) p.Assignment = assigned_.value(p.Pid);
-        else if (auto earlier = store_.EarlierSession(computer_, p.Pid)) p.Assignment = *earlier;
-        else p.Assignment = fallback_;
-        p.Session = store_.StartSession(p.Assignment.Learner, p.Assignment.Target, computer_, p.Pid);
-        it = programs_.insert(sender, p);
-        watcher_.addWatchedService(sender);
-    }
+    if (it == programs_.end())
+        throw ERefused(QStringLiteral("%1 from %2 (pid %3), which has not connected")
+                           .arg(QLatin1String(call), sender)
+                           .arg(bus_.interface()->servicePid(sender).value()),
+                       true);
     Say(QStringLiteral("pid %1, %2, %3: %4 %5")
             .arg(it->Pid)
             .arg(it->Assignment.Learner, it->Assignment.Target.isEmpty() ? QStringLiteral("-") : it->Assignment.Target,
@@ -115,8 +200,19 @@ void TClassroomService::Forget(const QString& busName) {
     programs_.erase(it);
 }
 
+void TClassroomService::CheckSection(const TProgram& p, const QString& section, const QString& key) const {
+    if (section.compare("Student " + p.Assignment.Learner, Qt::CaseInsensitive) == 0) return;
+    if (section.compare(QLatin1String("Defaults"), Qt::CaseInsensitive) == 0 &&
+        key.compare(QLatin1String("Language"), Qt::CaseInsensitive) == 0)
+        return;
+    throw ERefused(QStringLiteral("the program of %1 may not touch [%2] %3").arg(p.Assignment.Learner, section, key));
+}
+
 void TClassroomService::Connect() {
-    Stored([&] { Caller("Connect"); });
+    Stored([&] {
+        SignIn();
+        Caller("Connect");
+    });
 }
 
 void TClassroomService::Disconnect(uchar flag) {
@@ -149,6 +245,9 @@ QString TClassroomService::GetStudentInfo(int& number, QString& target, QString&
             if (given.ContentRoot.isEmpty()) given.ContentRoot = fallback_.ContentRoot;
             if (given.Target.isEmpty()) given.Target = fallback_.Target;
             if (given.Learner.isEmpty()) given.Learner = fallback_.Learner;
+            // An assignment from before names were checked: the profiles cannot keep it.
+            const QString problem = LearnerNameProblem(given.Learner);
+            if (!problem.isEmpty()) throw ERefused(problem);
             p.Assignment = given;
             p.Decided = true;
             store_.SetSessionWho(p.Session, p.Assignment.Learner, p.Assignment.Target);
@@ -169,8 +268,9 @@ QString TClassroomService::GetStudentInfo(int& number, QString& target, QString&
 QString TClassroomService::GetRemoteProfileString(const QString& section, const QString& key, const QString& def) {
     QString value = def;
     Stored([&] {
-        value = store_.ReadProfile(Caller("GetRemoteProfileString", "[" + section + "] " + key).Assignment.Target,
-                                   section, key, def);
+        const TProgram& p = Caller("GetRemoteProfileString", "[" + section + "] " + key);
+        CheckSection(p, section, key);
+        value = store_.ReadProfile(p.Assignment.Target, section, key, def);
     });
     return value;
 }
@@ -178,24 +278,52 @@ QString TClassroomService::GetRemoteProfileString(const QString& section, const 
 void TClassroomService::WriteRemoteProfileString(const QString& section, const QString& key, const QString& value) {
     Stored([&] {
         const TProgram& p = Caller("WriteRemoteProfileString", "[" + section + "] " + key + "=" + value);
+        CheckSection(p, section, key.isEmpty() && value.isEmpty() ? QString() : key);
         store_.WriteProfile(p.Assignment.Target, section, key, value);
     });
 }
 
+bool TClassroomService::WriteKeptProfileString(const QString& section, const QString& key, const QString& value,
+                                               const QString& writtenAt) {
+    bool stored = false;
+    Stored([&] {
+        const TProgram& p =
+            Caller("WriteKeptProfileString", "[" + section + "] " + key + "=" + value + " of " + writtenAt);
+        CheckSection(p, section, key.isEmpty() && value.isEmpty() ? QString() : key);
+        const QDateTime when = QDateTime::fromString(writtenAt, Qt::ISODateWithMs);
+        if (!when.isValid()) throw ERefused("a kept write without a readable time: " + writtenAt);
+        stored = store_.WriteKeptProfile(p.Assignment.Target, section, key, value, when);
+        if (!stored) Say(QStringLiteral("pid %1: [%2] %3 holds a later value; the kept one is dropped").arg(p.Pid).arg(section, key));
+    });
+    return stored;
+}
+
 void TClassroomService::SendStartActivity(int code) {
-    Stored([&] { store_.StartActivity(Caller("SendStartActivity", QString::number(code)).Session, code); });
+    Stored([&] {
+        const TProgram& p = Caller("SendStartActivity", QString::number(code));
+        if (!KnownActivity(code)) throw ERefused(QStringLiteral("no activity has the code %1").arg(code));
+        store_.StartActivity(p.Session, code);
+    });
 }
 
 void TClassroomService::SendEndActivity(int code, int score) {
     Stored([&] {
-        store_.EndActivity(Caller("SendEndActivity", QStringLiteral("%1, %2").arg(code).arg(score)).Session, code,
-                           score);
+        const TProgram& p = Caller("SendEndActivity", QStringLiteral("%1, %2").arg(code).arg(score));
+        if (!KnownActivity(code)) throw ERefused(QStringLiteral("no activity has the code %1").arg(code));
+        if (!ScoreInRange(code, score))
+            throw ERefused(QStringLiteral("%1 is not a score activity %2 can give").arg(score).arg(code));
+        store_.EndActivity(p.Session, code, score);
     });
 }
 
 void TClassroomService::SendScore(int total, int level) {
     Stored([&] {
-        store_.SetScore(Caller("SendScore", QStringLiteral("%1 %2").arg(total).arg(level)).Session, total, level);
+        const TProgram& p = Caller("SendScore", QStringLiteral("%1 %2").arg(total).arg(level));
+        // Four test scores of 0..100 each, and the award level they earn.
+        if (total < 0 || total > 400) throw ERefused(QStringLiteral("%1 is not a total of four test scores").arg(total));
+        if (level != AwardLevelOf(total))
+            throw ERefused(QStringLiteral("a total of %1 earns award level %2, not %3").arg(total).arg(AwardLevelOf(total)).arg(level));
+        store_.SetScore(p.Session, total, level);
     });
 }
 
@@ -203,12 +331,26 @@ void TClassroomService::TellTarget(const QString& target) {
     Stored([&] {
         TProgram& p = Caller("TellTarget", target);
         if (p.Assignment.Target == target) return;
+        // Only a program the manager named no target for tells it, and once:
+        // the target the profiles are kept under does not change mid-session.
+        if (!p.Assignment.Target.isEmpty())
+            throw ERefused(QStringLiteral("the target of this session is %1").arg(p.Assignment.Target));
+        if (!IsFolderName(target)) throw ERefused(QStringLiteral("\"%1\" is not a target folder name").arg(target));
         p.Assignment.Target = target;
         store_.SetSessionWho(p.Session, p.Assignment.Learner, target);
     });
 }
 
 qint64 TClassroomService::StartLearner(const QString& learner, const QString& target) {
+    const QString problem = LearnerNameProblem(learner);
+    if (!problem.isEmpty()) {
+        sendErrorReply(QLatin1String(kRefusedError), problem);
+        return 0;
+    }
+    if (!target.isEmpty() && !IsFolderName(target)) {
+        sendErrorReply(QLatin1String(kRefusedError), QStringLiteral("\"%1\" is not a target folder name").arg(target));
+        return 0;
+    }
     QProcess program;
     program.setProgram(programPath_);
     program.setArguments({QStringLiteral("remote=1")});
@@ -273,7 +415,7 @@ void TClassroomService::Heartbeat() {
     std::vector<qint64> sessions;
     for (const TProgram& p : programs_) sessions.push_back(p.Session);
     try {
-        store_.Touch(computer_, page_, sessions);
+        store_.Touch(computer_, page_, sessions, instance_);
     } catch (const std::exception& e) {
         Say(QStringLiteral("records not reachable: ") + QString::fromLocal8Bit(e.what()));
         recover_ = !store_.Recover();

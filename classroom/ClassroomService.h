@@ -29,9 +29,11 @@ public:
     // `computer` names this desktop in the records.
     TClassroomService(TClassroomStore& store, QDBusConnection bus, TAssignment fallback,
                       QString programPath = QString(), QString computer = QString());
-    // Registers the object and takes the well-known name; false when another
-    // manager already has it.
+    // Registers the object, takes the well-known name and this computer's
+    // name in the records; false (StartError() says why) when another manager
+    // has either.
     bool Start();
+    QString StartError() const { return startError_; }
     // The learner and content for the program with this process id.
     void Assign(qint64 pid, const TAssignment& assignment);
     QString Computer() const { return computer_; }
@@ -51,6 +53,11 @@ public slots:
     QString GetStudentInfo(int& number, QString& target, QString& learner);
     QString GetRemoteProfileString(const QString& section, const QString& key, const QString& def);
     void WriteRemoteProfileString(const QString& section, const QString& key, const QString& value);
+    // A write the program kept while the manager was away, with the time
+    // (ISO 8601) it was made: it never replaces a value written later. False
+    // when a later value was kept.
+    bool WriteKeptProfileString(const QString& section, const QString& key, const QString& value,
+                                const QString& writtenAt);
     void SendStartActivity(int code);
     void SendEndActivity(int code, int score);
     void SendScore(int total, int level);
@@ -67,9 +74,15 @@ private:
         TAssignment Assignment;
         bool Decided = false; // the learner was given out by GetStudentInfo
     };
-    // The calling program, signed in when the manager has not seen it yet
-    // (a manager restarted mid-session).
+    // The calling program's session, bound to its unique bus name by
+    // Connect (or taken over from the last manager). A caller without one is
+    // refused: no call acts on another program's session.
     TProgram& Caller(const char* call, const QString& detail = QString());
+    // Connect: the session for the calling bus name, made when it has none.
+    TProgram& SignIn();
+    // What a program may touch: its own learner's section, and the shared
+    // defaults it needs. Refuses the call otherwise.
+    void CheckSection(const TProgram& p, const QString& section, const QString& key) const;
     void Forget(const QString& busName);
     // At start: takes over the open sessions of programs still running here.
     void TakeOverSessions();
@@ -85,7 +98,10 @@ private:
     TClassroomStore& store_;
     QDBusConnection bus_;
     TAssignment fallback_;
-    QString programPath_, computer_, page_;
+    QString programPath_, computer_, page_, startError_;
+    bool computerGiven_ = false;
+    // Tells this desktop's manager apart from others given the same computer name.
+    QString instance_;
     QMap<qint64, TAssignment> assigned_;
     QMap<QString, TProgram> programs_;
     QDBusServiceWatcher watcher_;

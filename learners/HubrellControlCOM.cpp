@@ -2,7 +2,9 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -148,9 +150,10 @@ bool THubrellControlWindow::Connect() {
     offline_ = false;
     // A pending file from an earlier run: its profile writes hold what the
     // learner earned; its reports belonged to that run's session. They are
-    // handed over once the manager knows the target they belong to.
+    // handed over once the manager knows the learner and target of this
+    // session, and only those that belong to them.
     LoadPending();
-    replayDue_ = !pending_.isEmpty();
+    replayDue_ = !earlier_.isEmpty();
     return true;
 }
 
@@ -198,6 +201,8 @@ TStudentInfo THubrellControlWindow::GetStudentInfo() {
     info.Number = out.value(1).toInt();
     info.TargetFolderName = FromQString(out.value(2).toString());
     info.LearnerName = FromQString(out.value(3).toString());
+    learner_ = out.value(3).toString();
+    target_ = out.value(2).toString();
     // A manager that named the target files the profile under it already.
     targetTold_ = !info.TargetFolderName.empty();
     if (targetTold_) HandOverEarlierRun();
@@ -253,6 +258,18 @@ void THubrellControlWindow::SendScore(int total, int awardLevel) {
 }
 
 void THubrellControlWindow::ShutDown() {
+    if (calledFromDBus()) {
+        // Any program on the session bus can call us: only the manager may end the session.
+        const QString sender = message().service();
+        QDBusConnectionInterface* busInfo = bus_.interface();
+        const QString owner = busInfo ? busInfo->serviceOwner(QLatin1String(kManagerService)).value() : QString();
+        if (owner.isEmpty() || sender != owner) {
+            Log("Ignored ShutDown from " + sender.toStdString());
+            sendErrorReply(QDBusError::AccessDenied,
+                           QStringLiteral("only the classroom manager may ask this program to shut down"));
+            return;
+        }
+    }
     Log("Had ShutDown");
     Drop();
     // Closed once this call has returned, so the manager gets its answer.
@@ -285,6 +302,8 @@ void THubrellControlWindow::TellTarget() {
             return;
         }
         targetTold_ = true;
+        // The manager files the profile under the target it took.
+        if (answer.type() != QDBusMessage::ErrorMessage) target_ = Q(target);
     }
     HandOverEarlierRun();
 }
@@ -292,7 +311,53 @@ void THubrellControlWindow::TellTarget() {
 void THubrellControlWindow::HandOverEarlierRun() {
     if (!replayDue_ || offline_) return;
     replayDue_ = false;
-    Replay(true);
+    QJsonArray left;
+    for (qsizetype i = 0; i < earlier_.size(); ++i) {
+        const QJsonObject entry = earlier_.at(i).toObject();
+        // Reports belonged to that run's session, which has ended.
+        if (entry.value("call").toString() != QLatin1String(kWrite)) continue;
+        // An older file's shared defaults name no target they were meant for: dropped.
+        if (!entry.contains("learner") &&
+            !entry.value("args").toArray().at(0).toString().startsWith(QLatin1String("Student "), Qt::CaseInsensitive))
+            continue;
+        if (!BelongsHere(entry)) {
+            left.append(entry);
+            continue;
+        }
+        // A file written before kept writes carried their time: none was
+        // made after the file was last written.
+        const QString time = entry.contains("time") ? entry.value("time").toString() : earlierTime_;
+        const QDBusMessage answer = SendKeptWrite(entry, time);
+        if (answer.type() == QDBusMessage::ErrorMessage && ManagerIsGone(answer)) {
+            // Kept for the next try.
+            for (qsizetype j = i; j < earlier_.size(); ++j) left.append(earlier_.at(j));
+            replayDue_ = true;
+            break;
+        }
+    }
+    earlier_ = left;
+    SavePending();
+}
+
+bool THubrellControlWindow::BelongsHere(const QJsonObject& entry) const {
+    if (learner_.isEmpty()) return false;
+    if (entry.contains("learner"))
+        return entry.value("learner").toString().compare(learner_, Qt::CaseInsensitive) == 0 &&
+               entry.value("target").toString().compare(target_, Qt::CaseInsensitive) == 0;
+    // An older file names neither learner nor target: only what was written
+    // into this learner's own section goes over (into this session's target).
+    const QJsonArray args = entry.value("args").toArray();
+    return args.at(0).toString().compare("Student " + learner_, Qt::CaseInsensitive) == 0;
+}
+
+QDBusMessage THubrellControlWindow::SendKeptWrite(const QJsonObject& entry, const QString& writtenAt) {
+    const QJsonArray a = entry.value("args").toArray();
+    const QList<QVariant> args{a.at(0).toString(), a.at(1).toString(), a.at(2).toString()};
+    QDBusMessage answer = Send("WriteKeptProfileString", args + QList<QVariant>{writtenAt});
+    // A manager from before kept writes: the plain write, as it always took them.
+    if (answer.type() == QDBusMessage::ErrorMessage && QDBusError(answer).type() == QDBusError::UnknownMethod)
+        answer = Send(kWrite, args);
+    return answer;
 }
 
 void THubrellControlWindow::NoteHung(const QDBusMessage& answer) {
@@ -343,24 +408,27 @@ bool THubrellControlWindow::TryReconnect() {
     }
     hungOwner_.clear();
     offline_ = false;
-    if (!Replay(false)) {
+    if (!Replay()) {
         offline_ = true;
         return false;
     }
     return true;
 }
 
-bool THubrellControlWindow::Replay(bool profileWritesOnly) {
+bool THubrellControlWindow::Replay() {
     while (!pending_.isEmpty()) {
         const QJsonObject entry = pending_.first().toObject();
         const QByteArray method = entry.value("call").toString().toLatin1();
-        if (!profileWritesOnly || method == kWrite) {
+        QDBusMessage answer;
+        if (method == kWrite) {
+            answer = SendKeptWrite(entry, entry.value("time").toString());
+        } else {
             QList<QVariant> args;
             for (const QJsonValue& v : entry.value("args").toArray())
                 args << (v.isDouble() ? QVariant(v.toInt()) : QVariant(v.toString()));
-            const QDBusMessage answer = Send(method.constData(), args);
-            if (answer.type() == QDBusMessage::ErrorMessage && ManagerIsGone(answer)) return false;
+            answer = Send(method.constData(), args);
         }
+        if (answer.type() == QDBusMessage::ErrorMessage && ManagerIsGone(answer)) return false;
         pending_.removeFirst();
         SavePending();
     }
@@ -370,19 +438,25 @@ bool THubrellControlWindow::Replay(bool profileWritesOnly) {
 void THubrellControlWindow::Keep(const char* method, const QList<QVariant>& args) {
     QJsonArray values;
     for (const QVariant& v : args) values.append(QJsonValue::fromVariant(v));
-    pending_.append(QJsonObject{{"call", QString::fromLatin1(method)}, {"args", values}});
+    pending_.append(QJsonObject{{"call", QString::fromLatin1(method)},
+                                {"args", values},
+                                {"learner", learner_},
+                                {"target", target_},
+                                {"time", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}});
     SavePending();
 }
 
 void THubrellControlWindow::SavePending() const {
     const QString file = hooks_.PendingFile ? QString::fromStdString(hooks_.PendingFile()) : QString();
     if (file.isEmpty()) return;
-    if (pending_.isEmpty()) {
+    QJsonArray all = earlier_;
+    for (const QJsonValue& v : pending_) all.append(v);
+    if (all.isEmpty()) {
         QFile::remove(file);
         return;
     }
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(pending_).toJson()) < 0 || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(all).toJson()) < 0 || !out.commit())
         DebugLog("Couldn't write " + FromQString(file));
 }
 
@@ -390,8 +464,10 @@ void THubrellControlWindow::LoadPending() {
     const QString file = hooks_.PendingFile ? QString::fromStdString(hooks_.PendingFile()) : QString();
     QFile in(file);
     if (file.isEmpty() || !in.open(QIODevice::ReadOnly)) return;
-    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll());
-    for (const QJsonValue& v : doc.array()) pending_.append(v);
+    earlierTime_ = QFileInfo(file).lastModified().toUTC().toString(Qt::ISODateWithMs);
+    // Everything in the file, this object's own earlier session too, is an earlier run's now.
+    earlier_ = QJsonDocument::fromJson(in.readAll()).array();
+    pending_ = QJsonArray();
 }
 
 } // namespace tav

@@ -10,6 +10,7 @@
 // a pending file left by an earlier run hands its profile writes over at the
 // next start.
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QObject>
@@ -37,7 +38,7 @@ struct THubrellHooks {
     std::function<std::string()> Target;      // the target folder the program loaded ("" = none yet)
 };
 
-class THubrellControlWindow : public QObject, public IClassroomLink {
+class THubrellControlWindow : public QObject, public IClassroomLink, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "net.tavolin.Program1")
 public:
@@ -63,7 +64,8 @@ public:
     bool Offline() const { return offline_; }
 
 public slots:
-    // The manager's shut-down request.
+    // The manager's shut-down request; from anyone but the current owner of
+    // the manager's name it is refused and changes nothing.
     Q_SCRIPTABLE void ShutDown();
 
 private:
@@ -80,7 +82,13 @@ private:
     void NoteHung(const QDBusMessage& answer);
     void TellTarget();
     void HandOverEarlierRun();
-    bool Replay(bool profileWritesOnly);
+    // Hands this run's kept calls over in order; false when the manager went again.
+    bool Replay();
+    // A kept profile write, with the time it was made: the manager keeps
+    // whichever value is newer. Returns the answer.
+    QDBusMessage SendKeptWrite(const QJsonObject& entry, const QString& writtenAt);
+    // Whether a kept write of an earlier run belongs to this session's learner and target.
+    bool BelongsHere(const QJsonObject& entry) const;
     void Keep(const char* method, const QList<QVariant>& args);
     void SavePending() const;
     void LoadPending();
@@ -93,7 +101,13 @@ private:
     bool replayDue_ = false; // the pending file of an earlier run waits for the target
     QString hungOwner_;
     QElapsedTimer hungSince_;
-    QJsonArray pending_;
+    // This run's kept calls, and what earlier runs left (profile writes of
+    // other learners or targets wait there for a session of theirs).
+    QJsonArray pending_, earlier_;
+    QString earlierTime_; // when the earlier runs' file was last written
+    // Who this session is for, as the manager named them (and the target
+    // told): every kept write carries them.
+    QString learner_, target_;
     std::vector<std::string> waitingLines_;
     std::map<std::pair<std::string, std::string>, std::string> local_;
 };

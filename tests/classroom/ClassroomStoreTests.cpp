@@ -139,6 +139,24 @@ TEST_P(Records, ShowTheClassAndCarryTheTeachersAssignmentsAndRequests) {
     EXPECT_FALSE(store.EarlierSession("pc2", 11));
 }
 
+TEST_P(Records, AKeptWriteNeverReplacesAValueWrittenAfterIt) {
+    TClassroomStore store(address);
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
+    store.WriteProfile("French", "Student Ann", "Scores", "90,80,0,0");
+    store.WriteProfile("French", "Student Ann", "LastUsed", "today");
+    EXPECT_FALSE(store.WriteKeptProfile("French", "Student Ann", "Scores", "10,0,0,0", before));
+    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Scores", ""), "90,80,0,0");
+    EXPECT_TRUE(store.WriteKeptProfile("French", "Student Ann", "Percents", "5,0,0,0", before)) << "nothing there yet";
+    const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(60);
+    EXPECT_TRUE(store.WriteKeptProfile("French", "Student Ann", "Scores", "95,80,0,0", later));
+    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Scores", ""), "95,80,0,0");
+    EXPECT_FALSE(store.WriteKeptProfile("French", "Student Ann", "Scores", "1,0,0,0", later.addMSecs(-1)));
+    // A kept removal of the section takes only what is older than it.
+    EXPECT_TRUE(store.WriteKeptProfile("French", "Student Ann", "", "", later.addMSecs(-1)));
+    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "LastUsed", "gone"), "gone");
+    EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Scores", "gone"), "95,80,0,0");
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, Records, ::testing::Values("SQLite", "PostgreSQL"),
                          [](const auto& info) { return std::string(info.param); });
 
@@ -168,7 +186,7 @@ TEST(ClassroomRecords, AnOlderSQLiteFileIsMigratedWithItsRecords) {
     }
     QSqlDatabase::removeDatabase("old");
     TClassroomStore store(file);
-    EXPECT_EQ(store.SchemaVersion(), 2);
+    EXPECT_EQ(store.SchemaVersion(), TClassroomStore::LatestSchemaVersion());
     EXPECT_EQ(store.ReadProfile("French", "Student Ann", "Scores", ""), "1,2");
     const std::vector<TSessionView> closed = store.Sessions(StoreTime(), 5);
     ASSERT_EQ(closed.size(), 1u);

@@ -62,17 +62,17 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
     EXPECT_EQ(info.LearnerName, "Bea");
     link.WriteRemoteProfileString("Student Bea", "Scores", "80,0,0,0");
     EXPECT_EQ(link.GetRemoteProfileString("Student Bea", "Scores", ""), "80,0,0,0");
-    link.SendStartActivity(5);
-    link.SendEndActivity(5, 80);
+    link.SendStartActivity(472);
+    link.SendEndActivity(472, 80);
     link.SendScore(80, 0);
 
     manager->Kill();
     ASSERT_TRUE(WaitForManager(false));
     {
         MessageCapture box;
-        link.SendStartActivity(6);
+        link.SendStartActivity(482);
         link.WriteRemoteProfileString("Student Bea", "Scores", "80,70,0,0");
-        link.SendEndActivity(6, 70);
+        link.SendEndActivity(482, 70);
         EXPECT_EQ(box.Messages.size(), 1u);
         EXPECT_TRUE(link.Offline());
     }
@@ -94,7 +94,7 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
         EXPECT_EQ(open[0].Learner, "Bea");
         EXPECT_EQ(open[0].Pid, QCoreApplication::applicationPid());
     }
-    link.SendScore(150, 1);
+    link.SendScore(150, 0);
     EXPECT_FALSE(link.Offline());
     EXPECT_EQ(link.GetRemoteProfileString("Student Bea", "Scores", ""), "80,70,0,0");
     EXPECT_TRUE(link.IsConnected());
@@ -107,7 +107,7 @@ TEST_F(ClassroomManager, ServesTheLinkAndLosesNothingWhenKilledAndRestarted) {
     ASSERT_TRUE(q.exec("SELECT code, score FROM activity ORDER BY id"));
     std::vector<std::pair<int, int>> activities;
     while (q.next()) activities.emplace_back(q.value(0).toInt(), q.value(1).toInt());
-    EXPECT_EQ(activities, (std::vector<std::pair<int, int>>{{5, 80}, {6, 70}}));
+    EXPECT_EQ(activities, (std::vector<std::pair<int, int>>{{472, 80}, {482, 70}}));
     ASSERT_TRUE(q.exec("SELECT total, award_level FROM score ORDER BY session_id DESC LIMIT 1"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 150);
@@ -136,14 +136,14 @@ TEST_F(ClassroomManager, LosesNothingWhileItsDatabaseServerIsAway) {
     {
         MessageCapture box;
         link.WriteRemoteProfileString("Student Hal", "Scores", "40,90,0,0");
-        link.SendEndActivity(5, 90);
+        link.SendEndActivity(472, 90);
         ASSERT_EQ(box.Messages.size(), 1u);
         EXPECT_NE(box.Last().find("the classroom records are not reachable"), std::string::npos) << box.Last();
         EXPECT_TRUE(link.Offline());
         EXPECT_EQ(link.GetRemoteProfileString("Student Hal", "Scores", ""), "40,90,0,0") << "the local copy answers";
     }
     ASSERT_TRUE(server->Resume());
-    link.SendScore(130, 1);
+    link.SendScore(130, 0);
     EXPECT_FALSE(link.Offline());
     link.Disconnect(false);
 
@@ -192,13 +192,13 @@ TEST_F(ClassroomManager, AManagerThatHangsHoldsTheProgramForOneTimeoutOnly) {
     MessageCapture box;
     QElapsedTimer clock;
     clock.start();
-    link.SendStartActivity(5);
+    link.SendStartActivity(472);
     const qint64 first = clock.restart();
     EXPECT_TRUE(link.Offline());
     ASSERT_EQ(box.Messages.size(), 1u);
     EXPECT_NE(box.Last().find("did not answer within 5 seconds"), std::string::npos) << box.Last();
     link.WriteRemoteProfileString("Student Eve", "Scores", "60,0,0,0");
-    link.SendEndActivity(5, 60);
+    link.SendEndActivity(472, 60);
     link.SendScore(60, 0);
     EXPECT_TRUE(link.IsConnected()) << "the session goes on";
     const qint64 rest = clock.elapsed();

@@ -98,6 +98,20 @@ bool TempPostgres::Start(bool durable, QString& reason) {
         reason = "initdb failed: " + out;
         return false;
     }
+    // The cluster's own user needs no password; every other login (the
+    // teacher's and the computers' roles of the tests) does, as on a school's server.
+    {
+        QFile hba(folder_ + "/data/pg_hba.conf");
+        if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            hba.write("local all all trust\n"
+                      "host all tavolin 127.0.0.1/32 trust\n"
+                      "host all all 127.0.0.1/32 scram-sha-256\n"
+                      "host all tavolin ::1/128 trust\n"
+                      "host all all ::1/128 scram-sha-256\n") < 0) {
+            reason = "couldn't write " + hba.fileName();
+            return false;
+        }
+    }
     port_ = FreePort();
     options_ = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=%3")
                                 .arg(port_)
@@ -131,6 +145,26 @@ TempPostgres::~TempPostgres() {
         Run(folder_, bin_ + "/pg_ctl", {"-D", folder_ + "/data", "-m", "immediate", "-w", "stop"}, out);
     }
     if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
+}
+
+bool TempPostgres::Admin(const QString& database, const QString& sql, QString& error) {
+    bool ok = false;
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg-admin"));
+        admin.setHostName(QStringLiteral("127.0.0.1"));
+        admin.setPort(port_);
+        admin.setUserName(QStringLiteral("tavolin"));
+        admin.setDatabaseName(database);
+        if (!admin.open()) error = admin.lastError().text();
+        else {
+            QSqlQuery q(admin);
+            ok = q.exec(sql);
+            if (!ok) error = q.lastError().text();
+        }
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("pg-admin"));
+    return ok;
 }
 
 classroom::TDatabaseAddress TempPostgres::NewDatabase() {

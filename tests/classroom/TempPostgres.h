@@ -23,6 +23,8 @@ public:
     // A new empty database on the cluster.
     classroom::TDatabaseAddress NewDatabase();
     int Port() const { return port_; }
+    // Runs one statement as the cluster's administrator in `database`.
+    bool Admin(const QString& database, const QString& sql, QString& error);
     // Stops the server and starts it again on the same port (a school
     // server going away); false when it would not.
     bool Stop();

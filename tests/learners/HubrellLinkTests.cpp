@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QTimer>
 
@@ -82,7 +83,6 @@ TEST_F(HubrellLink, NoManagerOrARefusalGivesAReasonAndCallsNothingMore) {
     MessageCapture box;
     EXPECT_FALSE(link.Connect());
     EXPECT_EQ(box.Last(), "Couldn't connect: no classroom manager is running on this desktop");
-    link.Disconnect(false); // never connected: nothing is called
     EXPECT_THROW(link.SendScore(1, 1), EProgramError);
     std::string thrown;
     try {
@@ -93,10 +93,15 @@ TEST_F(HubrellLink, NoManagerOrARefusalGivesAReasonAndCallsNothingMore) {
     EXPECT_EQ(thrown, "Not connected to Hubrell");
 
     peer->Join();
+    // Never connected, with a manager there to hear it: nothing is called.
+    link.Disconnect(false);
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_EQ(peer->Calls(), Calls{});
     peer->RefuseWith = QStringLiteral("this computer is not in the classroom");
     EXPECT_FALSE(link.Connect());
     EXPECT_EQ(box.Last(), "Couldn't connect: the classroom manager refused this program: this computer is not in "
                           "the classroom");
+    link.Disconnect(false); // refused: still not connected
     EXPECT_EQ(peer->Calls(), (Calls{"Connect"}));
 }
 
@@ -179,6 +184,28 @@ TEST_F(HubrellLink, AShutDownRequestDuringAnActivityClosesWithoutSendingAScore) 
     EXPECT_EQ(Calls(debugLines.end() - 3, debugLines.end()), (Calls{"Had ShutDown", "Drop", "Connected"}));
 }
 
+TEST_F(HubrellLink, AShutDownRequestFromAnyoneButTheManagerIsRefused) {
+    MakeRemoteFolder();
+    TForm_Main main({"remote=1"}, program.Path());
+    ASSERT_TRUE(main.StartUp());
+    CloseWatch closed(main);
+    // Another program of the desktop session, not the owner of the manager's name.
+    QDBusConnection other = ConnectToPrivateBus(QStringLiteral("another program"));
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        peer->LastProgram(), QLatin1String(classroombus::kProgramPath),
+        QLatin1String(classroombus::kProgramInterface), QStringLiteral("ShutDown"));
+    QDBusPendingCall forged = other.asyncCall(request);
+    ASSERT_TRUE(WaitUntil([&] { return forged.isFinished(); }));
+    EXPECT_TRUE(forged.isError());
+    EXPECT_EQ(forged.error().type(), QDBusError::AccessDenied);
+    Pump(100);
+    EXPECT_FALSE(closed.Seen);
+    EXPECT_TRUE(LinkOf(main)->Connected);
+    main.ReportActivity(5);
+    EXPECT_EQ(peer->Calls().back(), "Start 5") << "the session goes on";
+    QDBusConnection::disconnectFromBus(QStringLiteral("another program"));
+}
+
 TEST_F(HubrellLink, AShutDownRequestDuringTheStartUpDiscBoxClosesTheBoxAndTheProgram) {
     MakeRemoteFolder();
     peer->ContentRoot = QStringLiteral("%s");
@@ -240,7 +267,7 @@ TEST_F(HubrellLink, AManagerThatGoesAwayLosesNothingAndGetsItAllWhenBack) {
     ASSERT_GE(seen.size(), 4u);
     EXPECT_EQ(seen[0], "Connect");
     EXPECT_EQ(seen[1], "Start 5");
-    EXPECT_EQ(seen[2], "Write [Student Ann] Scores=90,0,0,0");
+    EXPECT_EQ(seen[2], "Kept [Student Ann] Scores=90,0,0,0") << "with the time it was made";
     EXPECT_EQ(seen[3], "End 5 90");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(PendingFile())));
 }
@@ -264,6 +291,67 @@ TEST_F(HubrellLink, WhatTheManagerMissedAtCloseIsHandedOverAtTheNextStart) {
     EXPECT_EQ(peer->Stored("Student Ann", "Scores"), "0,75,0,0");
     EXPECT_EQ(main.Scores[2], 75);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(PendingFile())));
+}
+
+// Kept writes of an earlier run go only into the learner and target they
+// were made for, and never over a value written after them.
+TEST_F(HubrellLink, KeptWritesGoOnlyIntoTheirOwnLearnerAndTargetAndNeverOverANewerValue) {
+    const std::string pending = data.File("kept.json");
+    THubrellHooks hooks;
+    hooks.PendingFile = [pending] { return pending; };
+    const auto run = [&](const char* learner, const char* target) {
+        peer->Learner = learner;
+        peer->Target = target;
+        auto link = std::make_unique<THubrellControlWindow>(programBus, hooks);
+        EXPECT_TRUE(link->Connect());
+        link->GetStudentInfo();
+        return link;
+    };
+    const auto kept = [&](size_t from) {
+        Calls out;
+        for (const std::string& c : CallsFrom(from))
+            if (c.rfind("Kept", 0) == 0 || c.rfind("Write", 0) == 0) out.push_back(c);
+        return out;
+    };
+    {
+        auto french = run("Ann", "French");
+        peer->Leave();
+        MessageCapture box;
+        french->WriteRemoteProfileString("Student Ann", "Scores", "0,75,0,0");
+        french->SendScore(75, 0);
+        french->Disconnect(false);
+        peer->Join();
+    }
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(pending)));
+    size_t from = peer->Calls().size();
+    run("Ann", "German")->Disconnect(false);
+    run("Bo", "French")->Disconnect(false);
+    EXPECT_EQ(kept(from), Calls{}) << "handed into another target or learner";
+    EXPECT_EQ(peer->Stored("Student Ann", "Scores"), "<none>");
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(pending))) << "kept for Ann's next French session";
+
+    // Meanwhile Ann earned more on another computer.
+    peer->Store("Student Ann", "Scores", "90,80,0,0", QDateTime::currentDateTimeUtc());
+    from = peer->Calls().size();
+    run("Ann", "French")->Disconnect(false);
+    EXPECT_EQ(kept(from), Calls{"Kept [Student Ann] Scores=0,75,0,0"});
+    EXPECT_EQ(peer->Stored("Student Ann", "Scores"), "90,80,0,0");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(pending)));
+
+    // A file from before writes carried learner, target and time: only the
+    // learner's own section goes over; the rest stays for its learner.
+    WriteFile(pending, R"([{"call": "WriteRemoteProfileString", "args": ["Student Ann", "Percents", "9,9,9,9"]},
+                          {"call": "WriteRemoteProfileString", "args": ["Student Bo", "Scores", "1,1,1,1"]},
+                          {"call": "WriteRemoteProfileString", "args": ["Defaults", "Language", "5"]},
+                          {"call": "SendScore", "args": [1, 0]}])");
+    from = peer->Calls().size();
+    run("Ann", "French")->Disconnect(false);
+    EXPECT_EQ(kept(from), Calls{"Kept [Student Ann] Percents=9,9,9,9"});
+    EXPECT_EQ(peer->Stored("Defaults", "Language"), "<none>");
+    from = peer->Calls().size();
+    run("Bo", "French")->Disconnect(false);
+    EXPECT_EQ(kept(from), Calls{"Kept [Student Bo] Scores=1,1,1,1"});
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(pending)));
 }
 
 } // namespace

@@ -70,9 +70,10 @@ std::string ManagerPeer::Stored(const std::string& section, const std::string& k
     return it == store_.end() ? std::string("<none>") : it->second;
 }
 
-void ManagerPeer::Store(const std::string& section, const std::string& key, const std::string& value) {
+void ManagerPeer::Store(const std::string& section, const std::string& key, const std::string& value, QDateTime when) {
     std::lock_guard lock(mutex_);
     store_[{section, key}] = value;
+    if (when.isValid()) written_[{section, key}] = when;
 }
 
 QString ManagerPeer::LastProgram() const {
@@ -120,7 +121,21 @@ void ManagerPeer::WriteRemoteProfileString(const QString& section, const QString
             it = it->first.first == section.toStdString() ? store_.erase(it) : std::next(it);
     } else {
         store_[{section.toStdString(), key.toStdString()}] = value.toStdString();
+        written_[{section.toStdString(), key.toStdString()}] = QDateTime::currentDateTimeUtc();
     }
+}
+
+bool ManagerPeer::WriteKeptProfileString(const QString& section, const QString& key, const QString& value,
+                                         const QString& writtenAt) {
+    Record("Kept [" + section.toStdString() + "] " + key.toStdString() + "=" + value.toStdString());
+    const QDateTime when = QDateTime::fromString(writtenAt, Qt::ISODateWithMs);
+    std::lock_guard lock(mutex_);
+    const std::pair<std::string, std::string> at{section.toStdString(), key.toStdString()};
+    auto it = written_.find(at);
+    if (!when.isValid() || (it != written_.end() && it->second >= when)) return false;
+    store_[at] = value.toStdString();
+    written_[at] = when;
+    return true;
 }
 
 void ManagerPeer::SendStartActivity(int code) { Record("Start " + std::to_string(code)); }

@@ -4,6 +4,7 @@
 // would: the program's blocking calls really wait for the bus.
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDateTime>
 #include <QObject>
 #include <QProcess>
 #include <QThread>
@@ -38,7 +39,8 @@ public:
 
     std::vector<std::string> Calls() const;
     std::string Stored(const std::string& section, const std::string& key) const;
-    void Store(const std::string& section, const std::string& key, const std::string& value);
+    // `when` (UTC): when the value was written, for kept writes to compare with.
+    void Store(const std::string& section, const std::string& key, const std::string& value, QDateTime when = {});
     // The unique bus name of the last program that connected.
     QString LastProgram() const;
     QDBusConnection& Bus() { return bus_; }
@@ -51,6 +53,9 @@ public slots:
     QString GetStudentInfo(int& number, QString& target, QString& learner);
     QString GetRemoteProfileString(const QString& section, const QString& key, const QString& def);
     void WriteRemoteProfileString(const QString& section, const QString& key, const QString& value);
+    // Kept while the manager was away: stored only over an older value.
+    bool WriteKeptProfileString(const QString& section, const QString& key, const QString& value,
+                                const QString& writtenAt);
     void SendStartActivity(int code);
     void SendEndActivity(int code, int score);
     void SendScore(int total, int level);
@@ -60,6 +65,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
     std::map<std::pair<std::string, std::string>, std::string> store_;
+    std::map<std::pair<std::string, std::string>, QDateTime> written_;
     QString lastProgram_;
     QThread thread_;
     QDBusConnection bus_;
