@@ -373,6 +373,12 @@ TEST_F(QuizScreen, ALineWhoseRightAnswerIsNotOneToThreeIsLeftOutAndNamed) {
 
 namespace {
 
+// Gives the screen the fixture's fake back when a test's own media go.
+struct RestoreMedia {
+    IQuizMedia* fallback;
+    ~RestoreMedia() { SetQuizMedia(fallback); }
+};
+
 // The program's clip pool (none here: no menu made one) with the fake
 // opponent, so the opponent's sections end when the test says.
 struct PoolWithFakeOpponent : quiztest::FakeQuizMedia {
@@ -395,6 +401,7 @@ struct PoolWithFakeOpponent : quiztest::FakeQuizMedia {
 TEST_F(QuizScreen, WithoutAClipPoolTheGameGoesOnWithoutFilmAndSoundAndSaysSo) {
     ASSERT_EQ(Form_Movie, nullptr);
     PoolWithFakeOpponent withoutPool;
+    const RestoreMedia restore{&media};
     SetQuizMedia(&withoutPool);
     std::vector<std::string> log;
     SetDebugSink([&](const std::string& line) { log.push_back(line); });
@@ -416,7 +423,41 @@ TEST_F(QuizScreen, WithoutAClipPoolTheGameGoesOnWithoutFilmAndSoundAndSaysSo) {
     EXPECT_EQ(quiz->State, 12);
     quiz->EButton_BackClick();
     EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
-    SetQuizMedia(&media);
     EXPECT_EQ(main->LastScore, 0);
+    EXPECT_TRUE(messages.Messages.empty()) << messages.Last();
+}
+
+TEST_F(QuizScreen, APoolWithoutFilmLetsTheQuestionGoOnWithoutIt) {
+    // The clip pool takes the film (it has no parts); sounds and the opponent are fakes.
+    struct FilmOfPool : quiztest::FakeQuizMedia {
+        void AttachDisplay(QWidget* panel) override { ClipPoolQuizMedia().AttachDisplay(panel); }
+        void DetachDisplay() override { ClipPoolQuizMedia().DetachDisplay(); }
+        void PlayFilm(int from, int to, bool wait, QObject* notify) override {
+            ClipPoolQuizMedia().PlayFilm(from, to, wait, notify);
+        }
+    } filmOfPool;
+    TMovieSettings settings;
+    settings.TargetFolder = main->TargetFolder;
+    Form_Movie = new TForm_Movie(settings);
+    struct Free {
+        ~Free() {
+            delete Form_Movie;
+            Form_Movie = nullptr;
+        }
+    } freePool;
+    const RestoreMedia restore{&media};
+    SetQuizMedia(&filmOfPool);
+    tavtest::MessageCapture messages;
+    main->PostStateChange(stQuiz, 1);
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return dynamic_cast<TForm_Quiz*>(main->CurrentScreen()) != nullptr; }));
+    quiz = dynamic_cast<TForm_Quiz*>(main->CurrentScreen());
+    for (int i = 0; i < 60 && quiz->State != 9; ++i) {
+        filmOfPool.EndSounds();
+        filmOfPool.EndOpponent();
+        Settle();
+    }
+    EXPECT_EQ(quiz->State, 9) << "the game waits for a film that never plays";
+    quiz->EButton_BackClick();
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
     EXPECT_TRUE(messages.Messages.empty()) << messages.Last();
 }
