@@ -159,10 +159,18 @@ class TRequestGuard : public QObject {
 public:
     explicit TRequestGuard(QTcpSocket* socket) : QObject(socket), socket_(socket) {
         connect(socket, &QIODevice::readyRead, this, &TRequestGuard::Look);
+        // A connection that sends nothing for a while is closed, so idle or
+        // stalled ones cannot hold the page's few places (the page asks every
+        // two seconds; a browser opens a new connection when it needs one).
+        idle_.setSingleShot(true);
+        idle_.setInterval(TTeacherPage::kIdleMs);
+        connect(&idle_, &QTimer::timeout, this, [this] { socket_->abort(); });
+        idle_.start();
     }
 
 private:
     void Look() {
+        if (!refused_) idle_.start();
         const qint64 available = socket_->bytesAvailable();
         // What the server left unread last time was seen already.
         if (available > unread_) Feed(socket_->peek(available).mid(unread_));
@@ -259,6 +267,7 @@ private:
     }
 
     QTcpSocket* socket_;
+    QTimer idle_;
     QByteArray head_;
     qint64 body_ = 0;
     qint64 unread_ = 0;
@@ -267,22 +276,32 @@ private:
     bool refused_ = false;
 };
 
-// Gives the HTTP server connections with their guard already watching.
+// Gives the HTTP server connections with their guard already watching; at
+// most kMaxConnections at a time (one more is closed at once).
 class TGuardedTcpServer : public QTcpServer {
 public:
     using QTcpServer::QTcpServer;
 
 protected:
     void incomingConnection(qintptr descriptor) override {
+        if (open_ >= TTeacherPage::kMaxConnections) {
+            ::close(int(descriptor));
+            return;
+        }
         auto* socket = new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descriptor)) {
             delete socket;
             ::close(int(descriptor));
             return;
         }
+        ++open_;
+        connect(socket, &QObject::destroyed, this, [this] { --open_; });
         new TRequestGuard(socket);
         addPendingConnection(socket);
     }
+
+private:
+    int open_ = 0;
 };
 
 QString HostText(const QHostAddress& address) {

@@ -57,6 +57,9 @@ public:
     // Largest request body taken, and largest request head (request line and headers).
     static constexpr qint64 kBodyLimit = 64 * 1024;
     static constexpr qint64 kHeadLimit = 16 * 1024;
+    // Connections served at once, and how long one may send nothing.
+    static constexpr int kMaxConnections = 64;
+    static constexpr int kIdleMs = 30000;
 
     // `secret`: the key of the page's opening address; `password`: for other
     // computers (empty: none).

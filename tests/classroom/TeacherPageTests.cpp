@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -586,6 +587,37 @@ TEST_F(TeacherPage, RefusesALargeBodyBeforeReadingIt) {
         return answered == 5 || keep.state() != QAbstractSocket::ConnectedState;
     }, 10000 * kSlowdown);
     EXPECT_EQ(answered, 5) << replies.left(300).toStdString();
+}
+
+// Connections that send nothing cannot take more than the page's places, and
+// the places come back when they close.
+TEST_F(TeacherPage, HoldsAtMostItsConnectionsAtOnce) {
+    ManagerProcess manager(database, {"--teacher-page"});
+    ASSERT_TRUE(WaitForManager());
+    const QString page = manager.PageAddress();
+    ASSERT_FALSE(page.isEmpty());
+    const quint16 port = PortOf(page);
+    const QByteArray key = "Authorization: " + Bearer() + "\r\n";
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (int i = 0; i < 64; ++i) {
+        crowd.push_back(std::make_unique<QTcpSocket>());
+        crowd.back()->connectToHost(QStringLiteral("127.0.0.1"), port);
+        ASSERT_TRUE(crowd.back()->waitForConnected(5000));
+    }
+    // The manager has taken them all before the next one comes.
+    ASSERT_TRUE(WaitUntil([&] {
+        QTcpSocket probe;
+        probe.connectToHost(QStringLiteral("127.0.0.1"), port);
+        return probe.waitForConnected(5000) && !probe.waitForReadyRead(200) &&
+               probe.state() == QAbstractSocket::UnconnectedState;
+    }, 10000 * kSlowdown)) << "one more connection is closed at once";
+    EXPECT_EQ(Send(port, "GET", "/state", key).Status, 0);
+    crowd.clear();
+    Answer after;
+    EXPECT_TRUE(WaitUntil([&] {
+        after = Send(port, "GET", "/state", key);
+        return after.Status == 200;
+    }, 10000 * kSlowdown)) << after.Status;
 }
 
 // The page's password comes from a file or the environment, never from the
