@@ -28,6 +28,7 @@
 #include "../TestSupport.h"
 #include "ManagerProcess.h"
 #include "PageBrowser.h"
+#include "TempPostgres.h"
 #include "learners/ClassroomBus.h"
 #include "learners/HubrellControlCOM.h"
 
@@ -516,6 +517,37 @@ TEST_F(TeacherPage, TakesOnlyJsonAssignmentsAndSessionNumbersItCanUse) {
         EXPECT_EQ(post("/shut-down", "application/json", "{\"session\": " + number + "}"), 400) << number.toStdString();
     EXPECT_EQ(post("/shut-down", "application/json", R"({"session": 123456})"), 404);
     EXPECT_EQ(post("/shut-down", "text/plain", R"({"session": 123456})"), 415);
+}
+
+// The records' server going away: the page says so in its own words, and
+// what the database driver said stays in the manager's output.
+TEST_F(TeacherPage, KeepsTheRecordsErrorsToItself) {
+    QString reason;
+    std::unique_ptr<TempPostgres> server = TempPostgres::Launch(false, reason);
+    if (!server) GTEST_SKIP() << "PostgreSQL test skipped: " << reason.toStdString();
+    const classroom::TDatabaseAddress address = server->NewDatabase();
+    const QString url = QStringLiteral("postgresql://tavolin@127.0.0.1:%1/%2").arg(address.Port).arg(address.Name);
+    ManagerProcess manager(url, {"--teacher-page", "--computer", "pc-f"});
+    ASSERT_TRUE(WaitForManager());
+    const QString page = manager.PageAddress();
+    ASSERT_FALSE(page.isEmpty()) << manager.Output().toStdString();
+    const quint16 port = PortOf(page);
+    const QByteArray key = "Authorization: " + Bearer() + "\r\n";
+    ASSERT_EQ(Send(port, "GET", "/state", key).Status, 200);
+
+    ASSERT_TRUE(server->Stop());
+    for (const QByteArray path : {"/state", "/"}) {
+        const Answer failed = Send(port, "GET", path, key);
+        EXPECT_EQ(failed.Status, 500) << path.toStdString();
+        EXPECT_EQ(failed.Json()["error"].toString(),
+                  "the records could not be read or written (the manager's output says why)")
+            << failed.Body.toStdString();
+    }
+    const Answer assign = Send(port, "POST", "/assign", "Content-Type: application/json\r\n" + key,
+                               R"({"computer": "pc-f", "learner": "Ivo"})");
+    EXPECT_EQ(assign.Status, 500);
+    EXPECT_FALSE(assign.Body.contains(QByteArray::number(address.Port))) << assign.Body.toStdString();
+    EXPECT_FALSE(assign.Body.toLower().contains("connection")) << assign.Body.toStdString();
 }
 
 // Bodies over the limit are refused from their declared length, before the
