@@ -20,6 +20,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -254,6 +255,20 @@ TEST_F(TeacherPage, TextsThatLookLikeMarkupDoNotStopThePage) {
         return text.contains("Film quiz");
     }, 20000 * kSlowdown)) << text.toStdString();
     EXPECT_EQ(browser.Evaluate("document.cookie").toString(), "") << "the session cookie is not for scripts";
+
+    // The page's own form is taken (its origin, its session, JSON).
+    browser.Evaluate("const f = document.getElementById('assign'); f.computer.value = 'pc-z'; "
+                     "f.learner.value = 'Zoe'; f.requestSubmit(); 'sent'");
+    EXPECT_TRUE(WaitUntil([&] {
+        text = browser.Evaluate("document.getElementById('formMessage').textContent").toString();
+        return !text.isEmpty();
+    }, 10000 * kSlowdown));
+    EXPECT_EQ(text, "The next program on pc-z starts for Zoe.");
+    const QJsonArray assigned =
+        Send(port, "GET", "/state", "Authorization: " + Bearer() + "\r\n").Json()["assignments"].toArray();
+    EXPECT_TRUE(std::any_of(assigned.begin(), assigned.end(), [](const QJsonValue& a) {
+        return a["computer"].toString() == "pc-z" && a["learner"].toString() == "Zoe";
+    }));
 }
 
 TEST_F(TeacherPage, NamesTheLearnerForAComputerAndShutsAProgramDown) {
