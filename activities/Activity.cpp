@@ -59,7 +59,7 @@ void TForm_Activity::StopLine() {
 }
 
 void TForm_Activity::EButton_PlayClick() {
-    if (NoQuestion || Finishing) return;
+    if (NoQuestion || Finishing || LeavingScreen()) return;
     PlayLine(true, false);
 }
 

@@ -20,11 +20,15 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "ActivityFixture.h"
 #include "activities/Missing.h"
@@ -69,6 +73,18 @@ struct DrillAccess : TForm_Drill {
 };
 
 bool TakesAnswers(const TForm_Drill* s) { return (s->*(&DrillAccess::AcceptsAnswers))(); }
+
+// The sequence running now, named if the process crashes (a deleted screen used).
+char g_running[160] = "";
+
+extern "C" void NameCrashedSequence(int signal) {
+    const char* head = "\ncrashed in interleaving ";
+    (void)!write(2, head, std::strlen(head));
+    (void)!write(2, g_running, std::strlen(g_running));
+    (void)!write(2, "\n", 1);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 int Interleavings() {
     if (const char* v = std::getenv("TAVOLIN_INTERLEAVINGS")) {
@@ -465,6 +481,10 @@ protected:
         Start();
         ASSERT_NE(main, nullptr);
         main->installEventFilter(&sink);
+#ifndef TAV_ADDRESS_SANITIZER // the sanitizer names the fault itself
+        std::signal(SIGSEGV, NameCrashedSequence);
+        std::signal(SIGBUS, NameCrashedSequence);
+#endif
         SetExceptionHandler([this](std::exception_ptr e) { errors.push_back(ExceptionText(e)); });
         TTimer::SetManualTimers(true);
         host = std::make_unique<QWidget>();
@@ -474,6 +494,7 @@ protected:
             seed = 1000003u * uint32_t(n + 1) + uint32_t(which) * 7 + (isTest ? 1 : 0);
             rng.seed(seed);
             trace.clear();
+            std::snprintf(g_running, sizeof g_running, "%s seed %u", ::testing::UnitTest::GetInstance()->current_test_info()->name(), seed);
             // A screen that has left is deleted as navigation would; a new visit starts.
             if (!screen || screen->LeavingScreen()) NewScreen();
             if (!screen) continue;
@@ -495,6 +516,10 @@ protected:
                 return;
             }
         }
+#ifndef TAV_ADDRESS_SANITIZER
+        std::signal(SIGSEGV, SIG_DFL);
+        std::signal(SIGBUS, SIG_DFL);
+#endif
         RecordProperty("screens", screensMade);
         RecordProperty("creation_ms", int(makingMs));
     }
