@@ -429,6 +429,9 @@ bool THubrellControlWindow::Replay() {
             answer = Send(method.constData(), args);
         }
         if (answer.type() == QDBusMessage::ErrorMessage && ManagerIsGone(answer)) return false;
+        // A manager that took this program for another learner refuses the
+        // write: it waits for a session of its own learner and target.
+        if (answer.type() == QDBusMessage::ErrorMessage && method == kWrite) earlier_.append(entry);
         pending_.removeFirst();
         SavePending();
     }
