@@ -395,6 +395,13 @@ QString ReadPagePasswordFile(const QString& file, QString& error) {
         error = QStringLiteral("couldn't read the password file %1: %2").arg(file, in.errorString());
         return QString();
     }
+    // A password others can read is no secret: refused until the file is the teacher's alone.
+    if (in.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                            QFileDevice::WriteOther)) {
+        error = QStringLiteral("the password file %1 can be read by other users; make it yours alone (chmod 600 %1)")
+                    .arg(file);
+        return QString();
+    }
     QByteArray line = in.read(4096);
     const qsizetype end = line.indexOf('\n');
     if (end >= 0) line.truncate(end);

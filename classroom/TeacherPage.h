@@ -44,7 +44,8 @@ QString DefaultSecretFile();
 // file cannot be read or written.
 QString LoadOrMakeSecret(const QString& file, QString& error);
 // The password in `file` (its first line, without the line end). Empty with
-// `error` set when the file cannot be read or its first line is empty.
+// `error` set when the file cannot be read, others may read or write it, or
+// its first line is empty.
 QString ReadPagePasswordFile(const QString& file, QString& error);
 
 // JSON made safe inside a <script> element: <, >, & and the line and

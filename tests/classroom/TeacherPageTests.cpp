@@ -690,6 +690,17 @@ TEST_F(TeacherPage, AsksForThePasswordFromAFileOrTheEnvironmentAndNeverShowsIt) 
     };
     QByteArray printed;
 
+    // A file others can read is refused until it is made private.
+    {
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0644), 0);
+        auto shared = run({"--teacher-page", "--password-file", file});
+        ASSERT_TRUE(shared->waitForFinished(10000));
+        EXPECT_EQ(shared->exitCode(), 2);
+        const QByteArray said = shared->readAll();
+        EXPECT_TRUE(said.contains("chmod 600")) << said.toStdString();
+        printed += said;
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0600), 0);
+    }
     // On the command line it is refused, and not repeated.
     {
         auto refused = run({"--teacher-page", "--password", QString::fromUtf8(word)});
