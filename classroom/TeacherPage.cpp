@@ -39,8 +39,10 @@ using Status = QHttpServerResponse::StatusCode;
 
 // Sessions opened with the secret that are remembered (the oldest goes first).
 constexpr size_t kMaxSessions = 64;
-// The longest wait after wrong keys or passwords.
+// The longest wait after wrong keys or passwords, and the most places
+// (addresses) whose failures are counted one by one.
 constexpr qint64 kMaxWaitMs = 30000;
+constexpr qsizetype kMaxFailures = 4096;
 // Longest texts taken for an assignment.
 constexpr qsizetype kMaxName = 100;
 constexpr qsizetype kMaxPath = 4096;
@@ -550,14 +552,38 @@ std::optional<QHttpServerResponse> TTeacherPage::Refusal(const QHttpServerReques
     return std::nullopt;
 }
 
+QString TTeacherPage::Who(const QHttpServerRequest& request) const {
+    // One IPv6 network (its first 64 bits) is one place, as one machine may
+    // take any address in it.
+    QHostAddress address = request.remoteAddress();
+    bool v4 = false;
+    const quint32 ip4 = address.toIPv4Address(&v4);
+    QString who;
+    if (v4) {
+        who = QHostAddress(ip4).toString();
+    } else {
+        Q_IPV6ADDR bytes = address.toIPv6Address();
+        for (int i = 8; i < 16; ++i) bytes[i] = 0;
+        who = QHostAddress(bytes).toString() + QStringLiteral("/64");
+    }
+    // When too many places are waiting, the new ones wait together.
+    if (failures_.size() >= kMaxFailures && !failures_.contains(who)) return QStringLiteral("*");
+    return who;
+}
+
+bool TTeacherPage::MustWait(const QHttpServerRequest& request) const {
+    const auto f = failures_.constFind(Who(request));
+    return f != failures_.constEnd() && f->Until > clock_.elapsed();
+}
+
 bool TTeacherPage::CheckSecret(const QHttpServerRequest& request, const QByteArray& given, bool isPassword) {
     const bool right = SameSecret(given, isPassword ? password_ : secret_);
-    const QString who = request.remoteAddress().toString();
+    const QString who = Who(request);
     if (right) {
         failures_.remove(who);
         return true;
     }
-    if (failures_.size() > 4096) {
+    if (failures_.size() >= kMaxFailures) {
         for (auto it = failures_.begin(); it != failures_.end();)
             it = it->Until < clock_.elapsed() ? failures_.erase(it) : std::next(it);
     }
@@ -580,8 +606,7 @@ TTeacherPage::TAccess TTeacherPage::Access(const QHttpServerRequest& request) {
         }
     const QByteArray authorization = Header(request, "Authorization");
     if (authorization.isEmpty()) return TAccess::Missing;
-    const auto waiting = failures_.constFind(request.remoteAddress().toString());
-    if (waiting != failures_.constEnd() && waiting->Until > clock_.elapsed()) return TAccess::Waiting;
+    if (MustWait(request)) return TAccess::Waiting;
     const qsizetype space = authorization.indexOf(' ');
     const QByteArray scheme = authorization.left(space).toLower();
     const QByteArray value = space < 0 ? QByteArray() : authorization.mid(space + 1).trimmed();
@@ -598,7 +623,7 @@ TTeacherPage::TAccess TTeacherPage::Access(const QHttpServerRequest& request) {
 
 QHttpServerResponse TTeacherPage::Denied(TAccess access, const QHttpServerRequest& request) const {
     if (access == TAccess::Waiting) {
-        const auto f = failures_.constFind(request.remoteAddress().toString());
+        const auto f = failures_.constFind(Who(request));
         const qint64 wait = f == failures_.constEnd() ? 1 : std::max<qint64>(1, (f->Until - clock_.elapsed() + 999) / 1000);
         QHttpServerResponse response =
             Problem(QStringLiteral("too many wrong tries: wait %1 seconds").arg(wait), Status::TooManyRequests);
@@ -620,10 +645,7 @@ QHttpServerResponse TTeacherPage::Denied(TAccess access, const QHttpServerReques
 QHttpServerResponse TTeacherPage::Open(const QHttpServerRequest& request) {
     const QUrlQuery query = request.query();
     if (query.hasQueryItem(QStringLiteral("token"))) {
-        const QString who = request.remoteAddress().toString();
-        const auto waiting = failures_.constFind(who);
-        if (waiting != failures_.constEnd() && waiting->Until > clock_.elapsed())
-            return Denied(TAccess::Waiting, request);
+        if (MustWait(request)) return Denied(TAccess::Waiting, request);
         const QByteArray token = query.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded).toUtf8();
         if (!CheckSecret(request, token, false)) return Denied(TAccess::Wrong, request);
         // A session of its own for this browser; the key leaves the address bar.

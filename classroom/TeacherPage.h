@@ -83,6 +83,8 @@ private:
     bool HostAllowed(const QByteArray& host) const;
     TAccess Access(const QHttpServerRequest& request);
     bool CheckSecret(const QHttpServerRequest& request, const QByteArray& given, bool isPassword);
+    QString Who(const QHttpServerRequest& request) const;
+    bool MustWait(const QHttpServerRequest& request) const;
     QHttpServerResponse Denied(TAccess access, const QHttpServerRequest& request) const;
     QHttpServerResponse Open(const QHttpServerRequest& request);
     QHttpServerResponse Page() const;
