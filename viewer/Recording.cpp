@@ -56,7 +56,68 @@ void DeleteQuietly(const std::string& fileName) {
     if (!fileName.empty()) std::remove(NativePath(fileName).c_str());
 }
 
+// The program's media: the clip pool and a TMCIRecorder.
+class TRealStudioRecorder : public IStudioRecorder {
+public:
+    void Open(int channels, int bytesPerSample, int samplesPerSec) override {
+        recorder_.Open(channels, bytesPerSample, samplesPerSec);
+    }
+    void Record(int toMs, QObject* notify) override { recorder_.Record(toMs, false, notify); }
+    void Stop() override { recorder_.Stop(); }
+    void SaveToFile(const std::string& fileName) override { recorder_.SaveToFile(fileName); }
+    void Close() override { recorder_.Close(); }
+    bool IsOpen() const override { return recorder_.IsOpen; }
+    bool IsRecording() const override { return recorder_.IsRecording; }
+    int DeviceID() const override { return recorder_.DeviceID; }
+
+private:
+    TMCIRecorder recorder_;
+};
+
+class TPoolStudioMedia : public IStudioMedia {
+public:
+    bool HasFilm() const override { return Form_Movie != nullptr; }
+    void AttachDisplay(QWidget* panel) override {
+        if (Form_Movie) Form_Movie->AttachDisplay(panel, false);
+    }
+    void DetachDisplay() override {
+        if (Form_Movie) Form_Movie->DetachDisplay();
+    }
+    void PlayFilm(int from, int to, bool wait, QObject* notify) override {
+        if (Form_Movie) Form_Movie->PlayFilm(from, to, wait, notify, false);
+    }
+    void StopFilm() override {
+        if (Form_Movie) Form_Movie->StopFilm();
+    }
+    void SetFilmMuted(bool muted) override {
+        if (Form_Movie) Form_Movie->SetFilmMuted(muted);
+    }
+    int GetFilmPosition() override { return Form_Movie ? Form_Movie->GetFilmPosition() : 0; }
+    void PrepareSound(const std::string& fileName) override {
+        if (Form_Movie) Form_Movie->PrepareSound(fileName);
+    }
+    void PlaySound(const std::string& fileName) override {
+        if (Form_Movie) Form_Movie->PlaySound(fileName, false, nullptr);
+    }
+    void CloseSounds() override {
+        if (Form_Movie) Form_Movie->CloseSounds();
+    }
+    void ResetPlayers() override {
+        if (Form_Movie) Form_Movie->ResetPlayers();
+    }
+    std::unique_ptr<IStudioRecorder> NewRecorder() override { return std::make_unique<TRealStudioRecorder>(); }
+};
+
+IStudioMedia* g_studioMedia = nullptr;
+
 } // namespace
+
+IStudioMedia& StudioMedia() {
+    static TPoolStudioMedia pool;
+    return g_studioMedia ? *g_studioMedia : pool;
+}
+
+void SetStudioMedia(IStudioMedia* media) { g_studioMedia = media; }
 
 bool IsStudioRecordingName(const std::string& fileName) {
     if (fileName.size() <= kRecordingPrefix.size() + 4 || fileName.rfind(kRecordingPrefix, 0) != 0) return false;
@@ -196,7 +257,7 @@ TForm_Recording::TForm_Recording(TForm_Main& main, QWidget* parent)
     Help->WireBackground(Image_Background);
     Help->RaiseAll();
 
-    Recorder = std::make_unique<TMCIRecorder>();
+    Recorder = StudioMedia().NewRecorder();
     for (int k = 1; k <= kLines; ++k) TempFiles[size_t(k)] = ChooseTempFile(k);
 }
 
@@ -223,7 +284,8 @@ std::string TForm_Recording::ChooseTempFile(int k) const {
 void TForm_Recording::ScreenReady() { StartStudio(); }
 
 void TForm_Recording::StartStudio() {
-    if (Form_Movie) Form_Movie->AttachDisplay(Panel_Video, false);
+    if (Leaving) return;
+    StudioMedia().AttachDisplay(Panel_Video);
     Actor = main_.CurrentRecord;
     SetScene(1);
     PrepareScene();
@@ -280,20 +342,21 @@ void TForm_Recording::PrepareScene() {
     EButton_BigPlay->setEnabled(true);
     EButton_BigPlay->show();
     EButton_BigStop->hide();
-    if (Form_Movie) {
+    ++stepSerial_;
+    if (StudioMedia().HasFilm()) {
         ShowVideo();
         const int cue = CuePosition();
-        Form_Movie->PlayFilm(cue, cue, true, nullptr, false);
+        // The last step of the scene's preparation: whatever runs while the
+        // still frame is fetched finds the scene ready.
+        StudioMedia().PlayFilm(cue, cue, true, nullptr);
     }
 }
 
 void TForm_Recording::StopScenePlay() {
     if (!EButton_BigStop->isVisible()) return;
     Timer_Captions.SetEnabled(false);
-    if (Form_Movie) {
-        Form_Movie->StopFilm();
-        Form_Movie->SetFilmMuted(false);
-    }
+    StudioMedia().StopFilm();
+    StudioMedia().SetFilmMuted(false);
     SetLineButtonsEnabled(true);
     EButton_BigStop->hide();
 }
@@ -314,15 +377,21 @@ void TForm_Recording::ShowCaption(const std::string& text) {
 // ---- listening ----------------------------------------------------------------------------
 
 void TForm_Recording::EButton_SoundClick(int k) {
+    if (Leaving || Recording) return;
     HideShadowing();
     StopScenePlay();
     const TMovieEntry* line = LineEntry(k);
     if (!line) return;
+    const int step = ++stepSerial_;
     ShowCaption(line->LineText);
-    if (Form_Movie) {
+    if (StudioMedia().HasFilm()) {
         ShowVideo();
-        Form_Movie->SetFilmMuted(false);
-        Form_Movie->PlayFilm(line->StartFrame, line->EndFrame, true, nullptr, false);
+        StudioMedia().SetFilmMuted(false);
+        // Messages run while the line plays; afterwards the step goes on only
+        // if the screen, its scene and this play are still the ones it began.
+        const QPointer<TForm_Recording> alive(this);
+        StudioMedia().PlayFilm(line->StartFrame, line->EndFrame, true, nullptr);
+        if (!alive || Leaving || step != stepSerial_) return;
     }
     RecordButtons[size_t(k)]->show();
     main_.FlushInput();
@@ -332,7 +401,8 @@ void TForm_Recording::EButton_SoundClick(int k) {
 
 void TForm_Recording::EButton_RecordClick(int k) {
     const TMovieEntry* line = LineEntry(k);
-    if (!line || Recording) return;
+    if (!line || Recording || Leaving) return;
+    const int step = ++stepSerial_;
     HideShadowing();
     StopScenePlay();
     SetLineButtonsEnabled(false);
@@ -345,33 +415,47 @@ void TForm_Recording::EButton_RecordClick(int k) {
 
     RecordingLine = k;
     ShowCaption(line->LineText);
-    try {
-        if (Form_Movie) Form_Movie->CloseSounds();
-        Recorder->Open(1, 2, kSampleRate);
-    } catch (const EProgramError& e) {
-        // No microphone: say so plainly; everything else on the screen works on.
-        if (Recorder->IsOpen) Recorder->Close();
-        giveUp();
-        ShowCaption("");
-        DebugLog(std::string("Recording: ") + e.what());
-        MessageDlg(kNoMicrophone, TMsgIcon::Warning);
-        return;
-    }
+    const QPointer<TForm_Recording> alive(this);
     for (;;) {
         try {
-            StartTake(k);
+            StudioMedia().CloseSounds();
+            Recorder->Open(1, 2, kSampleRate);
+        } catch (const EProgramError& e) {
+            // No microphone: say so plainly; everything else on the screen works on.
+            if (Recorder->IsOpen()) Recorder->Close();
+            giveUp();
+            ShowCaption("");
+            DebugLog(std::string("Recording: ") + e.what());
+            MessageDlg(kNoMicrophone, TMsgIcon::Warning);
+            return;
+        }
+        try {
+            if (!StartTake(k, step)) {
+                // The screen went, or is leaving, while the first frame was
+                // fetched: no take.
+                if (!alive) return;
+                Recorder->Close();
+                if (!Leaving) giveUp();
+                return;
+            }
             break;
         } catch (const EProgramError& e) {
-            if (Recorder->IsOpen) Recorder->Stop();
+            // A screen deleted while the first frame was fetched took its recorder with it.
+            if (!alive) return;
+            // A take that began is given up with its device: the recorder
+            // opens anew for the next try, so the completion the abandoned
+            // take still sends ("aborted") cannot end the next one.
+            takeDevice_ = 0;
             Timer_ProgressBar.SetEnabled(false);
-            if (SyncRecording) {
+            Shape_ProgressBar->resize(0, Shape_ProgressBar->height());
+            if (Recorder->IsOpen()) Recorder->Close();
+            if (SyncRecording && !Leaving) {
                 // Recording beside the silent film failed; from now on the film stays still.
                 DebugLog(std::string("Recording: synchronised recording failed, recording without the film: ") +
                          e.what());
                 SyncRecording = false;
                 continue;
             }
-            Recorder->Close();
             giveUp();
             throw;
         }
@@ -381,24 +465,30 @@ void TForm_Recording::EButton_RecordClick(int k) {
     Recording = true;
 }
 
-// Steps 4 to 7 of a take: length, the still first frame, recorder and film started.
-void TForm_Recording::StartTake(int k) {
+// Steps 4 to 7 of a take: length, the still first frame, recorder and film
+// started. False when the screen went, began leaving or began another step
+// while the first frame was fetched.
+bool TForm_Recording::StartTake(int k, int step) {
     const TMovieEntry* line = LineEntry(k);
     RecordMs = (line->EndFrame - line->StartFrame) * kUnitMs;
-    const bool synced = SyncRecording && !main_.NtMode && Form_Movie;
+    const bool synced = SyncRecording && !main_.NtMode && StudioMedia().HasFilm();
     if (synced) {
         ShowVideo();
-        Form_Movie->SetFilmMuted(true);
-        Form_Movie->PlayFilm(line->StartFrame, line->StartFrame, true, nullptr, false);
+        StudioMedia().SetFilmMuted(true);
+        const QPointer<TForm_Recording> alive(this);
+        StudioMedia().PlayFilm(line->StartFrame, line->StartFrame, true, nullptr);
+        if (!alive || Leaving || step != stepSerial_) return false;
     }
     RecordStartTick = GetTickCount();
     Shape_ProgressBar->resize(0, Shape_ProgressBar->height());
     Timer_ProgressBar.SetEnabled(true);
-    Recorder->Record(RecordMs, false, this);
+    Recorder->Record(RecordMs, this);
+    takeDevice_ = Recorder->DeviceID();
     if (synced) {
-        Form_Movie->SetFilmMuted(true);
-        Form_Movie->PlayFilm(line->StartFrame, line->EndFrame, false, nullptr, false);
+        StudioMedia().SetFilmMuted(true);
+        StudioMedia().PlayFilm(line->StartFrame, line->EndFrame, false, nullptr);
     }
+    return true;
 }
 
 bool TForm_Recording::RecordingHook(QObject* receiver, QEvent* event) {
@@ -409,7 +499,7 @@ bool TForm_Recording::RecordingHook(QObject* receiver, QEvent* event) {
     // A click after the first half second ends the take early; it is still kept.
     GiveBackHook();
     RunGuarded([this] {
-        if (Recorder && Recorder->IsOpen) Recorder->Stop();
+        if (Recorder && Recorder->IsOpen()) Recorder->Stop();
     });
     return true;
 }
@@ -435,7 +525,7 @@ int TForm_Recording::ProgressWidth() const { return Shape_ProgressBar->width(); 
 
 void TForm_Recording::MessageReceived(int message, intptr_t wParam, intptr_t lParam) {
     if (message != MM_MCINOTIFY) return;
-    if (Recording && Recorder && Recorder->IsOpen && lParam == Recorder->DeviceID) {
+    if (Recording && takeDevice_ != 0 && lParam == takeDevice_) {
         RecordingDone();
     } else if (wParam == MCI_NOTIFY_SUCCESSFUL) {
         StopScenePlay();
@@ -445,12 +535,12 @@ void TForm_Recording::MessageReceived(int message, intptr_t wParam, intptr_t lPa
 void TForm_Recording::RecordingDone() {
     if (!Recording) return;
     Recording = false;
+    takeDevice_ = 0;
     GiveBackHook();
     Timer_ProgressBar.SetEnabled(false);
-    // Posted events run here; a screen change among them deletes this screen.
-    const QPointer<TForm_Recording> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive) return;
+    // The take is saved at once: nothing queued runs in between (a scene
+    // change or Back then would find the take half done), and input queued
+    // meanwhile is dropped below.
     Shape_ProgressBar->resize(0, Shape_ProgressBar->height());
     const int k = RecordingLine;
     try {
@@ -514,26 +604,31 @@ void TForm_Recording::StartShadowing(int k) {
 // ---- hearing a take -----------------------------------------------------------------------
 
 void TForm_Recording::EButton_PlayClick(int k) {
+    if (Leaving || Recording) return;
     // Hearing the take again keeps its comparison in view.
     if (k != ShadowLine) HideShadowing();
     StopScenePlay();
     const TMovieEntry* line = LineEntry(k);
-    if (!line || !Form_Movie) return;
+    if (!line || !StudioMedia().HasFilm()) return;
+    const int step = ++stepSerial_;
     ShowCaption(line->LineText);
-    Form_Movie->StopFilm();
-    Form_Movie->SetFilmMuted(true);
-    Form_Movie->PlaySound(TempFiles[size_t(k)], false, nullptr);
+    StudioMedia().StopFilm();
+    StudioMedia().SetFilmMuted(true);
+    StudioMedia().PlaySound(TempFiles[size_t(k)]);
     ShowVideo();
-    Form_Movie->PlayFilm(line->StartFrame, line->EndFrame, true, nullptr, false);
-    Form_Movie->SetFilmMuted(false);
-    if (main_.NtMode) Form_Movie->CloseSounds();
+    const QPointer<TForm_Recording> alive(this);
+    StudioMedia().PlayFilm(line->StartFrame, line->EndFrame, true, nullptr);
+    // Another step begun meanwhile owns the film and its sound now.
+    if (!alive || Leaving || step != stepSerial_) return;
+    StudioMedia().SetFilmMuted(false);
+    if (main_.NtMode) StudioMedia().CloseSounds();
     main_.FlushInput();
 }
 
 // ---- the dubbed scene ---------------------------------------------------------------------
 
 void TForm_Recording::EButton_BigPlayClick() {
-    if (!Form_Movie) return;
+    if (!StudioMedia().HasFilm() || Leaving || Recording) return;
     HideShadowing();
     const int from = CuePosition();
     const TMovieEntry* last = LineEntry(LineCount);
@@ -541,12 +636,13 @@ void TForm_Recording::EButton_BigPlayClick() {
     SceneEnd = last->EndFrame;
     if (!main_.NtMode)
         for (int k = 1; k <= LineCount; ++k)
-            if (HasRecording(k)) Form_Movie->PrepareSound(TempFiles[size_t(k)]);
+            if (HasRecording(k)) StudioMedia().PrepareSound(TempFiles[size_t(k)]);
+    ++stepSerial_;
     LastCaptionEntry = nullptr;
     NextDubLine = 1;
-    Form_Movie->SetFilmMuted(false);
+    StudioMedia().SetFilmMuted(false);
     ShowVideo();
-    Form_Movie->PlayFilm(from, SceneEnd - 1, false, this, false);
+    StudioMedia().PlayFilm(from, SceneEnd - 1, false, this);
     Timer_Captions.SetInterval(kCaptionTickMs);
     Timer_Captions.SetEnabled(true);
     SetLineButtonsEnabled(false);
@@ -568,8 +664,8 @@ void TForm_Recording::AimAtNextTake(int position) {
 }
 
 void TForm_Recording::Timer_CaptionsTimer() {
-    if (!Form_Movie) return;
-    const int position = Form_Movie->GetFilmPosition();
+    if (!StudioMedia().HasFilm() || Leaving) return;
+    const int position = StudioMedia().GetFilmPosition();
     const TMovieEntry* e = main_.EntryAt(position);
     struct Aim {
         TForm_Recording* self;
@@ -584,21 +680,21 @@ void TForm_Recording::Timer_CaptionsTimer() {
     bool dubbed = false;
     if (NextDubLine <= LineCount && LineEntry(NextDubLine) == e) {
         if (HasRecording(NextDubLine)) {
-            if (main_.NtMode) Form_Movie->StopFilm();
-            Form_Movie->SetFilmMuted(true);
-            Form_Movie->PlaySound(TempFiles[size_t(NextDubLine)], false, nullptr);
-            if (main_.NtMode) Form_Movie->PlayFilm(-1, SceneEnd, false, this, false);
+            if (main_.NtMode) StudioMedia().StopFilm();
+            StudioMedia().SetFilmMuted(true);
+            StudioMedia().PlaySound(TempFiles[size_t(NextDubLine)]);
+            if (main_.NtMode) StudioMedia().PlayFilm(-1, SceneEnd, false, this);
             dubbed = true;
         }
         ++NextDubLine;
     }
     if (!dubbed) {
         if (main_.NtMode) {
-            Form_Movie->CloseSounds();
-            Form_Movie->StopFilm();
+            StudioMedia().CloseSounds();
+            StudioMedia().StopFilm();
         }
-        Form_Movie->SetFilmMuted(false);
-        if (main_.NtMode) Form_Movie->PlayFilm(-1, SceneEnd, false, this, false);
+        StudioMedia().SetFilmMuted(false);
+        if (main_.NtMode) StudioMedia().PlayFilm(-1, SceneEnd, false, this);
     }
     fcLabel_Caption->SetCaption(e->LineText);
 }
@@ -606,9 +702,10 @@ void TForm_Recording::Timer_CaptionsTimer() {
 // ---- scene choice and leaving -------------------------------------------------------------
 
 void TForm_Recording::EButton_ClapperClick() {
-    if (!SceneExists(2) || Recording) return;
+    if (!SceneExists(2) || Recording || Leaving) return;
     HideShadowing();
     StopScenePlay();
+    ++stepSerial_;
     for (int k = 1; k <= kLines; ++k) {
         SoundButtons[size_t(k)]->setEnabled(false);
         RecordButtons[size_t(k)]->hide();
@@ -616,10 +713,8 @@ void TForm_Recording::EButton_ClapperClick() {
     }
     EButton_BigPlay->setEnabled(false);
     fcLabel_Caption->SetCaption("");
-    if (Form_Movie) {
-        Form_Movie->DetachDisplay();
-        Form_Movie->ResetPlayers();
-    }
+    StudioMedia().DetachDisplay();
+    StudioMedia().ResetPlayers();
     ShowVideo();
     for (int n = 1; n <= kScenes; ++n) {
         SceneImages[size_t(n)]->setVisible(SceneExists(n));
@@ -629,22 +724,22 @@ void TForm_Recording::EButton_ClapperClick() {
 }
 
 void TForm_Recording::Image_DSelClick(int n) {
-    if (!SceneExists(n)) return;
+    if (!SceneExists(n) || Leaving || Recording) return;
     SetScene(n);
     for (int i = 1; i <= kScenes; ++i) SceneImages[size_t(i)]->hide();
-    if (Form_Movie) Form_Movie->AttachDisplay(Panel_Video, false);
+    StudioMedia().AttachDisplay(Panel_Video);
     PrepareScene();
 }
 
 void TForm_Recording::EButton_BackClick() {
-    if (Recording) return;
+    if (Recording || Leaving) return;
+    Leaving = true;
+    ++stepSerial_;
     HideShadowing();
     Timer_Captions.SetEnabled(false);
     CoverWithSnapshot(Panel_Video);
-    if (Form_Movie) {
-        Form_Movie->DetachDisplay();
-        Form_Movie->ResetPlayers();
-    }
+    StudioMedia().DetachDisplay();
+    StudioMedia().ResetPlayers();
     main_.PostStateChange(stRecSelect, trWipeLeft);
 }
 

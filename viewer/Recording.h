@@ -26,8 +26,53 @@ class TImage;
 class TPanel;
 class TfcLabel;
 class THelpOverlay;
-class TMCIRecorder;
 class TShadowView;
+
+// The voice recorder the studio takes with: a TMCIRecorder in the program.
+// Every Open gives a new device identifier, so a take's completion
+// (MM_MCINOTIFY, LParam = that identifier) is told apart from the
+// completions of takes abandoned before it.
+class IStudioRecorder {
+public:
+    virtual ~IStudioRecorder() = default;
+    virtual void Open(int channels, int bytesPerSample, int samplesPerSec) = 0;
+    // Records toMs milliseconds without waiting; notify hears the end.
+    virtual void Record(int toMs, QObject* notify) = 0;
+    virtual void Stop() = 0;
+    virtual void SaveToFile(const std::string& fileName) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual bool IsRecording() const = 0;
+    virtual int DeviceID() const = 0;
+};
+
+// What the studio asks of the media, behind one small interface so the
+// screen can be driven without real playback or a microphone. The default
+// goes to the program's clip pool (Form_Movie; without one there is no film
+// and no sound) and to TMCIRecorder.
+class IStudioMedia {
+public:
+    virtual ~IStudioMedia() = default;
+    virtual bool HasFilm() const = 0;
+    virtual void AttachDisplay(QWidget* panel) = 0;
+    virtual void DetachDisplay() = 0;
+    // Film units; wait blocks (messages run, user input waits) until the
+    // range has played; notify hears its end.
+    virtual void PlayFilm(int from, int to, bool wait, QObject* notify) = 0;
+    virtual void StopFilm() = 0;
+    virtual void SetFilmMuted(bool muted) = 0;
+    virtual int GetFilmPosition() = 0;
+    virtual void PrepareSound(const std::string& fileName) = 0;
+    // No wait, nobody told of the end.
+    virtual void PlaySound(const std::string& fileName) = 0;
+    virtual void CloseSounds() = 0;
+    virtual void ResetPlayers() = 0;
+    virtual std::unique_ptr<IStudioRecorder> NewRecorder() = 0;
+};
+
+IStudioMedia& StudioMedia();
+// Replaces it (tests); nullptr restores the clip pool and TMCIRecorder.
+void SetStudioMedia(IStudioMedia* media);
 
 // The studio's temporary recordings: "allrecord" + n + ".wav" in the
 // temporary folder.
@@ -77,7 +122,7 @@ public:
     int CurrentScene = 1;
     TRecordEntry Actor;
     std::array<std::string, kLines + 1> TempFiles; // [1..5]
-    std::unique_ptr<TMCIRecorder> Recorder;
+    std::unique_ptr<IStudioRecorder> Recorder;
     int RecordingLine = 0;
     int LineCount = 3;
     int NextDubLine = 1;
@@ -88,6 +133,9 @@ public:
     bool SyncRecording = true;
     // A take runs (the hook is installed and the progress bar moves).
     bool Recording = false;
+    // Back was clicked: the screen waits for its screen change and starts
+    // nothing more.
+    bool Leaving = false;
 
     // ---- operations
     void SetScene(int n);
@@ -129,13 +177,20 @@ private:
     void SetLineButtonsEnabled(bool enabled);
     void ShowCaption(const std::string& text);
     void ShowVideo();
-    void StartTake(int k);
+    bool StartTake(int k, int step);
     void AimAtNextTake(int position);
     void GiveBackHook();
     std::string ChooseTempFile(int k) const;
     void StartShadowing(int k);
 
     QFutureWatcher<TShadowAnalysis>* shadowWork_;
+    // The recorder device of the take that runs (0: none); a recorder
+    // completion from any other device belongs to an abandoned take.
+    int takeDevice_ = 0;
+    // Counts the screen's steps that change what the film or the buttons
+    // do (plays, takes, scene changes); a step that waited for a play goes
+    // on only if no other step began meanwhile.
+    int stepSerial_ = 0;
 
     TForm_Main& main_;
     TAppMessageHook savedHook_;

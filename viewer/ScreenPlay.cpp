@@ -682,10 +682,16 @@ void TForm_ScreenPlay::ListBox_DropDownWheel(int notches) {
 }
 
 void TForm_ScreenPlay::SeekToVisibleLine() {
-    // Posted events run here; a screen change among them deletes this screen.
+    // Queued messages run here: the list's last scroll, a click, a screen
+    // change (which deletes this screen). The film is stood at the script
+    // only if the screen is still there, still shows the film and nothing
+    // newer has the say: a play started meanwhile plays on, and a scroll
+    // begun meanwhile stands the film itself when it ends.
     const QPointer<TForm_ScreenPlay> alive(this);
     QCoreApplication::processEvents();
     if (!alive) return;
+    if (Playing || KnobDragging || Timer_ScrollBar.Enabled() || Timer_WheelEnd.Enabled()) return;
+    if (Form_Movie && Form_Movie->DisplayPanel != Panel_Video) return;
     const int top = ListBox_DropDown->TopIndex();
     for (int i = top; i < top + 10 && size_t(i) < main_.ScriptLines.size(); ++i) {
         const TScriptRow& row = main_.ScriptLines[size_t(i)];

@@ -310,7 +310,7 @@ TEST_F(Studio, WithoutAMicrophoneRecordSaysSoAndTheRestWorks) {
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_NE(messages.Last().find("no microphone"), std::string::npos) << messages.Last();
     EXPECT_FALSE(s->Recording);
-    EXPECT_FALSE(s->Recorder->IsOpen);
+    EXPECT_FALSE(s->Recorder->IsOpen());
     EXPECT_FALSE(s->PlayButtons[1]->isVisible());
     for (int k = 1; k <= s->LineCount; ++k) EXPECT_TRUE(s->SoundButtons[size_t(k)]->isEnabled()) << k;
     EXPECT_TRUE(s->EButton_BigPlay->isEnabled());
@@ -395,7 +395,7 @@ TEST_F(StudioDisk, EarlyClickIsIgnoredALaterClickEndsTheTakeAndKeepsIt) {
     QTest::mouseClick(s->fcLabel_Caption, Qt::LeftButton);
     Pump(300);
     EXPECT_TRUE(s->Recording) << "a click in the first 500 ms does not stop it";
-    EXPECT_TRUE(s->Recorder->IsRecording);
+    EXPECT_TRUE(s->Recorder->IsRecording());
     tick += 1;
     QTest::mouseClick(s->fcLabel_Caption, Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return !s->Recording; }, 3000));

@@ -3,6 +3,8 @@
 // leaving. Timers run on the manual clock where timing matters.
 #include <gtest/gtest.h>
 
+#include <QMetaObject>
+
 #include <QApplication>
 #include <QWheelEvent>
 
@@ -287,6 +289,35 @@ TEST_F(ScreenPlay, TheWheelStopsTheFilmAndStandsItAtTheFirstVisibleLineWhenItRes
         if (main->ScriptLines[size_t(i)].Kind == TScriptRowKind::Line) first = main->ScriptLines[size_t(i)].Entry;
     ASSERT_GE(first, 0);
     EXPECT_EQ(Form_Movie->GetFilmPosition(), Line(first).StartFrame);
+}
+
+TEST_F(ScreenPlay, WhatRunsAsAScrollEndsHasTheLastWordOverWhereTheFilmStands) {
+    Open();
+    OpenDropDown(&TForm_ScreenPlay::EButton_ScriptClick);
+    ASSERT_GT(s->MaxTopLine, 9);
+    s->ListBox_DropDown->SetTopIndex(0);
+    s->ScrollButtonDown(1);
+    ASSERT_FALSE(s->Playing);
+    const int before = Form_Movie->GetFilmPosition();
+    // Play is clicked while the scroll's end lets queued messages run: the film plays on from where it stood.
+    QMetaObject::invokeMethod(s, [this] { s->EButton_PlayClick(); }, Qt::QueuedConnection);
+    s->ScrollMouseUp();
+    EXPECT_TRUE(s->Playing);
+    EXPECT_TRUE(Form_Movie->IsFilmPlaying()) << "the play started is not cut off by the seek";
+    EXPECT_NEAR(Form_Movie->GetFilmPosition(), before, 3);
+
+    // A new press on an arrow meanwhile: its own release stands the film.
+    s->EButton_PlayClick();
+    ASSERT_FALSE(s->Playing);
+    Form_Movie->SeekFilm(main->MovieEntries.back().StartFrame); // far from the lines in view
+    const int stood = Form_Movie->GetFilmPosition();
+    s->ScrollButtonDown(1);
+    QMetaObject::invokeMethod(s, [this] { s->ScrollButtonDown(1); }, Qt::QueuedConnection);
+    s->ScrollMouseUp();
+    EXPECT_EQ(Form_Movie->GetFilmPosition(), stood) << "no seek while the list still scrolls";
+    EXPECT_TRUE(s->Timer_ScrollBar.Enabled());
+    s->ScrollMouseUp();
+    EXPECT_NE(Form_Movie->GetFilmPosition(), stood) << "the last release stands the film at the script";
 }
 
 TEST_F(ScreenPlay, DraggingTheKnobMovesTheScript) {
