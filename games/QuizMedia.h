@@ -19,11 +19,13 @@ public:
     virtual void AttachDisplay(QWidget* panel) = 0;
     virtual void DetachDisplay() = 0;
     // wait blocks until the range has played; notify receives MM_MCINOTIFY
-    // when it ends (nullptr: nobody).
+    // when it ends (nullptr: nobody). With no film to play the program's
+    // own reports a failure at once, so the question goes on without it.
     virtual void PlayFilm(int from, int to, bool wait, QObject* notify) = 0;
     // Raises "Missing sound file " + path when the file is not there.
     virtual void PrepareSound(const std::string& path) = 0;
-    // wait blocks until the sound ends; notify receives MM_MCINOTIFY at its end.
+    // wait blocks until the sound ends; notify receives MM_MCINOTIFY at its end
+    // (without a clip pool nothing plays and the end is reported at once).
     virtual void PlaySound(const std::string& path, bool wait, QObject* notify) = 0;
     virtual void StopSounds() = 0;
     virtual void CloseSounds() = 0;
