@@ -233,9 +233,14 @@ int main(int argc, char** argv) {
     start();
     // Input while media runs: checked every 15-80 ms (the timer also fires
     // inside the local loops of waiting plays and of handlers that let
-    // queued messages run); about one check in three queues a click or key.
+    // queued messages run); about one check in three queues a click or key,
+    // one per step at most. (More would be a learner clicking faster than
+    // the cue sounds end: offscreen input carries no time stamps FlushInput
+    // could drop it by, so each click would answer, play its cue with wait
+    // and queue the next, and the step would never end.)
     static const char keysToPress[] = "aeiouzq \r\x1b";
     int playClicks = 0, playKeys = 0;
+    bool queuedThisStep = false;
     // Its own generator: how often it fires depends on timing, and the
     // steps' sequence stays the seed's.
     std::mt19937 inputRng(seed + 1);
@@ -244,7 +249,10 @@ int main(int argc, char** argv) {
     duringPlay.setSingleShot(true);
     QObject::connect(&duringPlay, &QTimer::timeout, [&] {
         duringPlay.start(15 + pickInput(66));
-        if (!main || !main->isVisible() || !main->windowHandle() || !MediaPlaying() || pickInput(3) != 0) return;
+        if (queuedThisStep || !main || !main->isVisible() || !main->windowHandle() || !MediaPlaying() ||
+            pickInput(3) != 0)
+            return;
+        queuedThisStep = true;
         const bool onStartMenu = shownState == stStartMenu || shownState == stMultiMenu;
         if (pickInput(4) != 0) {
             const QSize size = main->size();
@@ -280,6 +288,7 @@ int main(int argc, char** argv) {
             ++restarts;
             start();
         }
+        queuedThisStep = false;
         TScreen* screen = main->CurrentScreen();
         // Back and Escape on the start menus end the program; the soak is one
         // long session, so its clicks and keys go elsewhere there.
