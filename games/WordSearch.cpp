@@ -1,6 +1,7 @@
 #include "games/WordSearch.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -213,12 +214,13 @@ void TForm_WordSearch::SearchWordInFilm(int row, bool play) {
     Panel_Scroll3->hide();
     Label_Notice->hide();
     repaint();
-    // Queued messages run here: a timer tick, a click, a screen change. The
-    // search goes on only if the screen is still there and not leaving, and
-    // no other search (a word chosen meanwhile) has put its results up since.
+    // Queued messages run here (a timer tick, a posted screen change); the
+    // learner's input waits until the search is done. The search goes on
+    // only if the screen is still there and not leaving, and no other search
+    // (a word chosen meanwhile) has put its results up since.
     const QPointer<TForm_WordSearch> alive(this);
     betweenResults_ = true;
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (!alive) return;
     if (serial != searchSerial_) return;
     betweenResults_ = false;
