@@ -371,6 +371,7 @@ void TForm_Drill::Timer_LEDTimer() {
 
 void TForm_Drill::TimeOut() {
     Timer_LED.SetEnabled(false);
+    if (Finishing || leaving_) return;
     ClockArmed = false;
     ClockPaused = false;
     PauseStart = 0;
@@ -425,7 +426,8 @@ void TForm_Drill::HelpShown() {
 
 void TForm_Drill::HelpHidden() {
     HelpToggled = true;
-    if (setup_.Test && ClockPaused) {
+    // A clock paused by the help picture goes on only while its question does.
+    if (setup_.Test && ClockPaused && !Finishing && !leaving_ && !SorryShown) {
         ClockStart += GetTickCount() - PauseStart;
         ClockPaused = false;
         PauseStart = 0;
@@ -440,6 +442,8 @@ void TForm_Drill::FinishTest(int slot, int score) {
     Finishing = true;
     Timer_LED.SetEnabled(false);
     ClockArmed = false;
+    ClockPaused = false; // hiding the help picture later does not start it again
+    PauseStart = 0;
     main_.RecordTestScore(slot, score);
     FinalScore = score;
     PlayCueSound(main_.ContentRoot + "\\shared\\jingle.aif", false);

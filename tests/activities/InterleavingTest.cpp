@@ -275,6 +275,8 @@ protected:
                     ADD_FAILURE() << Where() << ": score went from " << old << " to " << now << " after " << step;
             }
             if (s->Score < 0) ADD_FAILURE() << Where() << ": negative score";
+            if ((s->Finishing || s->LeavingScreen()) && s->Timer_LED.Enabled())
+                ADD_FAILURE() << Where() << ": the stopwatch runs after the test has ended, after " << step;
         } else {
             const int attempts = s->Attempts - lastAttempts, right = s->RightAnswers - lastRight;
             if (attempts < 0 || attempts > 1 || right < 0 || right > attempts)

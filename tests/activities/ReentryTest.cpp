@@ -180,6 +180,12 @@ protected:
         ActivityScreensFixture::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         RegisterScreen(stMissingPrac, [](TForm_Main& m, QWidget* p) { return new TForm_MissingPrac(m, p); });
+        RegisterScreen(stMissingTest, [](TForm_Main& m, QWidget* p) { return new TForm_MissingTest(m, p); });
+    }
+    static int WrongSlot(TForm_Missing* s) {
+        for (int k = 1; k <= TForm_Missing::kChoices; ++k)
+            if (k != s->CorrectSlot && !s->Labels[k]->isHidden()) return k;
+        return 0;
     }
 };
 
@@ -204,6 +210,27 @@ TEST_F(MissingReentry, AClickQueuedWhileTheNextQuestionIsBuiltDoesNotAnswerIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(s->Attempts, 0);
     for (int k = 1; k <= TForm_Missing::kChoices; ++k) EXPECT_FALSE(s->Images[size_t(k)]->isHidden()) << k;
+}
+
+TEST_F(MissingReentry, TheHelpPictureHiddenAfterBackDoesNotStartTheClockUnderTheSpinner) {
+    Start();
+    main->Scores[2] = 17;
+    auto* s = Go<TForm_MissingTest>(stMissingTest);
+    ASSERT_FALSE(s->NoQuestion);
+    LineEnds(s);
+    s->Image1Click(WrongSlot(s));
+    ASSERT_TRUE(s->Timer_LED.Enabled());
+    s->Help->ShowHelp(); // the clock pauses
+    EXPECT_FALSE(s->Timer_LED.Enabled());
+    s->EButton_BackClick(); // the test ends with its points
+    EXPECT_TRUE(s->Finishing);
+    s->Help->HideHelp();
+    EXPECT_FALSE(s->Timer_LED.Enabled());
+    TTimer::AdvanceTimers(500);
+    EXPECT_FALSE(s->SorryShown);
+    TTimer::AdvanceTimers(1000);
+    ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
+    EXPECT_EQ(main->Scores[2], 0);
 }
 
 namespace {
