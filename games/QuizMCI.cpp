@@ -104,6 +104,7 @@ TForm_Quiz::TForm_Quiz(TForm_Main& main, QWidget* parent)
         ZrMedia_Player2->setPalette(black);
     }
     ZrMedia_Player2->OnMediaComplete = [this] { RunGuarded([this] { ZrMedia_Player2MediaComplete(); }); };
+    ZrMedia_Player2->OnMediaFailed = [this] { RunGuarded([this] { ZrMedia_Player2MediaFailed(); }); };
     Image_Podium = MakeImage(this, {174, 289, 118, 59});
 
     const auto digits = [this](QPoint at, QSize size, const std::vector<QImage>& list, TImage** k, TImage** h,
@@ -307,6 +308,15 @@ void TForm_Quiz::ZrMedia_Player2MediaComplete() {
     else if (Thinking) PlayOpponentAction("think" + IntToStr(Random(3) + 1));
     else if (!LookingUp) PlayOpponentAction("idle");
     // Looking up: the opponent holds its last picture until the film plays.
+}
+
+void TForm_Quiz::ZrMedia_Player2MediaFailed() {
+    if (Leaving) return;
+    // A damaged opponent clip: the game goes on without the animation. No
+    // idle or thinking section is started again: it would fail at once too.
+    DebugLog("Quiz: the opponent's section " + CurrentAction + " could not be played");
+    CurrentAction.clear();
+    if (OnOpponentDone != 0) ChangeState(OnOpponentDone);
 }
 
 void TForm_Quiz::PlayDone(int kind, uint32_t serial, intptr_t outcome, intptr_t device) {

@@ -152,6 +152,7 @@ public:
 
     // ---- events
     void ZrMedia_Player2MediaComplete();
+    void ZrMedia_Player2MediaFailed();
     void Timer_RoundAnimTimer();
     void PaintBox_VideoPaint(QPainter& painter);
     void Timer_FlashTimer();

@@ -206,8 +206,18 @@ void TZrMCIMedia::DoMediaComplete() {
 bool TZrMCIMedia::event(QEvent* e) {
     const TMessageEvent* m = AsMessage(e, MM_MCINOTIFY);
     if (!m) return QFrame::event(e);
-    // Only a play that reached its end counts, and only this device's.
-    if (m->WParam() != MCI_NOTIFY_SUCCESSFUL || !isOpen_ || m->LParam() != device_->DeviceID) return true;
+    // Only this device's latest play counts: the end of a section queued
+    // just before the next one started is stale.
+    if (!isOpen_ || m->LParam() != device_->DeviceID) return true;
+    if (m->Serial() != 0 && m->Serial() != device_->PlaySerial()) return true;
+    if (m->WParam() == MCI_NOTIFY_FAILURE) {
+        // A damaged file ends the section early: no end is coming.
+        repeat_ = false;
+        if (OnMediaFailed) RunGuarded([this] { OnMediaFailed(); });
+        return true;
+    }
+    // Only a play that reached its end completes.
+    if (m->WParam() != MCI_NOTIFY_SUCCESSFUL) return true;
     if (repeat_) {
         RunGuarded([this] {
             const int to = end_ > MediaLength() ? -1 : end_;

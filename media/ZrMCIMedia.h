@@ -60,6 +60,9 @@ public:
     bool AutoSize = false;
 
     std::function<void()> OnMediaComplete;
+    // The section could not play to its end (a damaged file): no completion
+    // follows.
+    std::function<void()> OnMediaFailed;
 
     // ---- operations
     void Open();

@@ -50,6 +50,7 @@ struct FakeQuizMedia : IQuizMedia {
     // A real panel also reports a section whose end was already queued when
     // the next one started; false drops such reports as if never made.
     bool staleOpponentReports = false;
+    bool opponentFails = false; // every opponent section ends in a failure
     std::function<void()> duringBlockingSound;
     std::function<void()> duringWaitingFilm;
 
@@ -120,8 +121,13 @@ struct FakeQuizMedia : IQuizMedia {
         const int generation = opponentGeneration;
         QMetaObject::invokeMethod(
             panel, [this, panel, generation] {
-                if (panel && (staleOpponentReports || generation == opponentGeneration) && panel->OnMediaComplete)
+                if (!panel || !(staleOpponentReports || generation == opponentGeneration)) return;
+                // A damaged clip: the panel reports a failure instead of the end.
+                if (opponentFails) {
+                    if (panel->OnMediaFailed) panel->OnMediaFailed();
+                } else if (panel->OnMediaComplete) {
                     panel->OnMediaComplete();
+                }
             },
             Qt::QueuedConnection);
     }

@@ -65,6 +65,15 @@ TEST_F(QuizScreen, OpponentRightFirstWinsAndAClickDuringItsAnswerTakesThePointsI
     EXPECT_EQ(quiz->OpponentScore, 50) << "the opponent's answer was dropped";
 }
 
+TEST_F(QuizScreen, ADamagedOpponentClipLetsTheGameGoOnWithoutItsAnimation) {
+    ToAllRead();
+    media.opponentFails = true; // every section of the opponent's clip fails
+    OpponentAnswers(true);
+    ASSERT_TRUE(RunTo(17)) << "the game stood when the opponent's answer could not play";
+    EXPECT_EQ(quiz->OpponentScore, 50);
+    ASSERT_TRUE(RunTo(5)) << "the next question begins";
+}
+
 TEST_F(QuizScreen, OpponentWrongThenLearnerRightOrWrong) {
     ToAllRead();
     OpponentAnswers(false);

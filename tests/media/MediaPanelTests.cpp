@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "media/VideoPanel.h"
 #include "media/ZrMedia.h"
+#include "platform/Messages.h"
 
 using namespace tav;
 using tavtest::FrameNumberOf;
@@ -69,6 +70,35 @@ TEST_F(MediaPanel, OpensAtItsStartAndPlaysToTheEndOnce) {
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(media.MediaPosition(), 2400);
     EXPECT_EQ(FrameNumberOf(media.Device().CurrentFrame()), 60);
+}
+
+TEST_F(MediaPanel, OnlyItsLatestSectionCompletesOrFails) {
+    int failures = 0;
+    media.OnMediaFailed = [&] { ++failures; };
+    media.SetMediaFilename(MediaClips().Mpeg1);
+    media.SetMediaStart(2000);
+    media.SetMediaEnd(6000);
+    media.SetMediaIsOpen(true);
+    media.Play();
+    const uint32_t first = media.Device().PlaySerial();
+    // The end of the first section, queued just before the next started.
+    PostMessage(&media, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, media.DeviceID(), first);
+    media.SetMediaStart(1000);
+    media.SetMediaEnd(1200);
+    media.Play();
+    ASSERT_NE(media.Device().PlaySerial(), first);
+    tavtest::Pump(50);
+    EXPECT_EQ(completions, 0) << "a stale end completed the new section";
+    ASSERT_TRUE(tavtest::WaitUntil([&] { return completions > 0; }, 5000));
+    EXPECT_EQ(completions, 1);
+    // A section that fails (its data ends early) says so and completes not.
+    media.SetMediaStart(3000);
+    media.SetMediaEnd(3400);
+    media.Play();
+    PostMessage(&media, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, media.DeviceID(), media.Device().PlaySerial());
+    tavtest::Pump(50);
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(completions, 1);
 }
 
 TEST_F(MediaPanel, EndBeyondTheLengthPlaysToTheEnd) {
