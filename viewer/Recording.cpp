@@ -86,6 +86,7 @@ public:
     void PlayFilm(int from, int to, bool wait, QObject* notify) override {
         if (Form_Movie) Form_Movie->PlayFilm(from, to, wait, notify, false);
     }
+    uint32_t FilmSerial() const override { return Form_Movie ? Form_Movie->FilmSerial() : 0; }
     void StopFilm() override {
         if (Form_Movie) Form_Movie->StopFilm();
     }
@@ -523,6 +524,15 @@ void TForm_Recording::Timer_ProgressBarTimer() {
 
 int TForm_Recording::ProgressWidth() const { return Shape_ProgressBar->width(); }
 
+bool TForm_Recording::event(QEvent* e) {
+    // The film's completions here all end scene play-backs. One of a play
+    // since replaced (the scene stopped and started again before its end was
+    // delivered) must not stop the new play-back.
+    if (const TMessageEvent* m = AsMessage(e, MM_MCINOTIFY))
+        if (m->Serial() != 0 && m->LParam() != takeDevice_ && m->Serial() != scenePlaySerial_) return true;
+    return TScreen::event(e);
+}
+
 void TForm_Recording::MessageReceived(int message, intptr_t wParam, intptr_t lParam) {
     if (message != MM_MCINOTIFY) return;
     if (Recording && takeDevice_ != 0 && lParam == takeDevice_) {
@@ -643,6 +653,7 @@ void TForm_Recording::EButton_BigPlayClick() {
     StudioMedia().SetFilmMuted(false);
     ShowVideo();
     StudioMedia().PlayFilm(from, SceneEnd - 1, false, this);
+    scenePlaySerial_ = StudioMedia().FilmSerial();
     Timer_Captions.SetInterval(kCaptionTickMs);
     Timer_Captions.SetEnabled(true);
     SetLineButtonsEnabled(false);
@@ -683,7 +694,10 @@ void TForm_Recording::Timer_CaptionsTimer() {
             if (main_.NtMode) StudioMedia().StopFilm();
             StudioMedia().SetFilmMuted(true);
             StudioMedia().PlaySound(TempFiles[size_t(NextDubLine)]);
-            if (main_.NtMode) StudioMedia().PlayFilm(-1, SceneEnd, false, this);
+            if (main_.NtMode) {
+                StudioMedia().PlayFilm(-1, SceneEnd, false, this);
+                scenePlaySerial_ = StudioMedia().FilmSerial();
+            }
             dubbed = true;
         }
         ++NextDubLine;
@@ -694,7 +708,10 @@ void TForm_Recording::Timer_CaptionsTimer() {
             StudioMedia().StopFilm();
         }
         StudioMedia().SetFilmMuted(false);
-        if (main_.NtMode) StudioMedia().PlayFilm(-1, SceneEnd, false, this);
+        if (main_.NtMode) {
+            StudioMedia().PlayFilm(-1, SceneEnd, false, this);
+            scenePlaySerial_ = StudioMedia().FilmSerial();
+        }
     }
     fcLabel_Caption->SetCaption(e->LineText);
 }

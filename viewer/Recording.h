@@ -59,6 +59,9 @@ public:
     // Film units; wait blocks (messages run, user input waits) until the
     // range has played; notify hears its end.
     virtual void PlayFilm(int from, int to, bool wait, QObject* notify) = 0;
+    // The serial number of the last film play; its completion carries it
+    // (0: not known).
+    virtual uint32_t FilmSerial() const = 0;
     virtual void StopFilm() = 0;
     virtual void SetFilmMuted(bool muted) = 0;
     virtual int GetFilmPosition() = 0;
@@ -172,6 +175,9 @@ public:
     bool ShadowPending() const;
     void HideShadowing();
 
+protected:
+    bool event(QEvent* e) override;
+
 private:
     void StartStudio();
     void SetLineButtonsEnabled(bool enabled);
@@ -191,6 +197,8 @@ private:
     // do (plays, takes, scene changes); a step that waited for a play goes
     // on only if no other step began meanwhile.
     int stepSerial_ = 0;
+    // The serial of the scene play-back's film play.
+    uint32_t scenePlaySerial_ = 0;
 
     TForm_Main& main_;
     TAppMessageHook savedHook_;

@@ -67,6 +67,7 @@ struct FakeStudioMedia : tav::IStudioMedia {
     int filmPlays = 0, takes = 0, saves = 0;
     bool playing = false, muted = false;
     int position = 0, playTo = 0;
+    uint32_t serial = 0, pendingSerial = 0;
     QPointer<QObject> pending;
     int inWait = 0;
     // The next film play started without waiting while the film is muted
@@ -86,6 +87,7 @@ struct FakeStudioMedia : tav::IStudioMedia {
         }
         ++filmPlays;
         if (playing) Report(tav::MCI_NOTIFY_SUPERSEDED);
+        pendingSerial = ++serial;
         if (from >= 0) position = from;
         playTo = to < 0 ? position : to;
         playing = true;
@@ -98,6 +100,7 @@ struct FakeStudioMedia : tav::IStudioMedia {
     void StopFilm() override {
         if (playing) Report(tav::MCI_NOTIFY_ABORTED);
     }
+    uint32_t FilmSerial() const override { return serial; }
     void SetFilmMuted(bool m) override { muted = m; }
     int GetFilmPosition() override { return position; }
     void PrepareSound(const std::string&) override {}
@@ -125,7 +128,7 @@ struct FakeStudioMedia : tav::IStudioMedia {
         pending = nullptr;
         if (n) {
             ++posted[kFakeFilmDevice];
-            tav::PostMessage(n, tav::MM_MCINOTIFY, outcome, kFakeFilmDevice);
+            tav::PostMessage(n, tav::MM_MCINOTIFY, outcome, kFakeFilmDevice, pendingSerial);
         }
     }
     // A waiting play runs messages but no user input until it ends.

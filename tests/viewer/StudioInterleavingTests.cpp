@@ -1,6 +1,7 @@
 // The recording studio against media that play nothing but report like the
 // real ones (StudioFakes.h): a take retried after the silent film failed to
-// start, clicks queued behind a take's end, and random interleavings of
+// start, clicks queued behind a take's end, a play-back's end arriving after
+// it was stopped and started again, and random interleavings of
 // clicks, time, the ends of plays and takes, film failures, Back and screen
 // changes from elsewhere, with the screen's state checked after every event.
 // TAVOLIN_INTERLEAVINGS sets the count (default 10,000; a third under the
@@ -144,6 +145,24 @@ TEST_F(StudioFake, ASceneChosenAsATakeEndsComesAfterTheTakeIsSaved) {
     for (int k = 1; k <= 5; ++k)
         EXPECT_FALSE(s->PlayButtons[size_t(k)]->isVisible()) << "scene 2 starts without recordings: " << k;
     for (int k = 1; k <= s->LineCount; ++k) EXPECT_TRUE(s->SoundButtons[size_t(k)]->isEnabled()) << k;
+}
+
+TEST_F(StudioFake, TheEndOfAPlayBackStoppedAndStartedAgainDoesNotStopTheNewOne) {
+    Open();
+    ASSERT_NE(s, nullptr);
+    s->EButton_BigPlayClick();
+    ASSERT_TRUE(s->EButton_BigStop->isVisible());
+    media.EndFilm(); // its end is on its way when the learner stops and starts again
+    s->StopScenePlay();
+    s->EButton_BigPlayClick();
+    Deliver();
+    EXPECT_TRUE(s->EButton_BigStop->isVisible()) << "the new play-back runs on";
+    EXPECT_TRUE(s->Timer_Captions.Enabled());
+    EXPECT_FALSE(s->SoundButtons[1]->isEnabled());
+    media.EndFilm();
+    Deliver();
+    EXPECT_FALSE(s->EButton_BigStop->isVisible()) << "its own end stops it";
+    EXPECT_TRUE(s->SoundButtons[1]->isEnabled());
 }
 
 TEST_F(StudioFake, AScreenChangeWhileALinePlaysLeavesTheScreenAlone) {
