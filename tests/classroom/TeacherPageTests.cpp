@@ -145,7 +145,7 @@ protected:
     bool WaitForManager() {
         return WaitUntil([&] {
             return bus.interface()->isServiceRegistered(QLatin1String(tav::classroombus::kManagerService)).value();
-        }, 10000);
+        }, 30000); // a loaded machine (tests run two at a time) starts it slowly
     }
     // The page as the browser built it, after its script ran.
     QString BrowserDom(const QString& url) {
