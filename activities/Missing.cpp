@@ -1,8 +1,5 @@
 #include "activities/Missing.h"
 
-#include <QCoreApplication>
-#include <QPointer>
-
 #include "activities/ActivityMedia.h"
 #include "activities/MissingWords.h"
 #include "app/Main.h"

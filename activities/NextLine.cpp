@@ -1,9 +1,5 @@
 #include "activities/NextLine.h"
 
-#include <QPointer>
-
-#include <QCoreApplication>
-
 #include "activities/ActivityMedia.h"
 #include "app/Main.h"
 #include "components/ZrButton.h"
