@@ -1,7 +1,8 @@
 // Seek and playback cost of the media engine, against the ffmpeg command-line
 // tool on the same clips and positions, measured in the same run.
 //
-//   media_seek [SECONDS]   (length of the generated clips, default 60)
+//   media_seek [SECONDS] [--playback]   (length of the generated clips, default 60;
+//                                        --playback: only figure 3, e.g. under a profiler)
 //
 // Figures printed:
 //  1. in-process exact seek, frame ready: median and 90th percentile over 200
@@ -263,6 +264,11 @@ int main(int argc, char** argv) {
         " -vf \"" + BarFilter() + "\" -c:v mpeg2video -g 15 -bf 2 -b:v 5000k -c:a mp2 -f vob " + pal.Path);
     std::printf("Sound output: %s\n", TAudioOutput::Instance().IsNull() ? "null (timer-driven)"
                                                                        : TAudioOutput::Instance().DriverName().c_str());
+    if (argc > 2 && std::string(argv[2]) == "--playback") {
+        std::printf("3. Playback CPU\n");
+        Playback(pal, std::min(seconds, 60));
+        return 0;
+    }
     std::printf("1. In-process exact seeks (200 random positions)\n");
     InProcessSeeks(small);
     InProcessSeeks(pal);
