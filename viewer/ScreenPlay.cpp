@@ -682,13 +682,14 @@ void TForm_ScreenPlay::ListBox_DropDownWheel(int notches) {
 }
 
 void TForm_ScreenPlay::SeekToVisibleLine() {
-    // Queued messages run here: the list's last scroll, a click, a screen
-    // change (which deletes this screen). The film is stood at the script
-    // only if the screen is still there, still shows the film and nothing
-    // newer has the say: a play started meanwhile plays on, and a scroll
-    // begun meanwhile stands the film itself when it ends.
+    // Queued messages run here: the list's last scroll, a timer, a screen
+    // change (which deletes this screen); clicks and keys wait until the
+    // step is over. The film is stood at the script only if the screen is
+    // still there, still shows the film and nothing newer has the say: a
+    // play started meanwhile plays on, and a scroll begun meanwhile stands
+    // the film itself when it ends.
     const QPointer<TForm_ScreenPlay> alive(this);
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (!alive) return;
     if (Playing || KnobDragging || Timer_ScrollBar.Enabled() || Timer_WheelEnd.Enabled()) return;
     if (Form_Movie && Form_Movie->DisplayPanel != Panel_Video) return;
