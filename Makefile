@@ -2,7 +2,7 @@
 BUILD ?= build
 PROGRAM := $(BUILD)/program
 
-.PHONY: all deps configure build content run test clean install package demo-disc asan-configure check-asan fuzz
+.PHONY: all deps configure build content run test clean install package demo-disc asan-configure check-asan fuzz guide-pictures
 
 all: build
 
@@ -35,6 +35,11 @@ install: build
 package: build
 	@cmake --build $(BUILD) --target package
 	@packaging/lint-packages $(BUILD)/packages
+
+# The pictures of the learner's and the teacher's guides (docs/pictures), taken
+# from the program on the demo disc under Xvfb; a few minutes, so not in test.
+guide-pictures: content
+	@scripts/guide-pictures $(BUILD) docs/pictures
 
 # The demo disc where the installed program of this user finds it.
 demo-disc: build

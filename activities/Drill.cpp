@@ -10,7 +10,7 @@
 #include "components/SkinButton.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"

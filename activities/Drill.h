@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/Screen.h"
 #include "toolkit/Timer.h"
 

@@ -5,7 +5,7 @@
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"

@@ -11,7 +11,7 @@
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Messages.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"

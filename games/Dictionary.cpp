@@ -11,7 +11,7 @@
 #include "components/SkinButton.h"
 #include "content/DebugLog.h"
 #include "content/DictionaryWords.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"

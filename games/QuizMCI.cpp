@@ -12,7 +12,7 @@
 #include "content/OurUtils.h"
 #include "games/QuizMedia.h"
 #include "media/ZrMedia.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "toolkit/ErrorHandler.h"

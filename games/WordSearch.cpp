@@ -19,7 +19,7 @@
 #include "content/SearchList.h"
 #include "games/SearchScene.h"
 #include "media/Movie.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"

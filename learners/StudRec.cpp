@@ -11,7 +11,7 @@
 #include "learners/ScoreKeeping.h"
 #include "learners/ShortDate.h"
 #include "learners/StudentList.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/Edit.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"

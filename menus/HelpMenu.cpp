@@ -6,7 +6,7 @@
 #include "components/SkinButton.h"
 #include "content/OurUtils.h"
 #include "media/MCIControl.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"

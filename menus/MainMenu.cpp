@@ -3,7 +3,7 @@
 #include "app/ClipPoolLink.h"
 #include "app/Main.h"
 #include "components/SkinButton.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"

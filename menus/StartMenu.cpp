@@ -6,7 +6,7 @@
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
 #include "content/Text1252.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/ShellOpen.h"
 #include "toolkit/Blend.h"
 #include "toolkit/ErrorHandler.h"

@@ -6,7 +6,7 @@
 #include "app/Main.h"
 #include "components/SkinButton.h"
 #include "components/ZrButton.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"

@@ -17,7 +17,7 @@
 #include "content/OurUtils.h"
 #include "media/MCIControl.h"
 #include "media/Movie.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"

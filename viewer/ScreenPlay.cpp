@@ -22,7 +22,7 @@
 #include "content/Text1252.h"
 #include "media/Movie.h"
 #include "media/VolumeControl.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"

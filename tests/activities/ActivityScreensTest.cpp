@@ -23,7 +23,7 @@
 #include "media/Movie.h"
 #include "program/Screens.h"
 #include "media/VolumeControl.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "toolkit/Image.h"

@@ -36,7 +36,7 @@
 #include "activities/Spelling.h"
 #include "activities/SpellingTiles.h"
 #include "activities/Vocab.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"

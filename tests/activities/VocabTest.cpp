@@ -15,7 +15,7 @@
 #include "activities/VocabWords.h"
 #include "components/ZrButton.h"
 #include "content/DictionaryWords.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"
 

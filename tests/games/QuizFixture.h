@@ -25,7 +25,7 @@
 #include "games/QuizMCI.h"
 #include "games/QuizMedia.h"
 #include "media/ZrMCIMedia.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"

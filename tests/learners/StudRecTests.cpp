@@ -14,7 +14,7 @@
 #include "learners/ShortDate.h"
 #include "learners/StudRec.h"
 #include "learners/StudentList.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/Edit.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"

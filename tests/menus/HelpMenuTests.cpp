@@ -12,7 +12,7 @@
 #include "content/OurUtils.h"
 #include "media/MCIControl.h"
 #include "menus/HelpMenu.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "toolkit/Image.h"
 #include "toolkit/ListBox.h"
 #include "toolkit/Panel.h"

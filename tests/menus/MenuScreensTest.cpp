@@ -13,7 +13,7 @@
 #include "components/ZrButton.h"
 #include "content/OurUtils.h"
 #include "menus/ActivitiesMenu.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "menus/MainMenu.h"
 #include "menus/StartMenu.h"
 #include "toolkit/Image.h"

@@ -14,7 +14,7 @@
 
 #include "components/ZrButton.h"
 #include "content/OurUtils.h"
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 #include "tests/TestSupport.h"
 #include "toolkit/Blend.h"
 #include "toolkit/Image.h"

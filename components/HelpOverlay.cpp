@@ -1,4 +1,4 @@
-#include "menus/HelpOverlay.h"
+#include "components/HelpOverlay.h"
 
 #include <QEvent>
 #include <QWidget>
