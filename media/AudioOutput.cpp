@@ -153,7 +153,8 @@ void TAudioOutput::StartNullOutput() {
         int64_t last = MonotonicUs();
         int64_t owed = 0; // frames due but not yet consumed, in micro-frames
         while (!quit_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // A device period of 10 ms, as sound servers commonly use.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
             int64_t now = MonotonicUs();
             owed += (now - last) * rate_;
             last = now;

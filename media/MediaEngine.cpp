@@ -1,6 +1,7 @@
 #include "media/MediaEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 
 #include "media/AudioOutput.h"
@@ -11,14 +12,15 @@ namespace tav {
 namespace {
 constexpr size_t kQueueFrames = 8;     // pictures decoded ahead
 constexpr size_t kQueueHardCap = 40;   // never more, whatever the sound needs
-constexpr int kTickMs = 4;
+constexpr int kTickMs = 4;      // the first look after a play starts
+constexpr int kIdleTickMs = 10; // at most this long between looks while a play runs
 } // namespace
 
 TMediaEngine::TMediaEngine(const std::string& path) {
     TAudioOutput& out = TAudioOutput::Instance();
     decoder_ = std::make_unique<TMediaDecoder>(path, out.Rate());
     tick_.setTimerType(Qt::PreciseTimer);
-    tick_.setInterval(kTickMs);
+    tick_.setSingleShot(true);
     QObject::connect(&tick_, &QTimer::timeout, this, [this] { Tick(); });
 }
 
@@ -60,7 +62,7 @@ void TMediaEngine::Play(int64_t fromMs, int64_t toMs, bool endExcluded) {
     positionUs_ = fromUs_;
     playing_ = true;
     StartWorker();
-    tick_.start();
+    tick_.start(kTickMs);
 }
 
 void TMediaEngine::Stop() {
@@ -299,8 +301,10 @@ void TMediaEngine::Tick() {
         }
         moreDue = !frames_.empty() && frames_.front().PtsUs <= pictureLimitUs_;
     }
-    wake_.notify_all();
+    // The worker waits for room in the queue: there is some now.
+    if (haveDue) wake_.notify_all();
     if (haveDue) ShowFrame(std::move(due));
+    ScheduleTick(clock);
 
     if (clock >= toUs_ && videoDone_ && audioDone_ && !moreDue) {
         positionUs_ = pictureLimitUs_;
@@ -324,6 +328,22 @@ void TMediaEngine::Tick() {
             Finish(early ? 8 : 1);
         }
     }
+}
+
+void TMediaEngine::ScheduleTick(int64_t clockUs) {
+    // The next look is when the next picture falls due or the range ends,
+    // whichever comes first, and never more than kIdleTickMs away (the
+    // decoder may still bring pictures, the sound may still drain). A fixed
+    // fine-grained tick would wake the program a few hundred times a second.
+    int64_t nextUs = clockUs + kIdleTickMs * 1000;
+    {
+        std::lock_guard lock(mutex_);
+        if (!frames_.empty()) nextUs = std::min(nextUs, frames_.front().PtsUs);
+    }
+    if (toUs_ > clockUs) nextUs = std::min(nextUs, toUs_);
+    // Media time runs at the play's speed.
+    const double waitMs = static_cast<double>(nextUs - clockUs) / 1000.0 / (playRate_ > 0 ? playRate_ : 1.0);
+    tick_.start(std::clamp(static_cast<int>(std::ceil(waitMs)), 1, kIdleTickMs));
 }
 
 void TMediaEngine::Finish(int outcome) {

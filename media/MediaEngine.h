@@ -80,6 +80,7 @@ private:
     bool FlushTempo();
     void NoteSoundPlayed();
     void Tick();
+    void ScheduleTick(int64_t clockUs);
     int64_t ClockUs() const;
     void ShowFrame(TVideoFrame frame);
     void Finish(int outcome);
