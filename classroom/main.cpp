@@ -27,6 +27,7 @@
 #include "classroom/ClassroomStore.h"
 #include "classroom/TeacherPage.h"
 #include "learners/ClassroomBus.h"
+#include "platform/VersionOption.h"
 #include "Version.h"
 
 using namespace classroom;
@@ -86,6 +87,8 @@ QString DefaultDatabase() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The same answer as the other programs, licence included.
+    if (tav::AnswerVersionOption(argc, argv, "tavolin-classroom")) return 0;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavolin-classroom"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3 (build %4)")
