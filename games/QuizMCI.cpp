@@ -467,19 +467,31 @@ void TForm_Quiz::StartGame() {
     // The delay is set before the welcome: a timer started during it would
     // otherwise keep the value left from creation.
     OpponentDelay = kStartDelayMs;
+    WelcomeStep = 0;
     ChangeState(1);
 }
 
 // ---- the states ----------------------------------------------------------------------------
 
 void TForm_Quiz::Welcome() {
-    Help->ShowHelp();
-    repaint();
-    if (!PlayBlocking(Program("\\pc\\quiz\\musak.aif"))) return;
-    if (!PlayBlocking(Target("\\quiz\\miscq\\welcome1.aif"))) return;
-    PlayOpponentAction("wave");
-    PlayNotifying(Target("\\quiz\\miscq\\welcome2.aif"));
-    OnSoundDone = 2;
+    // The music, the first words, then the second while the opponent waves:
+    // each reports its end and brings the next (state 1 again), so nothing
+    // holds the learner's input for those seconds and Back ends the welcome
+    // at once.
+    const int step = WelcomeStep++;
+    if (step == 0) {
+        Help->ShowHelp();
+        repaint();
+        PlayNotifying(Program("\\pc\\quiz\\musak.aif"));
+        OnSoundDone = 1;
+    } else if (step == 1) {
+        PlayNotifying(Target("\\quiz\\miscq\\welcome1.aif"));
+        OnSoundDone = 1;
+    } else {
+        PlayOpponentAction("wave");
+        PlayNotifying(Target("\\quiz\\miscq\\welcome2.aif"));
+        OnSoundDone = 2;
+    }
 }
 
 void TForm_Quiz::QuestionStart() {

@@ -115,6 +115,7 @@ public:
     int QuestionCount = 0;
     int QuestionsPerGame = 20;
     int State = 0;
+    int WelcomeStep = 0; // which sound of the welcome state 1 plays next
     int OnClipDone = 0, OnSoundDone = 0, OnOpponentDone = 0;
     std::array<TChangeState, 21> StateTable{}; // [1..20]
     QImage RoundStrip;

@@ -8,9 +8,15 @@
 using namespace tav;
 
 TEST_F(QuizScreen, WelcomeThenRoundThenQuestionAndItsAnswersInOrder) {
+    bool held = false;
+    media.duringBlockingSound = [&] { held = true; };
     Enter();
-    EXPECT_EQ(media.sounds, (std::vector<std::string>{"musak.aif", "welcome1.aif", "welcome2.aif"}));
+    EXPECT_EQ(media.sounds, (std::vector<std::string>{"musak.aif"}));
     EXPECT_TRUE(quiz->Help->HelpVisible());
+    // Each sound of the welcome brings the next when it ends; none waits.
+    ASSERT_TRUE(RunTo(2));
+    EXPECT_FALSE(held) << "a sound of the welcome held the learner's input";
+    media.duringBlockingSound = nullptr;
     ASSERT_TRUE(RunTo(9));
     EXPECT_FALSE(quiz->Help->HelpVisible());
     const int n = quiz->CurrentQuestion.Number;
@@ -269,6 +275,16 @@ TEST_F(QuizScreen, BackLeavesOnceWithThePointsSoFarAndLateCompletionsDoNothing) 
     EXPECT_EQ(std::count(tavtest::ScreenLog.begin(), tavtest::ScreenLog.end(), std::string("create 5")), 1);
 }
 
+TEST_F(QuizScreen, BackDuringTheWelcomeMusicLeavesAtOnceAndNoWordsFollow) {
+    Enter();
+    ASSERT_EQ(media.sounds, (std::vector<std::string>{"musak.aif"}));
+    quiz->EButton_BackClick();
+    media.EndSounds(); // the music's end, if it still came, finds nothing to do
+    Settle();
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
+    EXPECT_EQ(media.sounds, (std::vector<std::string>{"musak.aif"}));
+}
+
 TEST_F(QuizScreen, NineteenQuestionsRunOut) {
     Enter();
     tavtest::TempFolder dir;
@@ -286,11 +302,8 @@ TEST_F(QuizScreen, NineteenQuestionsRunOut) {
 }
 
 TEST_F(QuizScreen, ShutDownDuringTheWelcomeClosesCleanly) {
-    media.duringBlockingSound = [this] {
-        media.duringBlockingSound = nullptr;
-        main->CloseProgram();
-    };
-    main->PostStateChange(stQuiz, 1);
+    Enter(); // the welcome music plays
+    main->CloseProgram();
     ASSERT_TRUE(tavtest::WaitUntil([&] { return !main->isVisible(); }));
     Settle();
     main.reset(); // destroys the quiz with its opponent panel
