@@ -151,10 +151,23 @@ int Random(int n) {
     return std::uniform_int_distribution<int>(0, n - 1)(Rng());
 }
 
+namespace {
+std::function<unsigned()>& RandomizeSeeds() {
+    static std::function<unsigned()> source;
+    return source;
+}
+} // namespace
+
 void Randomize() {
+    if (RandomizeSeeds()) {
+        Rng().seed(RandomizeSeeds()());
+        return;
+    }
     auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     Rng().seed(static_cast<unsigned>(t ^ (t >> 32)));
 }
+
+void SetRandomizeSeeds(std::function<unsigned()> source) { RandomizeSeeds() = std::move(source); }
 
 void SetRandSeed(unsigned seed) { Rng().seed(seed); }
 

@@ -3,6 +3,7 @@
 // cutting fields out of content lines, the Mac character table, random pieces
 // from pool strings and a few system look-ups. Text is 8-bit (Windows-1252).
 #include <stdexcept>
+#include <functional>
 #include <string>
 
 namespace tav {
@@ -50,10 +51,12 @@ std::string Trim(const std::string& text);
 
 // Random numbers for drawing questions: Random(n) is uniform in 0 .. n-1
 // (0 when n <= 0). Randomize seeds from the clock; SetRandSeed makes runs
-// repeatable in tests.
+// repeatable in tests, and SetRandomizeSeeds makes the screens' own
+// Randomize calls take their seeds from a source (nullptr: the clock again).
 int Random(int n);
 void Randomize();
 void SetRandSeed(unsigned seed);
+void SetRandomizeSeeds(std::function<unsigned()> source);
 
 std::string TakeRandomChunk(std::string& pool, int size);
 
