@@ -330,6 +330,8 @@ TEST_F(QuizInterleaving, RandomEventsNeverBreakTheScoresOrStopTheGame) {
             trail << "[reset to " << quiz->QuestionCount + 1 << "] ";
         }
         Settle();
+        // A Back queued in the sequence before may have left and deleted the screen.
+        if (!Screen()) continue;
         lastLearner = quiz->LearnerScore;
         lastOpponent = quiz->OpponentScore;
         learnerScoredAt = opponentScoredAt = -1;
