@@ -301,9 +301,10 @@ void TMediaEngine::Tick() {
         }
         moreDue = !frames_.empty() && frames_.front().PtsUs <= pictureLimitUs_;
     }
-    // The worker waits for room in the queue: there is some now.
-    if (haveDue) wake_.notify_all();
-    if (haveDue) ShowFrame(std::move(due));
+    if (haveDue) {
+        wake_.notify_all(); // the worker waits for room in the queue: there is some now
+        ShowFrame(std::move(due));
+    }
     ScheduleTick(clock);
 
     if (clock >= toUs_ && videoDone_ && audioDone_ && !moreDue) {
