@@ -145,7 +145,7 @@ TEST_F(DiscBuild, BuildsADiscTheProgramLoads) {
     // The help language's lines, aligned by time.
     const auto tr = tav::LoadLineTranslations(t.Folder + "\\movietr5.txt");
     ASSERT_EQ(tr.size(), entries.size());
-    EXPECT_EQ(tr.at(3), "L\xEDnea 3");
+    EXPECT_EQ(tr.at(3), "L\xC3\xADnea 3");
 }
 
 TEST_F(DiscBuild, EveryLineStartsOnAKeyFrameShowingItsFirstUnit) {
@@ -205,10 +205,12 @@ TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {
               1);
     EXPECT_TRUE(out.contains("Mac OS Roman cannot carry")) << out.toStdString();
     EXPECT_EQ(RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/film.srt"), "--lang",
-                   "Russian", "--title", "x", "--out", QString::fromStdString(d + "/ru")},
+                   "Arabic", "--title", "x", "--out", QString::fromStdString(d + "/ar")},
                   &out),
               1);
+    EXPECT_TRUE(out.contains("Right-to-left scripts (Arabic, Hebrew) are not supported yet")) << out.toStdString();
     EXPECT_FALSE(QDir(QString::fromStdString(d + "/ru")).exists());
+    EXPECT_FALSE(QDir(QString::fromStdString(d + "/ar")).exists());
     EXPECT_EQ(RunTool({"build", "--lang", "en"}), 2);
 
     // Ctrl-C in the middle of the film's reading.

@@ -56,7 +56,7 @@ protected:
         // The spelling table for the target's language 3 with every letter picture.
         WriteFile(root + "/Spelinfo.txt", "2 abc en\r\n3 " + kLetters + " xx\r\n");
         for (char c : kLetters)
-            for (const std::string& name : LetterPictureNames(c)) WriteFile(SpellFile(name), "picture");
+            for (const std::string& name : LetterPictureNames(std::string(1, c))) WriteFile(SpellFile(name), "picture");
     }
     const std::string kLetters = "abcdefghijklmnopq";
     std::string SpellFile(std::string name) const {

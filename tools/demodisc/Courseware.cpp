@@ -2,7 +2,7 @@
 
 #include <QString>
 #include "content/SearchList.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include <algorithm>
 #include <set>
 

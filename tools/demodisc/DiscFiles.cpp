@@ -5,6 +5,8 @@
 #include "Style.h"
 #include "Timeline.h"
 
+#include "content/UnicodeText.h"
+
 namespace demodisc {
 
 namespace {
@@ -20,7 +22,7 @@ TSound Beep(int n) { return Note(440.0 + 20.0 * (n % 12), 160, 0.4f); }
 void WriteMovieIndex(const std::string& path, const std::vector<TIndexLine>& lines) {
     std::vector<std::string> out;
     for (const TIndexLine& l : lines)
-        out.push_back(ToMac(std::to_string(l.Number) + "|" + UnitsToTimecode(l.StartUnits) + "|" +
+        out.push_back(ToDisc(std::to_string(l.Number) + "|" + UnitsToTimecode(l.StartUnits) + "|" +
                             UnitsToTimecode(l.EndUnits) + "|" + l.Text + "|" + l.Speaker + "|" +
                             (l.SameSpeaker ? "1" : "0") + "|" + (l.ForActivities ? "1" : "0") + "|0|0"));
     WriteRawLines(path, out);
@@ -29,7 +31,7 @@ void WriteMovieIndex(const std::string& path, const std::vector<TIndexLine>& lin
 void WriteRecordIndex(const std::string& path, const std::vector<TActorRecord>& actors) {
     std::vector<std::string> out;
     for (const TActorRecord& a : actors) {
-        out.push_back(ToMac(a.Name));
+        out.push_back(ToDisc(a.Name));
         std::string scenes;
         for (const auto& scene : a.Scenes) {
             if (!scenes.empty()) scenes += " ";
@@ -43,7 +45,7 @@ void WriteRecordIndex(const std::string& path, const std::vector<TActorRecord>& 
 
 void WriteStripIndex(const std::string& path, const std::vector<std::pair<int, std::string>>& places) {
     std::vector<std::string> out;
-    for (const auto& [units, hint] : places) out.push_back(ToMac(UnitsToTimecode(units) + "," + hint));
+    for (const auto& [units, hint] : places) out.push_back(ToDisc(UnitsToTimecode(units) + "," + hint));
     WriteRawLines(path, out);
 }
 
@@ -51,7 +53,7 @@ void WriteTargetSettings(const std::string& path, const std::string& caption, in
                          const std::vector<std::string>& partFiles, const std::vector<int>& nextLineStarts) {
     std::vector<std::string> starts;
     for (int n : nextLineStarts) starts.push_back(std::to_string(n));
-    WriteMacLines(path, {"PCCaption|" + caption, "TargetLang|" + std::to_string(language),
+    WriteDiscLines(path, {"PCCaption|" + caption, "TargetLang|" + std::to_string(language),
                          "MovieNames|" + Joined(partFiles, "|"), "NextGameStartLines|" + Joined(starts, "|")});
 }
 
@@ -60,8 +62,10 @@ void WriteTargetFile(const std::string& path, const std::string& folder, const s
     std::vector<std::string> codes;
     for (int c : helpLanguages) codes.push_back(std::to_string(c));
     std::vector<std::string> lines{"TargetFolderName|" + folder, "TargetPathForPC|", "SourceHelpLangs|" + Joined(codes, ",")};
+    // The program reads every text file of a UTF-8 disc as UTF-8 once Target.txt says so.
+    if (DiscEncoding() == TDiscEncoding::Utf8) lines.push_back(std::string(tav::kTextEncodingKey) + "|UTF-8");
     lines.insert(lines.end(), more.begin(), more.end());
-    WriteMacLines(path, lines);
+    WriteDiscLines(path, lines);
 }
 
 void WriteQuizFolder(const std::string& quizDir, const std::vector<TQuizRecord>& questions, const TVoice& host,
@@ -73,7 +77,7 @@ void WriteQuizFolder(const std::string& quizDir, const std::vector<TQuizRecord>&
     const char* letters = "ABC";
     for (size_t n = 0; n < questions.size(); ++n) {
         const TQuizRecord& q = questions[n];
-        lines.push_back(ToMac(UnitsToTimecode(q.FromUnits) + "|" + UnitsToTimecode(q.ToUnits) + "|" + q.Question + "|" +
+        lines.push_back(ToDisc(UnitsToTimecode(q.FromUnits) + "|" + UnitsToTimecode(q.ToUnits) + "|" + q.Question + "|" +
                               q.Answers[0] + "|" + q.Answers[1] + "|" + q.Answers[2] + "|" + std::to_string(q.Correct)));
         const std::string num = std::to_string(n + 1);
         const std::string dir = quizDir + "/q" + num;
@@ -99,18 +103,23 @@ void WriteQuizFolder(const std::string& quizDir, const std::vector<TQuizRecord>&
         const std::vector<TSound> sounds = speech.SpeakAll(requests);
         for (size_t i = 0; i < files.size(); ++i) WriteAiff(files[i], sounds[i]);
     }
-    WriteMacLines(quizDir + "/miscq/oppname.txt", {opponent});
+    WriteDiscLines(quizDir + "/miscq/oppname.txt", {opponent});
     WritePodium(opponent, quizDir + "/miscq/opppod.jpg");
 }
 
 void WriteDictionary(const std::string& targetDir, const std::vector<std::string>& words,
                      const std::vector<QImage>& pictures, const TVoice& voice, TSpeechCache& speech) {
-    WriteMacLines(targetDir + "/DicWords.txt", words);
+    WriteDiscLines(targetDir + "/DicWords.txt", words);
     for (size_t i = 0; i < pictures.size(); ++i)
         SaveJpeg(pictures[i], targetDir + "/DictPic/Dict" + std::to_string(i + 1) + ".jpg");
     std::vector<TSpeechRequest> requests;
     for (const std::string& w : words) requests.push_back({voice, w});
-    const std::vector<TSound> spoken = speech.SpeakAll(requests);
+    std::vector<TSound> spoken(words.size());
+    if (voice.Name.empty()) { // no voice for the language: a short silence for each word
+        for (TSound& s : spoken) s.AppendSilence(400);
+    } else {
+        spoken = speech.SpeakAll(requests);
+    }
     for (size_t i = 0; i < spoken.size(); ++i)
         WriteAiff(targetDir + "/DictSnd/Dict" + std::to_string(i + 1) + ".aif", spoken[i]);
 }

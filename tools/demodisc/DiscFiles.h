@@ -2,7 +2,8 @@
 // Writers of the content disc's files from plain records, shared by the demo
 // disc generator and the disc builder (tavolin-disc build): one writer per
 // file, so both kinds of disc are written the same way. Texts are UTF-8 and
-// become Mac OS Roman on the way out.
+// become the disc's encoding on the way out (Mac OS Roman unless
+// SetDiscEncoding says UTF-8).
 #include <QImage>
 #include <string>
 #include <utility>
@@ -37,7 +38,8 @@ void WriteStripIndex(const std::string& path, const std::vector<std::pair<int, s
 void WriteTargetSettings(const std::string& path, const std::string& caption, int language,
                          const std::vector<std::string>& partFiles, const std::vector<int>& nextLineStarts);
 
-// Target.txt for one target folder and its help languages (plus lines of its own).
+// Target.txt for one target folder and its help languages (plus lines of its own);
+// on a UTF-8 disc it carries "TextEncoding|UTF-8".
 void WriteTargetFile(const std::string& path, const std::string& folder, const std::vector<int>& helpLanguages,
                      const std::vector<std::string>& more = {});
 
@@ -55,6 +57,7 @@ void WriteQuizFolder(const std::string& quizDir, const std::vector<TQuizRecord>&
                      TSpeechCache& speech, bool beeps);
 
 // DicWords.txt with DictPic\Dict<n>.jpg and DictSnd\Dict<n>.aif.
+// A voice without a name writes a short silence for each word.
 void WriteDictionary(const std::string& targetDir, const std::vector<std::string>& words,
                      const std::vector<QImage>& pictures, const TVoice& voice, TSpeechCache& speech);
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "content/OurUtils.h"
+#include "content/UnicodeText.h"
 
 namespace demodisc {
 
@@ -34,6 +35,29 @@ std::string ToMac(const std::string& utf8) {
         c = static_cast<char>(code);
     }
     return ansi;
+}
+
+namespace {
+TDiscEncoding gDiscEncoding = TDiscEncoding::MacRoman;
+} // namespace
+
+void SetDiscEncoding(TDiscEncoding encoding) { gDiscEncoding = encoding; }
+TDiscEncoding DiscEncoding() { return gDiscEncoding; }
+
+TDiscEncodingScope::TDiscEncodingScope(TDiscEncoding encoding) : before_(gDiscEncoding) { gDiscEncoding = encoding; }
+TDiscEncodingScope::~TDiscEncodingScope() { gDiscEncoding = before_; }
+
+std::string ToDisc(const std::string& utf8) {
+    if (gDiscEncoding == TDiscEncoding::MacRoman) return ToMac(utf8);
+    if (!tav::IsValidUtf8(utf8)) throw std::runtime_error("not valid UTF-8: " + tav::ValidUtf8(utf8));
+    return utf8;
+}
+
+void WriteDiscLines(const std::string& path, const std::vector<std::string>& utf8Lines) {
+    std::vector<std::string> out;
+    out.reserve(utf8Lines.size());
+    for (const std::string& l : utf8Lines) out.push_back(ToDisc(l));
+    WriteRawLines(path, out);
 }
 
 void WriteRawLines(const std::string& path, const std::vector<std::string>& lines) {

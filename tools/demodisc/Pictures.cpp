@@ -451,9 +451,15 @@ void WriteDictionaryPictures(const std::vector<TDictWord>& words, const std::str
 
 void WriteSpellingTiles(const std::string& lettersAnsi, const std::string& spellDir) {
     QStringDecoder dec("windows-1252");
-    for (unsigned char c : lettersAnsi) {
-        const std::string code = std::to_string(MacCodeOf(c));
-        const QString letter = dec.decode(QByteArray(1, char(c)));
+    std::vector<std::pair<std::string, std::string>> coded;
+    for (unsigned char c : lettersAnsi)
+        coded.push_back({std::to_string(MacCodeOf(c)), QString(dec.decode(QByteArray(1, char(c)))).toStdString()});
+    WriteLetterTiles(coded, spellDir);
+}
+
+void WriteLetterTiles(const std::vector<std::pair<std::string, std::string>>& codedLetters, const std::string& spellDir) {
+    for (const auto& [code, utf8] : codedLetters) {
+        const QString letter = U(utf8);
         auto tile = [&](int w, int h, const QColor& face, const QColor& ink, bool shadow) {
             QImage img(w, h, QImage::Format_RGB32);
             img.fill(shadow ? Night : face);

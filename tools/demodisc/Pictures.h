@@ -3,6 +3,7 @@
 // certificate parts, actor pictures, dictionary pictures and letter tiles.
 #include <QImage>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Courseware.h"
@@ -28,6 +29,9 @@ void WriteDictionaryPictures(const std::vector<TDictWord>& words, const std::str
 // Practice, test, floating and filled-slot tiles for every letter of letters
 // (Windows-1252), named by Mac code.
 void WriteSpellingTiles(const std::string& lettersAnsi, const std::string& spellDir);
+// The same tiles for letters given as (code in the picture names, the letter
+// in UTF-8): any script, a letter may be several code points.
+void WriteLetterTiles(const std::vector<std::pair<std::string, std::string>>& codedLetters, const std::string& spellDir);
 void WriteMultiMenuPictures(const std::string& multiDir, const std::vector<std::string>& labels);
 void WriteCustomStartPicture(const std::string& path);
 // A title card used for the quiz opponent's podium.

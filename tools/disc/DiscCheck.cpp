@@ -6,13 +6,17 @@
 #include "content/DictionaryWords.h"
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
+#include "content/LanguageCodes.h"
 #include "content/OurUtils.h"
 #include "content/SpellingTable.h"
 #include "content/SearchList.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "games/QuizData.h"
 #include "media/MCIControl.h"
 #include "platform/Paths.h"
+
+#include <QDirIterator>
+#include <QFile>
 
 #include <exception>
 #include <map>
@@ -32,12 +36,13 @@ std::string ErrorText(const std::exception_ptr& e) {
     }
 }
 
-// 8-bit content text as UTF-8 for the terminal and for TSV output.
-std::string Utf8(const std::string& text1252) { return ToQString(text1252).toUtf8().toStdString(); }
+// Content text (UTF-8) for the terminal and for TSV output: what is not
+// valid UTF-8 (a name of a file, an error) shows as U+FFFD.
+std::string Utf8(const std::string& text) { return ValidUtf8(text); }
 
 // A TSV field: tabs and line breaks would split the row.
-std::string Field(const std::string& text1252) {
-    std::string s = text1252;
+std::string Field(const std::string& text) {
+    std::string s = text;
     for (char& c : s)
         if (c == '\t' || c == '\r' || c == '\n') c = ' ';
     return Utf8(s);
@@ -55,6 +60,34 @@ std::string StripTrailingSeparators(std::string root) {
     return root;
 }
 
+// Every text file of the disc that the program reads as UTF-8 (all of them on
+// a UTF-8 disc, those beginning with a byte-order mark on a Mac OS Roman
+// one): each line that is not valid UTF-8 is a problem, up to ten a file.
+void CheckUtf8Files(TDisc& disc) {
+    const QString root = QString::fromStdString(NativePath(disc.Root));
+    QDirIterator it(root, {"*.txt", "*.TXT", "*.Txt"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    std::vector<std::string> files;
+    while (it.hasNext()) files.push_back(it.next().toStdString());
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) {
+        QFile f(QString::fromStdString(file));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QByteArray bytes = f.readAll();
+        const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+        if (disc.Encoding != TContentEncoding::Utf8 && !bom) continue;
+        const TStringList lines = SplitTextLines(std::string(bytes.constData() + (bom ? 3 : 0), size_t(bytes.size()) - (bom ? 3 : 0)));
+        int bad = 0;
+        for (size_t n = 0; n < lines.size(); ++n) {
+            if (IsValidUtf8(lines[n])) continue;
+            if (++bad > 10) continue;
+            Add(disc.Problems, file, int(n) + 1,
+                std::string("not valid UTF-8 (") + (bom ? "the file begins with a UTF-8 byte-order mark" : "the disc's text is UTF-8") +
+                    "): the program shows \"" + ValidUtf8(lines[n]) + "\"");
+        }
+        if (bad > 10) Add(disc.Problems, file, 0, Format("%d more lines are not valid UTF-8", bad - 10));
+    }
+}
+
 } // namespace
 
 bool OpenDisc(TDisc& disc, const std::string& root) {
@@ -69,7 +102,10 @@ bool OpenDisc(TDisc& disc, const std::string& root) {
         Add(disc.Problems, NativePath(disc.Root + "\\Spelinfo.txt"), 0,
             "missing: the program does not take this folder for a content disc");
     try {
-        disc.TargetLines = ReadTextLines(disc.Root + "\\Target.txt");
+        // Target.txt says how the disc's text is encoded, and is read in that encoding.
+        disc.Encoding = EncodingDeclaredBy(ReadTextLines(disc.Root + "\\Target.txt"));
+        SetContentEncoding(disc.Encoding);
+        disc.TargetLines = ReadContentLines(disc.Root + "\\Target.txt");
     } catch (...) {
         disc.Error = ErrorText(std::current_exception());
         return false;
@@ -103,6 +139,7 @@ bool OpenDisc(TDisc& disc, const std::string& root) {
                 Add(disc.Problems, targetFile, line, "button picture \"" + m.PictureFile + "\" not found in multi");
         }
     }
+    CheckUtf8Files(disc);
     return true;
 }
 
@@ -123,7 +160,9 @@ bool LoadDiscTarget(const TDisc& disc, TDiscTarget& t, const std::string& folder
     t.Index.Filter1 = disc.Filter1;
     t.Index.TargetLines = disc.TargetLines;
     try {
-        t.Index.SettingsLines = ReadTextLines(t.Folder + "\\settings.txt");
+        SetContentEncoding(disc.Encoding);
+        t.Index.SettingsLines = ReadContentLines(t.Folder + "\\settings.txt");
+        SetTextLanguage(IsoCodeOfLanguage(StrToIntDef(LookupKey(t.Index.SettingsLines, "TargetLang", "0"), 0)));
         t.MovieNames = SplitKeyList(t.Index.SettingsLines, "MovieNames", '|');
         t.Index.StartLinePool = SplitKeyList(t.Index.SettingsLines, "NextGameStartLines", '|');
         // The filter list comes first: the movie index applies it.
@@ -150,7 +189,7 @@ void CheckDictionary(TDiscTarget& t) {
     }
     TStringList lines;
     try {
-        lines = ReadTextLines(file);
+        lines = ReadContentLines(file);
     } catch (...) {
         Add(t.Problems, shown, 0, ErrorText(std::current_exception()));
         return;
@@ -191,7 +230,7 @@ void CheckSearchList(TDiscTarget& t) {
     }
     TStringList lines;
     try {
-        lines = ReadTextLines(file);
+        lines = ReadContentLines(file);
     } catch (const std::exception& e) {
         Add(t.Problems, shown, 0, e.what());
         return;
@@ -201,7 +240,7 @@ void CheckSearchList(TDiscTarget& t) {
         if (lines[i].empty()) continue;
         const int line = static_cast<int>(i) + 1;
         ++t.SearchWordCount;
-        const std::string entry = MacToAnsi(lines[i]);
+        const std::string& entry = lines[i];
         const std::string word = SearchWordOf(entry);
         const std::string quoted = "\"" + Utf8(entry.substr(0, word.size())) + "\"";
         if (word.empty()) {
@@ -364,7 +403,7 @@ int CheckQuiz(TDiscTarget& t, const std::string& root) {
     return int(quiz.Questions.size());
 }
 
-std::string CheckSpelling(const TDisc& disc, TDiscTarget& t) {
+TStringList CheckSpelling(const TDisc& disc, TDiscTarget& t) {
     const std::string table = disc.Root + "\\Spelinfo.txt";
     if (!FileExists(table)) return {}; // reported with the disc
     const std::string tableFile = NativePath(table);
@@ -381,23 +420,26 @@ std::string CheckSpelling(const TDisc& disc, TDiscTarget& t) {
             Format("no line for target language %d: the spelling activity has no alphabet", language));
         return {};
     }
-    if (info.Letters.size() < 17)
+    // The tiles carry user-perceived characters: "é" written as e and its
+    // accent, or a kana with its voicing mark, is one letter.
+    const TStringList letters = Graphemes(info.Letters);
+    if (letters.size() < 17)
         Add(t.Problems, tableFile, info.LineNumber,
-            Format("%d letters: the spelling activity needs 17 for its tiles", static_cast<int>(info.Letters.size())));
+            Format("%d letters: the spelling activity needs 17 for its tiles", static_cast<int>(letters.size())));
     const std::string folder = "\\shared\\spell_" + info.FolderSuffix;
     if (!DirectoryExists(disc.Root + folder)) {
         Add(t.Problems, tableFile, info.LineNumber, "spelling folder \"" + folder.substr(1) + "\" not found");
-        return info.Letters;
+        return letters;
     }
-    std::set<char> seen;
-    for (char c : info.Letters) {
-        if (!seen.insert(c).second) continue;
-        for (const std::string& name : LetterPictureNames(c))
+    std::set<std::string> seen;
+    for (size_t k = 0; k < letters.size(); ++k) {
+        if (!seen.insert(letters[k]).second) continue;
+        for (const std::string& name : LetterPictureNames(letters[k]))
             if (!FileExists(disc.Root + folder + name))
                 Add(t.Problems, tableFile, info.LineNumber,
-                    "picture \"" + folder.substr(1) + name + "\" for letter \"" + std::string(1, c) + "\" not found");
+                    "picture \"" + folder.substr(1) + name + "\" for letter \"" + letters[k] + "\" not found");
     }
-    return info.Letters;
+    return letters;
 }
 
 // ---- the command line -------------------------------------------------------
@@ -412,6 +454,9 @@ const char* const kUsage =
     "       tavolin-disc build FILM SUBTITLES --lang CODE --title TEXT --out ROOT [...] (build --help)\n"
     "ROOT is the content disc (the folder with Target.txt); TARGET a target folder name\n"
     "(default: the disc's start target, or its first multi-menu target).\n"
+    "The disc's text is Mac OS Roman, or UTF-8 when Target.txt has the line TextEncoding|UTF-8\n"
+    "(a file beginning with a UTF-8 byte-order mark is UTF-8 either way); check reports\n"
+    "which, and every line of a UTF-8 file that is not valid UTF-8.\n"
     "picture loads FILE as the program does (JPEG, PNG, BMP, PICT) and writes it as PNG.\n"
     "Exit status: 0 the disc (or picture) loads, 1 it would fail, 2 usage error.\n";
 
@@ -440,6 +485,7 @@ int Check(const std::string& root, std::ostream& out) {
         out << "  error: " << Utf8(disc.Error) << "\nResult: the program would fail to start\n";
         return dsFails;
     }
+    out << "  text: " << (disc.Encoding == TContentEncoding::Utf8 ? "UTF-8 (Target.txt)" : "Mac OS Roman") << '\n';
     out << "  filter: " << (disc.Filter1 ? "on" : "off") << '\n';
     if (!disc.MultiMenuPicture.empty()) out << "  multi menu: " << Utf8(disc.MultiMenuPicture) << '\n';
     out << "  multi-menu entries: " << disc.MultiEntries.size() << '\n';
@@ -454,7 +500,7 @@ int Check(const std::string& root, std::ostream& out) {
         if (loaded) {
             CheckDiscTarget(t);
             const int questions = CheckQuiz(t, disc.Root);
-            const std::string letters = CheckSpelling(disc, t);
+            const TStringList letters = CheckSpelling(disc, t);
             const auto& ix = t.Index;
             out << "  movie entries: " << ix.MovieEntries.size() << '\n'
                 << "  script rows: " << ix.ScriptLines.size() << '\n'

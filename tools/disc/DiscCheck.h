@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "content/TargetIndex.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
@@ -31,6 +32,10 @@ struct TDiscTarget {
 struct TDisc {
     std::string Root; // program path of the content root, no trailing separator
     TStringList TargetLines;
+    // How its text files are encoded: Mac OS Roman unless Target.txt says
+    // "TextEncoding|UTF-8" (files beginning with a UTF-8 byte-order mark are
+    // UTF-8 either way).
+    TContentEncoding Encoding = TContentEncoding::MacRoman;
     bool Filter1 = false;
     std::string MultiMenuPicture;
     std::vector<TMultiEntry> MultiEntries;
@@ -38,16 +43,20 @@ struct TDisc {
     std::string Error;
 };
 
-// Reads Target.txt, the configuration (sconfig.txt or config.txt in the
-// root) and the multi-menu entries. False with Error set when the root is
-// not a content disc.
+// Reads Target.txt, follows the text encoding it declares (the content
+// readers decode in it from then on), the configuration (sconfig.txt or
+// config.txt in the root) and the multi-menu entries; every text file that
+// is UTF-8 (all of a UTF-8 disc, and those with a byte-order mark) is checked
+// for invalid UTF-8 line by line. False with Error set when the root is not
+// a content disc.
 bool OpenDisc(TDisc& disc, const std::string& root);
 
 // The targets the program can load from this disc: the multi-menu targets
 // when there is a multi menu, else the one of TargetFolderName.
 std::vector<std::pair<std::string, std::string>> DiscTargets(const TDisc& disc);
 
-// Loads one target in the program's order: settings.txt, MovieNames and
+// Loads one target in the program's order: settings.txt (whose TargetLang
+// sets the text language: case and word breaks), MovieNames and
 // NextGameStartLines, filter1.txt, movieinf.txt, record.txt. False with
 // Error set when the program would fail to load it.
 bool LoadDiscTarget(const TDisc& disc, TDiscTarget& target, const std::string& folderName,
@@ -70,8 +79,9 @@ int CheckQuiz(TDiscTarget& target, const std::string& root);
 
 // The spelling table's entry for the target's language (TargetLang of
 // settings.txt) and every letter picture its alphabet needs in the
-// spelling folder. Appends to target.Problems; returns the letters found.
-std::string CheckSpelling(const TDisc& disc, TDiscTarget& target);
+// spelling folder. Appends to target.Problems; returns the letters found
+// (UTF-8, one user-perceived character each).
+TStringList CheckSpelling(const TDisc& disc, TDiscTarget& target);
 
 // The whole tool: args without the program name. Returns the exit status.
 int RunDiscTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <QProcess>
+#include <QSaveFile>
 #include <QString>
 #include <atomic>
 #include <csignal>
@@ -23,7 +25,8 @@
 #include "content/LanguageCodes.h"
 #include "content/LineTranslations.h"
 #include "content/SearchList.h"
-#include "content/Text1252.h"
+#include "content/SpellingTable.h"
+#include "content/UnicodeText.h"
 #include "tools/demodisc/DiscFiles.h"
 #include "tools/demodisc/MacText.h"
 #include "tools/demodisc/Pictures.h"
@@ -38,6 +41,8 @@ const char* const kBuildUsage =
     "                          [--help-subtitles FILE --help-lang CODE] [--pictures DIR] [--cache DIR]\n"
     "  FILM: any film ffmpeg reads; SUBTITLES: SRT, WebVTT or ASS/SSA in the film's language.\n"
     "  --lang: the film's language (program code, e.g. 2, short code en, or name English).\n"
+    "    A language Mac OS Roman cannot carry (Japanese, Chinese, Korean, Russian, Greek,\n"
+    "    Polish, Czech, Turkish) gets a UTF-8 disc; right-to-left scripts are refused.\n"
     "  --help-subtitles/--help-lang: subtitles in a help language, shown beside each line.\n"
     "  --pictures: dictionary pictures, each file named after its word (e.g. dog.jpg).\n"
     "  --cache: where spoken words are kept between builds (default ROOT.cache).\n"
@@ -66,24 +71,98 @@ struct TReport {
     std::vector<std::string> Built, NotBuilt, Notes;
 };
 
-// Subtitles read, their problems listed as FILE:LINE, and their text fitted
-// to Mac OS Roman. Throws when nothing can be read or the script is foreign.
-std::vector<TSubtitleCue> LoadCues(const std::string& path, TMacFitter& fit, std::ostream& out, TReport& report) {
+const char* const kRightToLeftRefusal = "Right-to-left scripts (Arabic, Hebrew) are not supported yet";
+
+// Subtitles read, their problems listed as FILE:LINE. Throws when nothing
+// can be read or the text is in a right-to-left script.
+std::vector<TSubtitleCue> ReadCues(const std::string& path, std::ostream& out, TReport& report) {
     TSubtitleFile file = ReadSubtitles(ReadAll(path), path);
     out << path << ": " << file.Format << ", " << file.Encoding << ", " << file.Cues.size() << " cues\n";
     for (const TSubtitleProblem& p : file.Problems)
         out << path << ":" << p.Line << ": " << p.Text << '\n';
     if (file.Cues.empty()) throw std::runtime_error("no cue could be read from " + path);
-    for (TSubtitleCue& c : file.Cues) {
+    int letters = 0, rightToLeft = 0;
+    for (const TSubtitleCue& c : file.Cues)
+        for (char32_t cp : tav::CodePoints(c.Text)) {
+            if (!QChar::isLetter(cp)) continue;
+            ++letters;
+            const QChar::Direction d = QChar::direction(cp);
+            rightToLeft += d == QChar::DirR || d == QChar::DirAL;
+        }
+    if (letters > 0 && rightToLeft * 20 > letters)
+        throw std::runtime_error(path + ": " + kRightToLeftRefusal + " (" + std::to_string(rightToLeft) + " of " +
+                                 std::to_string(letters) + " letters are written from right to left)");
+    report.Notes.push_back(path + ": " + file.Format + ", " + file.Encoding);
+    return file.Cues;
+}
+
+// Cue text fitted to Mac OS Roman; false when too many letters have no code
+// (the script is foreign to it).
+bool FitCues(std::vector<TSubtitleCue>& cues, TMacFitter& fit) {
+    for (TSubtitleCue& c : cues) {
         c.Text = fit.Fit(c.Text);
         c.Speaker = fit.Fit(c.Speaker);
     }
-    if (fit.Letters() > 0 && fit.DroppedLetters() * 20 > fit.Letters())
-        throw std::runtime_error(path + " is written in a script that Mac OS Roman cannot carry (" +
-                                 std::to_string(fit.DroppedLetters()) + " of " + std::to_string(fit.Letters()) +
-                                 " letters have no code); the disc cannot hold it");
-    report.Notes.push_back(path + ": " + file.Format + ", " + file.Encoding);
-    return file.Cues;
+    return !(fit.Letters() > 0 && fit.DroppedLetters() * 20 > fit.Letters());
+}
+
+std::string CarryError(const std::string& path, const TMacFitter& fit) {
+    return path + " is written in a script that Mac OS Roman cannot carry (" + std::to_string(fit.DroppedLetters()) +
+           " of " + std::to_string(fit.Letters()) + " letters have no code); the disc cannot hold it";
+}
+
+// Text for a UTF-8 disc: composed (NFC), so that a letter and its marks are
+// the same bytes everywhere; invisible format marks left out; the
+// activities' gap mark and the one-character ellipsis written as the Mac
+// OS Roman disc writes them.
+std::string CleanUtf8(const std::string& utf8) {
+    QString s = Q(tav::ValidUtf8(utf8)).normalized(QString::NormalizationForm_C);
+    QString out;
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u == 0x200B || u == 0x200E || u == 0x200F || u == 0x00AD || u == 0xFEFF) continue;
+        if (u == 0x00D7) out += 'x';
+        else if (u == 0x2026) out += "...";
+        else if (u == 0x00A0 || u == 0x202F || (u >= 0x2000 && u <= 0x200A)) out += ' ';
+        else out += c;
+    }
+    return out.toStdString();
+}
+
+void CleanCues(std::vector<TSubtitleCue>& cues) {
+    for (TSubtitleCue& c : cues) {
+        c.Text = CleanUtf8(c.Text);
+        c.Speaker = CleanUtf8(c.Speaker);
+    }
+}
+
+// True when espeak-ng lists the voice (its second column).
+bool EspeakHasVoice(const std::string& voice) {
+    QProcess p;
+    p.start("espeak-ng", {"--voices"});
+    if (!p.waitForStarted(10000) || !p.waitForFinished(30000)) return false;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() > 1 && f[1].toStdString() == voice) return true;
+    }
+    return false;
+}
+
+// movietr<N>.txt in UTF-8 behind a byte-order mark, for a Mac OS Roman disc
+// whose help language is in a script Mac OS Roman lacks: the mark makes the
+// program read this one file as UTF-8.
+bool WriteUtf8Translations(const std::string& fileName, const std::map<int, std::string>& texts) {
+    QSaveFile f(Q(fileName));
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write("\xEF\xBB\xBF", 3);
+    for (const auto& [number, text] : texts) {
+        std::string t = text;
+        for (char& c : t)
+            if (c == '|' || c == '\r' || c == '\n') c = ' ';
+        const std::string line = std::to_string(number) + "|" + t + "\r\n";
+        f.write(line.data(), qint64(line.size()));
+    }
+    return f.commit();
 }
 
 void ReportFit(const TMacFitter& fit, const std::string& path, std::ostream& out) {
@@ -159,6 +238,26 @@ std::string LettersOf(const std::vector<TWordCount>& words) {
     return letters.toStdString();
 }
 
+// The spelling alphabet of a UTF-8 disc: the distinct user-perceived
+// characters of the spelling words (the words the word search offers), in
+// code point order; when they give fewer than the activity's 17 tiles, those
+// of the film's other words join them.
+std::vector<std::string> Utf8LettersOf(const std::vector<std::string>& spellingWords,
+                                       const std::vector<TWordCount>& words) {
+    std::set<std::string> letters;
+    auto add = [&](const std::string& word) {
+        for (const std::string& g : tav::Graphemes(word))
+            if (QChar::isLetter(tav::CodePointAt(g, 0))) letters.insert(g);
+    };
+    for (const std::string& w : spellingWords) add(w);
+    for (size_t i = 0; i < words.size() && letters.size() < 17; ++i) add(words[i].Word);
+    std::vector<std::string> out(letters.begin(), letters.end());
+    std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
+        return tav::CodePoints(a) < tav::CodePoints(b);
+    });
+    return out;
+}
+
 class TBuild {
 public:
     TBuild(const TBuildOptions& o, std::ostream& out) : o_(o), out_(out) {}
@@ -187,25 +286,46 @@ private:
     std::vector<int> scenes_, starts_;
     std::vector<TWordCount> words_;
     std::string work_;
+    bool utf8_ = false;  // a UTF-8 disc: the language's letters are not in Mac OS Roman
+    std::string voice_;  // espeak-ng voice of the film's language; empty when espeak-ng has none
 };
 
 void TBuild::Run(const std::string& root) {
     lang_ = FindLanguage(o_.Language);
     if (lang_.Code == 0) throw std::runtime_error("unknown language \"" + o_.Language + "\"");
-    if (!MacRomanCarries(lang_.Code))
-        throw std::runtime_error(tav::LanguageName(lang_.Code) +
-                                 " is written with letters Mac OS Roman cannot carry; the disc cannot hold its text");
+    if (WritesRightToLeft(lang_.Code))
+        throw std::runtime_error(std::string(kRightToLeftRefusal) + ": " + tav::LanguageName(lang_.Code) +
+                                 " cannot be built");
     if (lang_.Voice.empty()) throw std::runtime_error("no espeak-ng voice is known for " + tav::LanguageName(lang_.Code));
     TLanguage help;
     if (!o_.HelpSubtitles.empty()) {
         help = FindLanguage(o_.HelpLanguage);
         if (help.Code == 0) throw std::runtime_error("--help-subtitles needs --help-lang with a known language");
+        if (WritesRightToLeft(help.Code))
+            throw std::runtime_error(std::string(kRightToLeftRefusal) + ": " + tav::LanguageName(help.Code) +
+                                     " cannot be a help language");
     }
+    // A language Mac OS Roman carries keeps the Mac OS Roman disc; the others get a UTF-8 one.
+    utf8_ = !MacRomanCarries(lang_.Code);
+    const demodisc::TDiscEncodingScope encoding(utf8_ ? demodisc::TDiscEncoding::Utf8 : demodisc::TDiscEncoding::MacRoman);
+    // Words are broken and lower-cased as the program will for this language.
+    const std::string iso = tav::IsoCodeOfLanguage(lang_.Code);
+    tav::SetTextLanguage(iso.empty() ? lang_.Iso : iso);
+    voice_ = EspeakHasVoice(lang_.Voice) ? lang_.Voice : std::string();
+    if (voice_.empty())
+        Report.NotBuilt.push_back("speech: espeak-ng has no voice \"" + lang_.Voice + "\" for " +
+                                  tav::LanguageName(lang_.Code) + "; the dictionary's words are silent");
+    if (utf8_) Report.Notes.push_back("text: UTF-8 (" + tav::LanguageName(lang_.Code) + ")");
 
     // Subtitles first: a wrong file should fail before the long work.
-    TMacFitter fit;
-    std::vector<TSubtitleCue> cues = LoadCues(o_.Subtitles, fit, out_, Report);
-    ReportFit(fit, o_.Subtitles, out_);
+    std::vector<TSubtitleCue> cues = ReadCues(o_.Subtitles, out_, Report);
+    if (utf8_) {
+        CleanCues(cues);
+    } else {
+        TMacFitter fit;
+        if (!FitCues(cues, fit)) throw std::runtime_error(CarryError(o_.Subtitles, fit));
+        ReportFit(fit, o_.Subtitles, out_);
+    }
     info_ = ProbeFilm(o_.Film);
     const int filmUnits = info_.DurationMs / kUnitMs;
     std::vector<TSubtitleCue> inside;
@@ -283,14 +403,30 @@ void TBuild::Run(const std::string& root) {
     demodisc::WriteTargetFile(root + "/Target.txt", targetName, helpLanguages);
 
     words_ = WordFrequencies(lines_);
-    const std::string letters = LettersOf(words_);
-    demodisc::WriteMacLines(root + "/Spelinfo.txt", {std::to_string(lang_.Code) + " " + letters + " " + lang_.Iso});
+    // Only words the word search finds: a whole word in some line.
+    std::vector<tav::TMovieEntry> entries(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i) entries[i].LineText = lines_[i].Text;
+    std::vector<std::string> search;
+    for (const std::string& w : SearchCandidates(words_))
+        if (!tav::FindMatches(entries, tav::SearchWordOf(w)).empty()) search.push_back(w);
+    std::string letters;
+    std::vector<std::pair<std::string, std::string>> codedLetters;
+    if (utf8_) {
+        for (const std::string& g : Utf8LettersOf(search, words_)) {
+            letters += g;
+            codedLetters.push_back({tav::TileCode(g), g});
+        }
+    } else {
+        letters = LettersOf(words_);
+    }
+    demodisc::WriteDiscLines(root + "/Spelinfo.txt", {std::to_string(lang_.Code) + " " + letters + " " + lang_.Iso});
 
     Stage("pictures");
     WritePictures(root, targetDir);
-    demodisc::WriteSpellingTiles(demodisc::ToAnsi(letters), root + "/shared/spell_" + lang_.Iso);
+    if (utf8_) demodisc::WriteLetterTiles(codedLetters, root + "/shared/spell_" + lang_.Iso);
+    else demodisc::WriteSpellingTiles(demodisc::ToAnsi(letters), root + "/shared/spell_" + lang_.Iso);
     demodisc::WriteJingle(root + "/shared/jingle.aif");
-    demodisc::WriteMacLines(root + "/shared/licence.txt",
+    demodisc::WriteDiscLines(root + "/shared/licence.txt",
                             {"\xC2\xAB " + o_.Title + " \xC2\xBB", "",
                              "This disc was made by tavolin-disc build from the film " +
                                  QFileInfo(Q(o_.Film)).fileName().toStdString() + " and its subtitles.",
@@ -300,14 +436,8 @@ void TBuild::Run(const std::string& root) {
     Stage("words");
     const std::string speechCache = o_.Cache.empty() ? o_.Out + ".cache" : o_.Cache;
     demodisc::TSpeechCache speech(speechCache + "/speech");
-    demodisc::WriteMacLines(targetDir + "/words.txt", WrongWordRows(words_));
-    // Only words the word search finds: a whole word in some line.
-    std::vector<tav::TMovieEntry> entries(lines_.size());
-    for (size_t i = 0; i < lines_.size(); ++i) entries[i].LineText = tav::FromQString(Q(lines_[i].Text));
-    std::vector<std::string> search;
-    for (const std::string& w : SearchCandidates(words_))
-        if (!tav::FindMatches(entries, tav::SearchWordOf(tav::FromQString(Q(w)))).empty()) search.push_back(w);
-    demodisc::WriteMacLines(targetDir + "/Search.txt", search);
+    demodisc::WriteDiscLines(targetDir + "/words.txt", WrongWordRows(words_));
+    demodisc::WriteDiscLines(targetDir + "/Search.txt", search);
     Report.Built.push_back("Search.txt: " + std::to_string(search.size()) + " words; words.txt: " +
                            std::to_string(WrongWordRows(words_).size() * 5) + " wrong choices at most");
     progress_->Update(0.2);
@@ -339,7 +469,7 @@ void TBuild::Run(const std::string& root) {
         }
     }
     progress_->Update(0.5);
-    demodisc::WriteDictionary(targetDir, dictWords, pictures, {lang_.Voice, 50, 140}, speech);
+    demodisc::WriteDictionary(targetDir, dictWords, pictures, {voice_, 50, 140}, speech);
     Report.Built.push_back("DicWords.txt: " + std::to_string(dictWords.size()) + " words (" + std::to_string(own) +
                            " with pictures of their own, the others with the film's frame)");
     if (dictWords.size() < 6) Report.NotBuilt.push_back("vocabulary: fewer than six dictionary words");
@@ -360,16 +490,34 @@ void TBuild::Run(const std::string& root) {
     }
 
     // Help-language lines beside the movie index.
+    // Help-language lines beside the movie index, in any script: UTF-8 on a
+    // UTF-8 disc; on a Mac OS Roman disc Mac OS Roman when it carries them,
+    // else UTF-8 behind a byte-order mark.
     if (help.Code) {
-        TMacFitter helpFit;
-        const std::vector<TSubtitleCue> helpCues = LoadCues(o_.HelpSubtitles, helpFit, out_, Report);
-        ReportFit(helpFit, o_.HelpSubtitles, out_);
-        std::map<int, std::string> mac;
-        for (const auto& [number, text] : AlignTranslations(lines_, helpCues)) mac[number] = demodisc::ToMac(text);
-        if (!tav::WriteLineTranslations(tav::LineTranslationFile(targetDir, help.Code), mac))
+        std::vector<TSubtitleCue> helpCues = ReadCues(o_.HelpSubtitles, out_, Report);
+        bool bom = false;
+        if (utf8_) {
+            CleanCues(helpCues);
+        } else {
+            std::vector<TSubtitleCue> fitted = helpCues;
+            TMacFitter helpFit;
+            if (FitCues(fitted, helpFit)) {
+                ReportFit(helpFit, o_.HelpSubtitles, out_);
+                helpCues = fitted;
+            } else {
+                CleanCues(helpCues);
+                bom = true;
+            }
+        }
+        std::map<int, std::string> texts;
+        for (const auto& [number, text] : AlignTranslations(lines_, helpCues))
+            texts[number] = bom ? text : demodisc::ToDisc(text);
+        const std::string file = tav::LineTranslationFile(targetDir, help.Code);
+        if (!(bom ? WriteUtf8Translations(file, texts) : tav::WriteLineTranslations(file, texts)))
             throw std::runtime_error("cannot write the translations into " + targetDir);
-        Report.Built.push_back("movietr" + std::to_string(help.Code) + ".txt: " + std::to_string(mac.size()) + " of " +
-                               std::to_string(lines_.size()) + " lines translated");
+        Report.Built.push_back("movietr" + std::to_string(help.Code) + ".txt: " + std::to_string(texts.size()) + " of " +
+                               std::to_string(lines_.size()) + " lines translated" +
+                               (bom ? " (UTF-8 with a byte-order mark: Mac OS Roman cannot carry them)" : ""));
     }
     QDir(Q(work_)).removeRecursively();
 }

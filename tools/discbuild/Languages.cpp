@@ -19,7 +19,14 @@ const TRow kRows[] = {
     {64, "ca", "ca"},    {65, "eu", "eu"},    {66, "es", "es-419"}, {67, "gd", "gd"},   {37, "af", "af"},
     {74, "ht", "ht"},    {84, "pap", "pap"},  {102, "lb", "lb"},    {115, "en", "en-gb"}, {116, "en", "en-us"},
     {117, "fr", "fr-fr"}, {89, "de", "de"},   {153, "es", "es"},    {91, "it", "it"},
+    // Written in UTF-8 on the disc: scripts and letters Mac OS Roman lacks.
+    {20, "ja", "ja"},    {19, "zh", "cmn"},   {42, "ko", "ko"},     {7, "ru", "ru"},    {15, "el", "el"},
+    {28, "pl", "pl"},    {23, "cs", "cs"},    {16, "tr", "tr"},
 };
+
+// Written from right to left: Hebrew, Arabic, Urdu, Farsi, Arabic MS,
+// Yiddish, Pashto, Arabic Classic.
+const int kRightToLeft[] = {17, 18, 31, 35, 92, 99, 104, 141};
 
 } // namespace
 
@@ -32,6 +39,10 @@ TLanguage LanguageOfCode(int code) {
     return l;
 }
 
+bool WritesRightToLeft(int code) {
+    return std::find(std::begin(kRightToLeft), std::end(kRightToLeft), code) != std::end(kRightToLeft);
+}
+
 TLanguage FindLanguage(const std::string& text) {
     const QString t = QString::fromStdString(text).trimmed();
     bool number = false;
@@ -39,6 +50,13 @@ TLanguage FindLanguage(const std::string& text) {
     if (number) return n >= 1 && n <= 157 ? LanguageOfCode(n) : TLanguage{};
     for (const TRow& r : kRows)
         if (t.compare(QString::fromLatin1(r.Iso), Qt::CaseInsensitive) == 0) return LanguageOfCode(r.Code);
+    // Other names and short codes people use: Chinese is Mandarin, and the
+    // right-to-left languages are known so that they are refused by name.
+    static const std::pair<const char*, int> kAliases[] = {
+        {"Chinese", 19}, {"cmn", 19}, {"he", 17}, {"iw", 17}, {"ar", 18}, {"ur", 31},
+        {"fa", 35},      {"Persian", 35}, {"yi", 99}, {"ps", 104}};
+    for (const auto& [alias, code] : kAliases)
+        if (t.compare(QString::fromLatin1(alias), Qt::CaseInsensitive) == 0) return LanguageOfCode(code);
     for (int code = 1; code <= 157; ++code)
         if (t.compare(QString::fromStdString(tav::LanguageName(code)), Qt::CaseInsensitive) == 0)
             return LanguageOfCode(code);

@@ -11,7 +11,7 @@ namespace discbuild {
 struct TLanguage {
     int Code = 0;          // the program's language code (2 English, 3 French ...)
     std::string Iso;       // "en", "fr" ...: the spelling folder's suffix
-    std::string Voice;     // espeak-ng voice
+    std::string Voice;     // espeak-ng voice (empty: the builder knows none)
     bool OwnQuizWords = false; // false: the quiz host speaks English
 };
 
@@ -19,6 +19,9 @@ struct TLanguage {
 TLanguage FindLanguage(const std::string& text);
 // A language the builder knows, from its code.
 TLanguage LanguageOfCode(int code);
+// Hebrew, Arabic, Farsi, Urdu, Yiddish ...: the program cannot lay their
+// lines out yet, so the builder refuses them.
+bool WritesRightToLeft(int code);
 
 // The quiz host's words in the film's language (English when it has none).
 struct THostWords {

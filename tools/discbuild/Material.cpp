@@ -5,6 +5,8 @@
 #include <cmath>
 #include <set>
 
+#include "content/UnicodeText.h"
+
 namespace discbuild {
 
 namespace {
@@ -18,10 +20,83 @@ bool HasBrackets(const std::string& t) {
 
 int WordCount(const std::string& t) { return int(WordsOf(t).size()); }
 
+// Cut at a user-perceived character, never inside one.
 std::string Shorten(const std::string& utf8, int maxChars) {
-    QString s = Q(utf8);
-    if (s.size() > maxChars) s = s.left(maxChars - 3).trimmed() + "...";
-    return U8(s);
+    const tav::TStringList chars = tav::Graphemes(utf8);
+    if (int(chars.size()) <= maxChars) return utf8;
+    std::string s;
+    for (int i = 0; i < maxChars - 3; ++i) s += chars[size_t(i)];
+    return U8(Q(s).trimmed()) + "...";
+}
+
+bool IsApostrophe(char32_t c) { return c == '\'' || c == 0x2019; }
+
+bool EndsSentence(char32_t c) {
+    return c == '.' || c == '!' || c == '?' || c == 0x2026 || c == '-' || c == 0x2014 || c == 0x3002 || c == 0xFF01 ||
+           c == 0xFF1F || c == 0xFF0E;
+}
+
+// A word as written (case kept), and whether a sentence starts with it.
+struct TRawWord {
+    std::string Text;
+    bool SentenceStart = false;
+};
+
+// The program's word breaking: ICU's word breaks in a language written
+// without spaces (words holding no letter left out), else runs of letters
+// and their marks with apostrophes inside them.
+std::vector<TRawWord> RawWords(const std::string& utf8) {
+    std::vector<TRawWord> words;
+    bool sentenceStart = true;
+    if (tav::TextLanguageWritesWithoutSpaces()) {
+        const std::string text = tav::ValidUtf8(utf8);
+        size_t last = 0;
+        for (const tav::TWordSpan& w : tav::BreakWords(text)) {
+            for (char32_t c : tav::CodePoints(text.substr(last, w.Begin - last)))
+                if (EndsSentence(c)) sentenceStart = true;
+            last = w.End;
+            const std::string word = text.substr(w.Begin, w.End - w.Begin);
+            bool letter = false;
+            for (char32_t c : tav::CodePoints(word)) letter = letter || QChar::isLetter(c);
+            if (!letter) continue;
+            words.push_back({word, sentenceStart});
+            sentenceStart = false;
+        }
+        return words;
+    }
+    std::u32string w;
+    auto flush = [&] {
+        while (!w.empty() && IsApostrophe(w.back())) w.pop_back();
+        if (!w.empty()) {
+            words.push_back({tav::Utf8FromCodePoints(w), sentenceStart});
+            sentenceStart = false;
+        }
+        w.clear();
+    };
+    for (char32_t c : tav::CodePoints(utf8)) {
+        if (QChar::isLetter(c) || (!w.empty() && QChar::isMark(c)) || (IsApostrophe(c) && !w.empty())) {
+            w += c;
+            continue;
+        }
+        flush();
+        if (EndsSentence(c)) sentenceStart = true;
+    }
+    flush();
+    return words;
+}
+
+// How long a word counts for the length limits below: its user-perceived
+// characters, those of the wide East Asian scripts (a Han character, a kana,
+// a Hangul syllable) counting two, as they carry about as much as two letters.
+int WordLength(const std::string& word) {
+    int n = 0;
+    for (const std::string& g : tav::Graphemes(word)) {
+        const char32_t c = tav::CodePointAt(g, 0);
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+                          (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0x20000 && c <= 0x3FFFD);
+        n += wide ? 2 : 1;
+    }
+    return n;
 }
 
 } // namespace
@@ -52,21 +127,8 @@ std::vector<TFilmLine> MakeLines(const std::vector<TSubtitleCue>& cues) {
 }
 
 std::vector<std::string> WordsOf(const std::string& utf8) {
-    const QString t = Q(utf8);
     std::vector<std::string> words;
-    QString w;
-    auto flush = [&] {
-        while (!w.isEmpty() && (w.back() == '\'' || w.back() == QChar(0x2019))) w.chop(1);
-        if (!w.isEmpty()) words.push_back(U8(w.toLower()));
-        w.clear();
-    };
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (c.isLetter()) w += c;
-        else if ((c == '\'' || c == QChar(0x2019)) && !w.isEmpty()) w += c;
-        else flush();
-    }
-    flush();
+    for (const TRawWord& w : RawWords(utf8)) words.push_back(tav::LowerText(w.Text));
     return words;
 }
 
@@ -78,35 +140,20 @@ std::vector<TWordCount> WordFrequencies(const std::vector<TFilmLine>& lines) {
     std::set<std::string> lower, capitalInside;
     for (const TFilmLine& l : lines) {
         if (l.Sound) continue;
-        const QString t = Q(l.Text);
-        bool sentenceStart = true;
-        QString w;
-        auto flush = [&] {
-            if (!w.isEmpty()) {
-                const std::string key = U8(w.toLower());
-                if (w[0].isLower()) lower.insert(key);
-                else if (!sentenceStart) capitalInside.insert(key);
-                sentenceStart = false;
-            }
-            w.clear();
-        };
-        for (QChar c : t) {
-            if (c.isLetter() || ((c == '\'' || c == QChar(0x2019)) && !w.isEmpty())) {
-                w += c;
-                continue;
-            }
-            flush();
-            if (c == '.' || c == '!' || c == '?' || c == QChar(0x2026) || c == '-' || c == QChar(0x2014))
-                sentenceStart = true;
+        for (const TRawWord& w : RawWords(l.Text)) {
+            const std::string key = tav::LowerText(w.Text);
+            // A script without case (kana, Han, Hangul) has no capitals: every word is "lower case".
+            const char32_t first = tav::CodePointAt(w.Text, 0);
+            if (!QChar::isUpper(first) && !QChar::isTitleCase(first)) lower.insert(key);
+            else if (!w.SentenceStart) capitalInside.insert(key);
         }
-        flush();
     }
     std::vector<TWordCount> out;
     std::map<std::string, size_t> at;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].Sound) continue;
         for (const std::string& w : WordsOf(lines[i].Text)) {
-            if (Q(w).size() < 2 || names.count(w) || (capitalInside.count(w) && !lower.count(w))) continue;
+            if (WordLength(w) < 2 || names.count(w) || (capitalInside.count(w) && !lower.count(w))) continue;
             auto [it, fresh] = at.emplace(w, out.size());
             if (fresh) out.push_back({w, 0, int(i)});
             ++out[it->second].Count;
@@ -122,7 +169,7 @@ std::vector<std::string> WrongWordRows(const std::vector<TWordCount>& words, siz
     int inRow = 0;
     size_t used = 0;
     for (const TWordCount& w : words) {
-        if (Q(w.Word).size() < 4 || used >= maxWords) continue;
+        if (WordLength(w.Word) < 4 || used >= maxWords) continue;
         row += (inRow ? "|" : "") + w.Word;
         ++used;
         if (++inRow == 5) {
@@ -139,7 +186,7 @@ std::vector<std::string> SearchCandidates(const std::vector<TWordCount>& words, 
     const int least = words.size() > 300 ? 2 : 1;
     std::vector<std::string> out;
     for (const TWordCount& w : words)
-        if (w.Count >= least && Q(w.Word).size() >= 3 && out.size() < maxWords) out.push_back(w.Word);
+        if (w.Count >= least && WordLength(w.Word) >= 3 && out.size() < maxWords) out.push_back(w.Word);
     std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
         return Q(a).localeAwareCompare(Q(b)) < 0;
     });
@@ -160,7 +207,7 @@ std::vector<TWordCount> DictionaryChoice(const std::vector<TWordCount>& words, c
     for (size_t pass = 0; pass < 2 && out.size() < count; ++pass)
         for (size_t i = pass ? 0 : skip; i < words.size() && out.size() < count; ++i) {
             const TWordCount& w = words[i];
-            if (taken.count(w.Word) || Q(w.Word).size() < 4) continue;
+            if (taken.count(w.Word) || WordLength(w.Word) < 4) continue;
             out.push_back(w);
             taken.insert(w.Word);
         }

@@ -2,8 +2,10 @@
 // What a disc is made of, worked out from the subtitles alone: the film's
 // lines on the program's time line, its word list, the parts it is cut into,
 // the recording scenes, next-line starts, film-strip places, the quiz, and
-// the help-language translations aligned by time. Pure functions; the texts
-// are UTF-8 that Mac OS Roman carries.
+// the help-language translations aligned by time. Pure functions over UTF-8
+// texts; words are broken and lower-cased as the program does for the text
+// language (tav::SetTextLanguage): ICU's word breaks for a language written
+// without spaces.
 #include <map>
 #include <string>
 #include <vector>
@@ -30,7 +32,9 @@ struct TFilmLine {
 // speech of 0.8 to 8 s with at least three words and no sound description.
 std::vector<TFilmLine> MakeLines(const std::vector<TSubtitleCue>& cues);
 
-// The words of a text, lower case, with apostrophes inside words kept.
+// The words of a text, lower case (tav::LowerText), with apostrophes inside
+// words kept; in a language written without spaces, ICU's words that hold a
+// letter.
 std::vector<std::string> WordsOf(const std::string& utf8);
 
 struct TWordCount {
@@ -43,6 +47,8 @@ struct TWordCount {
 // written with a capital inside a sentence).
 std::vector<TWordCount> WordFrequencies(const std::vector<TFilmLine>& lines);
 
+// Word lengths below count user-perceived characters, a wide East Asian
+// one (Han, kana, Hangul) as two.
 // words.txt: five words of at least four letters per row.
 std::vector<std::string> WrongWordRows(const std::vector<TWordCount>& words, size_t maxWords = 250);
 // Search.txt candidates: words heard at least twice (all when the film is
