@@ -1,7 +1,8 @@
 // Whole builds by tavolin-disc build on a film made here whose every frame
 // shows its own number: the program's loaders read the result, every line
 // starts on a key frame showing exactly the line's first film unit, the
-// help-language lines sit beside the index, and a refused or interrupted
+// help-language lines sit beside the index, films in languages Mac OS Roman
+// cannot carry give UTF-8 discs of whole words, and a refused or interrupted
 // build leaves nothing behind.
 #include <gtest/gtest.h>
 
@@ -18,7 +19,9 @@
 
 #include "MediaClips.h"
 #include "content/LineTranslations.h"
+#include "content/SpellingTable.h"
 #include "content/TargetIndex.h"
+#include "content/UnicodeText.h"
 #include "tools/disc/DiscCheck.h"
 
 namespace {
@@ -190,6 +193,105 @@ TEST_F(DiscBuild, EveryLineStartsOnAKeyFrameShowingItsFirstUnit) {
     }
     EXPECT_EQ(next, entries.size());
     EXPECT_EQ(partStart, kSeconds * 25);
+}
+
+// The lines of a text file, UTF-8 as written.
+std::vector<std::string> FileLines(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray b = f.readAll();
+    std::vector<std::string> lines;
+    for (const QByteArray& l : b.split('\n'))
+        if (!l.isEmpty()) lines.push_back(l.endsWith('\r') ? l.chopped(1).toStdString() : l.toStdString());
+    return lines;
+}
+
+// Russian and Japanese films: a UTF-8 disc that loads without a problem,
+// whose word files hold whole words of the lines as the program breaks
+// them (ICU's words for Japanese: not single characters, not whole lines).
+TEST_F(DiscBuild, RussianAndJapaneseFilmsGiveUtf8DiscsOfWholeWords) {
+    struct TCase {
+        const char* Lang;
+        const char* Iso;
+        std::vector<std::string> Lines;
+    };
+    const std::vector<TCase> cases = {
+        {"Russian", "ru",
+         {"Где маленькая собака сегодня?", "Собака сейчас в саду.", "Я вижу зелёные ворота сада.",
+          "Пожалуйста, приведи собаку домой.", "Ворота сада снова открыты.", "Сегодня очень хорошая погода."}},
+        {"ja", "ja",
+         {"私の犬はどこにいますか。", "犬は庭で遊んでいます。", "緑の門がよく見えます。",
+          "小さい犬を家に連れてきてください。", "庭の門はまた開いています。", "今日はとてもいい天気ですね。"}}};
+    const std::string d = dir_->path().toStdString();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Lang);
+        std::string srt;
+        for (int k = 0; k < 12; ++k) {
+            const int from = 1000 + k * 3000;
+            srt += std::to_string(k + 1) + "\n" + Ts(from, ',') + " --> " + Ts(from + 2200, ',') + "\n" +
+                   c.Lines[size_t(k) % c.Lines.size()] + "\n\n";
+        }
+        const std::string subtitles = d + "/" + c.Iso + ".srt", root = d + "/disc-" + c.Iso;
+        std::ofstream(subtitles, std::ios::binary) << srt;
+        QString built;
+        ASSERT_EQ(RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(subtitles), "--lang",
+                           c.Lang, "--title", QString::fromUtf8("Собака / 犬"), "--out", QString::fromStdString(root),
+                           "--part-seconds", "20", "--cache", QString::fromStdString(d + "/cache")},
+                          &built),
+                  0)
+            << built.toStdString();
+        std::ostringstream out, err;
+        EXPECT_EQ(tav::RunDiscTool({"check", root}, out, err), tav::dsLoads);
+        EXPECT_NE(out.str().find("  text: UTF-8 (Target.txt)\n"), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("(0 problems)"), std::string::npos) << out.str();
+        const std::vector<std::string> target = FileLines(root + "/Target.txt");
+        EXPECT_NE(std::find(target.begin(), target.end(), "TextEncoding|UTF-8"), target.end());
+
+        // The lines read back as written.
+        tav::TDisc disc;
+        ASSERT_TRUE(tav::OpenDisc(disc, root));
+        tav::TDiscTarget t;
+        const auto targets = tav::DiscTargets(disc);
+        ASSERT_TRUE(tav::LoadDiscTarget(disc, t, targets[0].first, targets[0].second));
+        ASSERT_EQ(t.Index.MovieEntries.size(), 12u);
+        EXPECT_EQ(t.Index.MovieEntries[1].LineText, c.Lines[1]);
+
+        // The words of the lines by the program's rules, lower case.
+        tav::SetTextLanguage(c.Iso);
+        std::set<std::string> lineWords;
+        for (const std::string& line : c.Lines)
+            for (const tav::TWordSpan& w : tav::BreakWords(line))
+                lineWords.insert(tav::LowerText(line.substr(w.Begin, w.End - w.Begin)));
+        const std::string folder = root + "/" + targets[0].first;
+        std::vector<std::string> chosen = FileLines(folder + "/Search.txt");
+        const size_t searchWords = chosen.size();
+        for (const std::string& w : FileLines(folder + "/DicWords.txt")) chosen.push_back(w);
+        for (const std::string& row : FileLines(folder + "/words.txt"))
+            for (const QString& w : QString::fromStdString(row).split('|')) chosen.push_back(w.toStdString());
+        EXPECT_GE(searchWords, 6u);
+        size_t longer = 0;
+        for (const std::string& w : chosen) {
+            EXPECT_TRUE(lineWords.count(w)) << "\"" << w << "\" is no word of the lines";
+            longer += tav::GraphemeCount(w) >= 2;
+        }
+        EXPECT_EQ(longer, chosen.size()) << "no single letters";
+        if (std::string(c.Iso) == "ru") {
+            EXPECT_NE(std::find(chosen.begin(), chosen.end(), "собака"), chosen.end()) << "lower case of \"Собака\"";
+        }
+
+        // The spelling alphabet: the characters of the search words, one tile set each.
+        const std::vector<std::string> spelling = FileLines(root + "/Spelinfo.txt");
+        ASSERT_EQ(spelling.size(), 1u);
+        const QStringList fields = QString::fromStdString(spelling[0]).split(' ');
+        ASSERT_EQ(fields.size(), 3);
+        EXPECT_EQ(fields[2].toStdString(), c.Iso);
+        const tav::TStringList letters = tav::Graphemes(fields[1].toStdString());
+        EXPECT_GE(letters.size(), 17u);
+        for (const std::string& letter : letters)
+            EXPECT_TRUE(QFile::exists(QString::fromStdString(root + "/shared/spell_" + c.Iso + "/PracTile/PTile" +
+                                                             tav::TileCode(letter) + ".jpg")))
+                << letter;
+    }
 }
 
 TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {

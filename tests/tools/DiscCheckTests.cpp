@@ -186,6 +186,33 @@ TEST_F(DiscCheckTest, SpellingPicturesAndAlphabetAreCheckedWithFileAndLine) {
     EXPECT_EQ(r.Status, 0) << r.Out;
 }
 
+TEST_F(DiscCheckTest, InvalidUtf8IsNamedWithFileAndLineWhereTheTextIsUtf8) {
+    // Russian words, line 3 with a byte no UTF-8 text holds.
+    const std::string words = "\xD0\xB4\xD0\xB0\r\n\xD0\xBD\xD0\xB5\xD1\x82\r\n\xD0\xB4\xFF\r\n"
+                              "\xD1\x81\xD0\xB0\xD0\xB4\r\n\xD0\xB4\xD0\xBE\xD0\xBC\r\n\xD0\xBA\xD0\xBE\xD1\x82\r\n";
+    const std::string dicWords = target + "/DicWords.txt";
+    WriteFile(dicWords, words);
+    // A Mac OS Roman disc takes every byte for a character.
+    TRun r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has("  text: Mac OS Roman\n")) << r.Out;
+    EXPECT_TRUE(r.Has("Result: the disc loads (0 problems)")) << r.Out;
+    // The same file behind a byte-order mark is UTF-8 on that disc too.
+    WriteFile(dicWords, "\xEF\xBB\xBF" + words);
+    r = RunTool({"check", root});
+    EXPECT_TRUE(r.Has(dicWords + ":3: not valid UTF-8")) << r.Out;
+    EXPECT_TRUE(r.Has("Result: the disc loads (1 problem)")) << r.Out;
+
+    // A UTF-8 disc: the file without a mark, and only its third line is named.
+    WriteFile(root + "/Target.txt", "TargetFolderName|French\r\nTargetPathForPC|\r\nSourceHelpLangs|2,5\r\nTextEncoding|UTF-8\r\n");
+    WriteFile(dicWords, words);
+    r = RunTool({"check", root});
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    EXPECT_TRUE(r.Has("  text: UTF-8 (Target.txt)\n")) << r.Out;
+    EXPECT_TRUE(r.Has(dicWords + ":3: not valid UTF-8")) << r.Out;
+    EXPECT_TRUE(r.Has("  dictionary entries: 6\n")) << r.Out;
+    EXPECT_TRUE(r.Has("Result: the disc loads (1 problem)")) << r.Out;
+}
+
 TEST_F(DiscCheckTest, OrderFaultsOfTheMovieIndexAreFound) {
     WriteFile(target + "/movieinf.txt",
               "5|00:00:05:00|00:00:06:00|a|A|0|1|0|0\r\n"
