@@ -245,7 +245,7 @@ QString TClassroomService::GetStudentInfo(int& number, QString& target, QString&
             if (given.ContentRoot.isEmpty()) given.ContentRoot = fallback_.ContentRoot;
             if (given.Target.isEmpty()) given.Target = fallback_.Target;
             if (given.Learner.isEmpty()) given.Learner = fallback_.Learner;
-            // An assignment from before names were checked: the profiles cannot keep it.
+            // An assignment from before names were checked may hold a control character.
             const QString problem = LearnerNameProblem(given.Learner);
             if (!problem.isEmpty()) throw ERefused(problem);
             p.Assignment = given;

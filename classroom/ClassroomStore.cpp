@@ -181,16 +181,28 @@ QString RedactSecrets(QString text, const QString& password) {
 }
 
 QString LearnerNameProblem(const QString& name) {
-    static const QString extra = QString::fromUtf8("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ");
     if (name.trimmed().isEmpty()) return QStringLiteral("a learner needs a name");
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
+    // Any script: the link and the records carry the name as Unicode text.
+    // What the program would not let a learner type is refused here too:
+    // control characters, line and paragraph separators, direction overrides
+    // and other invisible format characters (the zero-width joiner and
+    // non-joiner excepted), private-use, unassigned and broken code points.
+    for (const char32_t c : name.toUcs4()) {
+        if (c == 0x200C || c == 0x200D) continue;
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
             return QStringLiteral("\"%1\" holds a control character").arg(name);
-        if (u < 0x100 || extra.contains(c)) continue;
-        return QStringLiteral("\"%1\": the profiles keep names in Windows-1252 (Western European letters) "
-                              "only, so \"%2\" cannot be kept; write the name in Latin letters")
-            .arg(name, QString(c.isSurrogate() ? QStringLiteral("?") : QString(c)));
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_PrivateUse:
+        case QChar::Other_NotAssigned:
+            return QStringLiteral("\"%1\" holds an invisible or unassigned character (U+%2)")
+                .arg(name, QString::number(uint(c), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        default:
+            if (c == 0xFFFD) return QStringLiteral("\"%1\" holds a broken character (U+FFFD)").arg(name);
+        }
     }
     return {};
 }

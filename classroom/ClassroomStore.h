@@ -37,8 +37,9 @@ QString Describe(const TDatabaseAddress& address);
 // "password=..." pair and the password of a postgresql:// address.
 QString RedactSecrets(QString text, const QString& password = QString());
 
-// Names the profiles can hold: every character has a Windows-1252 code and
-// none is a control character. Empty when the name can be kept, else the reason.
+// Names of any script; refused are blank names and names holding a control,
+// invisible format (bidirectional overrides and the like), private-use,
+// unassigned or broken character. Empty when the name can be kept, else the reason.
 QString LearnerNameProblem(const QString& name);
 
 // Which learner and content a program is given.

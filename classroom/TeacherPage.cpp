@@ -116,9 +116,10 @@ bool IsHexSecret(const QByteArray& text) {
     return true;
 }
 
-// A name or path as the page takes it: no control characters, not too long.
+// A name or path as the page takes it: no control characters, at most
+// `longest` characters (code points of any script, not UTF-16 units).
 bool PlainText(const QString& text, qsizetype longest) {
-    if (text.size() > longest) return false;
+    if (text.size() > longest && text.toUcs4().size() > longest) return false;
     for (QChar c : text)
         if (c.category() == QChar::Other_Control) return false;
     return true;

@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    // The learner of programs nobody named one for must fit the profiles.
+    // The learner of programs nobody named one for: any script, no control characters.
     const QString learnerProblem = LearnerNameProblem(parser.value(learner));
     if (!learnerProblem.isEmpty()) {
         Err() << "tavolin-classroom: the learner for programs nobody named one for: " << learnerProblem

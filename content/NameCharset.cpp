@@ -1,11 +1,14 @@
 #include "content/NameCharset.h"
 
+#include <QChar>
 #include <QStringDecoder>
 
 #include <array>
 #include <map>
+#include <mutex>
+#include <unordered_map>
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
@@ -27,64 +30,126 @@ const char* CodePageForCharset(int charset) {
 namespace {
 
 // All of these are single-byte code pages: one table of 256 characters says
-// everything. Bytes the code page leaves undefined decode to U+FFFD.
-using TCodeTable = std::array<char16_t, 256>;
+// everything. A byte the code page leaves undefined still stands for a
+// character of its own (its C1 or Latin-1 value, as Windows decodes it, or a
+// private-use one when that is taken), so every byte string is some name and
+// comes back as the same bytes.
+struct TCodeTable {
+    std::array<char32_t, 256> Chars{};
+    std::unordered_map<char32_t, unsigned char> Bytes;
+};
 
-const TCodeTable* TableFor(int charset) {
-    const char* name = CodePageForCharset(charset);
-    if (!name) return nullptr;
-    static std::map<std::string, TCodeTable> tables;
-    auto it = tables.find(name);
-    if (it != tables.end()) return &it->second;
-    QStringDecoder decoder(name);
-    if (!decoder.isValid()) return nullptr; // Qt built without ICU: stay with Windows-1252
-    QByteArray all(256, '\0');
-    for (int i = 0; i < 256; ++i) all[i] = char(i);
-    const QString decoded = decoder.decode(all);
-    if (decoded.size() != 256) return nullptr;
-    TCodeTable table{};
-    for (int i = 0; i < 256; ++i) table[size_t(i)] = decoded[i].unicode();
-    return &tables.emplace(name, table).first->second;
+TCodeTable MakeTable(const char* codePage) {
+    TCodeTable table;
+    bool decoded = false;
+    if (codePage) {
+        QStringDecoder decoder(codePage);
+        if (decoder.isValid()) {
+            QByteArray all(256, '\0');
+            for (int i = 0; i < 256; ++i) all[i] = char(i);
+            const QString text = decoder.decode(all);
+            if (text.size() == 256) {
+                for (int i = 0; i < 256; ++i) table.Chars[size_t(i)] = text[i].unicode();
+                decoded = true;
+            }
+        }
+    }
+    if (!decoded) { // Windows-1252, also when Qt was built without ICU
+        for (int i = 0; i < 256; ++i) {
+            const std::u32string c = CodePoints(Utf8From1252(std::string(1, char(i))));
+            table.Chars[size_t(i)] = c.empty() ? U'\uFFFD' : c[0];
+        }
+    }
+    for (int i = 0; i < 256; ++i)
+        if (table.Chars[size_t(i)] != U'\uFFFD') table.Bytes.emplace(table.Chars[size_t(i)], (unsigned char)(i));
+    for (int i = 0x80; i < 256; ++i) {
+        char32_t& c = table.Chars[size_t(i)];
+        if (c != U'\uFFFD' && table.Bytes.at(c) == i) continue;
+        c = table.Bytes.count(char32_t(i)) ? char32_t(0xF700 + i) : char32_t(i);
+        table.Bytes[c] = (unsigned char)(i);
+    }
+    return table;
 }
 
-int ByteFor(const TCodeTable& table, char16_t u) {
-    if (u < 0x80) return u;
-    if (u == 0xFFFD) return -1;
-    for (int i = 0x80; i < 256; ++i)
-        if (table[size_t(i)] == u) return i;
-    return -1;
+const TCodeTable& TableFor(int charset) {
+    static std::mutex mutex;
+    static std::map<std::string, TCodeTable> tables;
+    const char* codePage = CodePageForCharset(charset);
+    const std::string key = codePage ? codePage : "windows-1252";
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = tables.find(key);
+    if (it == tables.end()) it = tables.emplace(key, MakeTable(codePage)).first;
+    return it->second;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The character of a well-formed escape at stored[at] ("\1048;"), with its
+// length; 0 when there is none there.
+size_t EscapeAt(const std::string& stored, size_t at, const TCodeTable& table, char32_t& c) {
+    if (stored[at] != '\\' || at + 1 >= stored.size() || !IsDigit(stored[at + 1]) || stored[at + 1] == '0') return 0;
+    size_t end = at + 1;
+    unsigned long value = 0;
+    while (end < stored.size() && IsDigit(stored[end]) && end - at <= 7) value = value * 10 + (stored[end++] - '0');
+    if (end >= stored.size() || stored[end] != ';' || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    if (table.Bytes.count(char32_t(value))) return 0; // the code page holds it: not an escape
+    c = char32_t(value);
+    return end + 1 - at;
 }
 
 } // namespace
 
-QString DecodeName(const std::string& bytes, int charset) {
-    const TCodeTable* table = TableFor(charset);
-    if (!table) return ToQString(bytes);
-    QString out;
-    out.reserve(int(bytes.size()));
-    for (unsigned char c : bytes) out += QChar((*table)[c]);
-    return out;
-}
-
-std::string EncodeName(const QString& text, int charset) {
-    const TCodeTable* table = TableFor(charset);
-    if (!table) return FromQString(text);
+std::string ProfileFormOfName(const std::string& utf8Name, int charset) {
+    const TCodeTable& table = TableFor(charset);
     std::string out;
-    out.reserve(size_t(text.size()));
-    for (QChar q : text) {
-        const int b = ByteFor(*table, q.unicode());
-        out += b < 0 ? '?' : char(b);
+    out.reserve(utf8Name.size());
+    for (char32_t c : CodePoints(utf8Name)) {
+        auto it = table.Bytes.find(c);
+        if (it != table.Bytes.end()) out += char(it->second);
+        else out += "\\" + std::to_string(static_cast<unsigned long>(c)) + ";";
     }
     return out;
 }
 
-bool CanEncodeName(const QString& text, int charset) {
-    const TCodeTable* table = TableFor(charset);
-    for (QChar q : text) {
-        if (q.unicode() == '?') continue;
-        if (table ? ByteFor(*table, q.unicode()) < 0 : FromQString(QString(q)) == "?") return false;
+std::string NameFromProfile(const std::string& stored, int charset) {
+    const TCodeTable& table = TableFor(charset);
+    std::u32string name;
+    name.reserve(stored.size());
+    for (size_t i = 0; i < stored.size();) {
+        char32_t c;
+        if (const size_t length = EscapeAt(stored, i, table, c)) {
+            name += c;
+            i += length;
+        } else {
+            name += table.Chars[static_cast<unsigned char>(stored[i++])];
+        }
     }
+    return Utf8FromCodePoints(name);
+}
+
+bool IsCodePageName(const std::string& utf8Name, int charset) {
+    const TCodeTable& table = TableFor(charset);
+    for (char32_t c : CodePoints(utf8Name))
+        if (!table.Bytes.count(c)) return false;
     return true;
 }
+
+bool IsNameCodePoint(char32_t c) {
+    if (c == 0x200C || c == 0x200D) return true; // zero-width non-joiner and joiner
+    if (c == 0xFFFD || c > 0x10FFFF) return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph: return false;
+    default: return true;
+    }
+}
+
+bool IsProfileReserved(char32_t c) { return c == ']' || c == '\\'; }
 
 } // namespace tav

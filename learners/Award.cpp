@@ -10,8 +10,7 @@
 
 #include "app/Main.h"
 #include "content/OurUtils.h"
-#include "content/NameCharset.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "learners/ShortDate.h"
 #include "toolkit/Label.h"
 #include "toolkit/PictureLoader.h"
@@ -126,7 +125,7 @@ void TForm_Award::Draw(QPainter& painter) const {
     painter.drawImage(DeviceRect(Signature), Image_Signature);
     painter.drawImage(DeviceRect(Title), Image_Title);
     painter.drawImage(DeviceRect(Award), Image_Award);
-    DrawLabel(painter, Name, NameFont, DecodeName(NameText, main_.NameCharset));
+    DrawLabel(painter, Name, NameFont, ToQString(NameText));
     DrawLabel(painter, Date, DateFont, ToQString(DateText));
     painter.restore();
 }

@@ -6,8 +6,9 @@
 
 #include "app/Main.h"
 #include "components/SkinButton.h"
+#include "content/NameCharset.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "learners/ScoreKeeping.h"
 #include "learners/ShortDate.h"
 #include "learners/StudentList.h"
@@ -23,7 +24,23 @@
 namespace tav {
 
 namespace {
-const char* const kSectionPrefix = "Student ";
+// The text without what its name may not hold. A ']' always goes: it would
+// end the learner's profile section early. A new name also loses backslashes
+// (content/NameCharset.h) and what a typed name may not hold (control
+// characters and the like, say from the system user name); a name picked
+// from the list keeps them, as its record has them.
+std::string Composed(const std::string& name) {
+    return FromQString(ToQString(name).normalized(QString::NormalizationForm_C));
+}
+
+QString WithoutUnfitCharacters(const QString& text, bool newName) {
+    QString out;
+    for (char32_t c : text.toUcs4()) {
+        if (c == ']' || (newName && (IsProfileReserved(c) || !IsNameCodePoint(c)))) continue;
+        out += QString::fromUcs4(&c, 1);
+    }
+    return out;
+}
 
 TfcLabel* MakeInfoLabel(QWidget* parent, int x, int y) {
     auto* label = new TfcLabel(parent);
@@ -59,7 +76,6 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
     ListBox_Names->SetBackgroundColor(Qt::white);
     ListBox_Names->SetTextColors(Qt::black, Qt::red);
     ListBox_Names->setFont(PixelFont(main_.NameFont, 14));
-    ListBox_Names->SetCharset(main_.NameCharset);
     ListBox_Names->setFocusPolicy(Qt::StrongFocus);
     ListBox_Names->installEventFilter(this);
     ListBox_Names->OnClick = [this](TCoolListBox*) { RunGuarded([this] { ListBox_NamesClick(); }); };
@@ -96,7 +112,6 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
     CoolEdit_Name->setGeometry(273, 336, 258, 19);
     CoolEdit_Name->setAlignment(Qt::AlignCenter);
     CoolEdit_Name->setFont(PixelFont(main_.NameFont, 17, true));
-    CoolEdit_Name->SetCharset(main_.NameCharset);
     CoolEdit_Name->SetMaxLength(kNameLength);
     CoolEdit_Name->OnChange = [this](TCoolEdit*) { RunGuarded([this] { CoolEdit_NameChange(); }); };
     connect(CoolEdit_Name, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { SignIn(); }); });
@@ -124,18 +139,29 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
     Help->RaiseAll();
 
     // 2.-3. The stored list, best total first; written back only when the order changed.
-    std::vector<std::string> stored = SplitCommaText(main_.ReadProfileString("Defaults", "Students", ""));
+    std::vector<std::string> stored =
+        NamesFromProfileList(main_.ReadProfileString("Defaults", "Students", ""), main_.NameCharset);
     std::vector<int> totals;
     for (const auto& name : stored) totals.push_back(TotalScoreOf(name));
-    if (SortByTotal(stored, totals)) main_.WriteProfileString("Defaults", "Students", "\"" + JoinCommaText(stored) + "\"");
+    if (SortByTotal(stored, totals))
+        main_.WriteProfileString("Defaults", "Students", "\"" + ProfileListOfNames(stored, main_.NameCharset) + "\"");
 
     // 4. The list and its scroll cover.
     ListBox_Names->SetItems(stored);
     UpdateHideScroll();
 
-    // 5. The name box: the system's user name for the very first learner.
+    // 5. The name box: the system's user name for the very first learner (its
+    // first kNameLength characters, of those a typed name may hold).
     settingName_ = true;
-    CoolEdit_Name->SetText(stored.empty() ? main_.LogonName.substr(0, kNameLength) : std::string());
+    if (stored.empty()) {
+        const TStringList offered =
+            Graphemes(FromQString(WithoutUnfitCharacters(ToQString(main_.LogonName), true).trimmed()));
+        std::string name;
+        for (size_t i = 0; i < offered.size() && i < size_t(kNameLength); ++i) name += offered[i];
+        CoolEdit_Name->SetText(name);
+    } else {
+        CoolEdit_Name->SetText(std::string());
+    }
     settingName_ = false;
     ClearLearner();
     UpdateStartButton();
@@ -154,17 +180,21 @@ TForm_StudRec::TForm_StudRec(TForm_Main& main, QWidget* parent)
 std::vector<std::string> TForm_StudRec::names() const { return ListBox_Names->Items(); }
 
 int TForm_StudRec::TotalScoreOf(const std::string& name) {
-    return TotalOfScores(main_.ReadProfileString(kSectionPrefix + name, "Scores", ""));
+    return TotalOfScores(main_.ReadProfileString(SectionOf(name), "Scores", ""));
+}
+
+std::string TForm_StudRec::SectionOf(const std::string& name) const {
+    return StudentSection(name, main_.NameCharset, main_.Remote);
 }
 
 void TForm_StudRec::ShowLearner(const std::string& name) {
-    const std::string section = kSectionPrefix + name;
+    const std::string section = SectionOf(name);
     fcLabel_LastUsed->SetCaption(main_.ReadProfileString(section, "LastUsed", ""));
     const int total = TotalScoreOf(name);
     fcLabel_Score->SetCaption(IntToStr(total));
     fcLabel_Sessions->SetCaption(main_.ReadProfileString(section, "Sessions", ""));
     // The strip holds bronze, silver and gold side by side: show as many as earned.
-    const std::string award = LowerCase1252(AwardName(total));
+    const std::string award = LowerText(AwardName(total));
     int width = 0;
     if (award == "bronze") width = kAwardStripWidth / 3;
     else if (award == "silver") width = kAwardStripWidth * 2 / 3;
@@ -179,13 +209,13 @@ void TForm_StudRec::ClearLearner() {
     Image_Award->resize(0, Image_Award->height());
 }
 
-void TForm_StudRec::UpdateStartButton() { EButton_Start->setEnabled(!Trim(CoolEdit_Name->Text()).empty()); }
+void TForm_StudRec::UpdateStartButton() { EButton_Start->setEnabled(!CoolEdit_Name->text().trimmed().isEmpty()); }
 
 void TForm_StudRec::UpdateHideScroll() { Panel_HideScroll->setVisible(ListBox_Names->Count() > RowsShown); }
 
 void TForm_StudRec::StoreNames() {
     // The outer quotes keep the comma text whole in the profile file, which strips them on reading.
-    main_.WriteProfileString("Defaults", "Students", "\"" + JoinCommaText(names()) + "\"");
+    main_.WriteProfileString("Defaults", "Students", "\"" + ProfileListOfNames(names(), main_.NameCharset) + "\"");
 }
 
 void TForm_StudRec::ListBox_NamesClick() {
@@ -201,15 +231,18 @@ void TForm_StudRec::ListBox_NamesClick() {
 
 void TForm_StudRec::CoolEdit_NameChange() {
     // A ']' would end the learner's profile section early ("[Student Ann]x]" reads
-    // back as "Student Ann") and mix two learners' results, so names never hold one.
-    const std::string typed = CoolEdit_Name->Text();
-    if (typed.find(']') != std::string::npos) {
-        std::string cleaned;
-        for (char c : typed)
-            if (c != ']') cleaned += c;
+    // back as "Student Ann") and mix two learners' results, and a '\\' could
+    // make a typed name look like the escaped form of another (NameCharset.h),
+    // so typed names never hold one. A picked name keeps its backslashes: an
+    // old one may hold one, and its record must be found again.
+    const QString typed = CoolEdit_Name->text();
+    const QString cleaned = WithoutUnfitCharacters(typed, !settingName_);
+    if (cleaned != typed) {
         const int cursor = CoolEdit_Name->cursorPosition();
-        CoolEdit_Name->SetText(cleaned); // comes back here once more, without the bracket
-        CoolEdit_Name->setCursorPosition(std::max(0, cursor - 1));
+        const QString before = typed.left(cursor);
+        const int removedBefore = int(before.size() - WithoutUnfitCharacters(before, !settingName_).size());
+        CoolEdit_Name->setText(cleaned); // comes back here once more, without them
+        CoolEdit_Name->setCursorPosition(std::max(0, cursor - removedBefore));
         return;
     }
     UpdateStartButton();
@@ -220,13 +253,18 @@ void TForm_StudRec::CoolEdit_NameChange() {
 }
 
 void TForm_StudRec::SignIn() {
-    std::string name = Trim(CoolEdit_Name->Text());
+    std::string name = FromQString(CoolEdit_Name->text().trimmed());
     if (name.empty()) return;
+    // One spelling for what looks the same: "é" typed as e and a combining
+    // accent is the learner "é" typed as one character (Unicode NFC). A name
+    // the code page holds as typed stays as it is (Vietnamese code page 1258
+    // writes accents as combining marks), so it is stored as before.
+    if (!IsCodePageName(name, main_.NameCharset)) name = Composed(name);
 
     std::vector<std::string> list = names();
     int found = -1;
     for (size_t i = 0; i < list.size(); ++i)
-        if (LowerCase1252(list[i]) == LowerCase1252(name)) found = int(i);
+        if (SameTextIgnoringCase(Composed(list[i]), Composed(name))) found = int(i);
     if (found >= 0) {
         // An existing learner signs in only by picking the name, so nobody
         // takes over another learner's results by typing it.
@@ -247,7 +285,7 @@ void TForm_StudRec::SignIn() {
         StoreNames();
     }
 
-    const std::string section = kSectionPrefix + name;
+    const std::string section = SectionOf(name);
     main_.WriteProfileString(section, "LastUsed", ShortDateText(Today()));
     main_.WriteProfileInt(section, "Sessions", main_.ReadProfileInt(section, "Sessions", 0) + 1);
     main_.LoadStudent(name);
@@ -260,7 +298,7 @@ void TForm_StudRec::DeleteSelectedLearner() {
     std::vector<std::string> list = names();
     const std::string name = list[size_t(index)];
     // No key: the learner's whole section goes.
-    main_.WriteProfileString(kSectionPrefix + name, "", "");
+    main_.WriteProfileString(SectionOf(name), "", "");
     settingName_ = true;
     CoolEdit_Name->SetText("");
     settingName_ = false;

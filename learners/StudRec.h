@@ -65,6 +65,7 @@ public:
     // A learner's total of the four test scores.
     int TotalScoreOf(const std::string& name);
 
+    // Characters (what a reader counts as one, whatever the script), not bytes.
     static constexpr int kNameLength = 28;
     static constexpr int kAwardStripWidth = 57;
 
@@ -72,6 +73,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The profile section of the learner's results (learners/StudentList.h).
+    std::string SectionOf(const std::string& name) const;
     void ShowLearner(const std::string& name);
     void ClearLearner();
     void UpdateStartButton();

@@ -1,5 +1,6 @@
 #include "learners/StudentList.h"
 
+#include "content/NameCharset.h"
 #include "content/OurUtils.h"
 
 #include <utility>
@@ -65,6 +66,23 @@ std::string JoinCommaText(const TNames& names) {
         out += '"';
     }
     return out;
+}
+
+TNames NamesFromProfileList(const std::string& commaText, int charset) {
+    TNames names = SplitCommaText(commaText);
+    for (auto& name : names) name = NameFromProfile(name, charset);
+    return names;
+}
+
+std::string ProfileListOfNames(const TNames& names, int charset) {
+    TNames stored;
+    stored.reserve(names.size());
+    for (const auto& name : names) stored.push_back(ProfileFormOfName(name, charset));
+    return JoinCommaText(stored);
+}
+
+std::string StudentSection(const std::string& name, int charset, bool remote) {
+    return "Student " + (remote ? name : ProfileFormOfName(name, charset));
 }
 
 bool SortByTotal(TNames& names, std::vector<int>& totals) {

@@ -3,20 +3,23 @@
 #include <QValidator>
 
 #include "content/NameCharset.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
 namespace {
 
-// Only printable characters the edit's code page can hold may be typed: the
-// text is stored that way.
-class TCodePageValidator : public QValidator {
+// What may be typed: characters a name may hold (letters, marks and digits
+// of any script, blanks, punctuation, symbols; no control or invisible
+// format characters, see content/NameCharset.h), up to the edit's length.
+class TNameValidator : public QValidator {
 public:
-    explicit TCodePageValidator(TCoolEdit* edit) : QValidator(edit), edit_(edit) {}
+    explicit TNameValidator(TCoolEdit* edit) : QValidator(edit), edit_(edit) {}
     State validate(QString& input, int&) const override {
-        for (QChar q : input)
-            if (q.unicode() < 0x20 || (q.unicode() >= 0x7F && q.unicode() < 0xA0)) return Invalid;
-        return CanEncodeName(input, edit_->Charset()) ? Acceptable : Invalid;
+        for (char32_t c : input.toUcs4())
+            if (!IsNameCodePoint(c)) return Invalid;
+        if (edit_->MaxLength() > 0 && GraphemeCount(FromQString(input)) > edit_->MaxLength()) return Invalid;
+        return Acceptable;
     }
 
 private:
@@ -27,23 +30,16 @@ private:
 
 TCoolEdit::TCoolEdit(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
-    setValidator(new TCodePageValidator(this));
+    setValidator(new TNameValidator(this));
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (OnChange) OnChange(this);
     });
 }
 
-std::string TCoolEdit::Text() const { return EncodeName(text(), charset_); }
+std::string TCoolEdit::Text() const { return FromQString(text()); }
 
-void TCoolEdit::SetText(const std::string& bytes) { setText(DecodeName(bytes, charset_)); }
+void TCoolEdit::SetText(const std::string& utf8) { setText(ToQString(utf8)); }
 
-void TCoolEdit::SetCharset(int charset) {
-    if (charset == charset_) return;
-    const std::string bytes = Text();
-    charset_ = charset;
-    SetText(bytes);
-}
-
-void TCoolEdit::SetMaxLength(int characters) { setMaxLength(characters > 0 ? characters : 32767); }
+void TCoolEdit::SetMaxLength(int characters) { maxCharacters_ = characters > 0 ? characters : 0; }
 
 } // namespace tav

@@ -1,6 +1,7 @@
 #pragma once
-// The single-line edit (CoolEdit_* on the screens): Windows-1252 text with a
-// maximum length, drawn in the screen's font and alignment without a frame.
+// The single-line edit (CoolEdit_* on the screens, the learner's name): UTF-8
+// text of any script with a maximum length in characters, drawn in the
+// screen's font and alignment without a frame.
 #include <QLineEdit>
 
 #include <functional>
@@ -13,20 +14,19 @@ class TCoolEdit : public QLineEdit {
 public:
     explicit TCoolEdit(QWidget* parent = nullptr);
 
-    // The text as bytes in the edit's character set (Windows-1252 unless set).
+    // The text, UTF-8.
     std::string Text() const;
-    void SetText(const std::string& bytes);
-    // A Windows character-set number (161 Greek, 204 Cyrillic ...): the text is
-    // stored in its code page, and only characters it can hold may be typed.
-    void SetCharset(int charset);
-    int Charset() const { return charset_; }
-    // 0: no limit.
+    void SetText(const std::string& utf8);
+    // Characters as a reader counts them ("é" as e and a combining accent is
+    // one, and so is a Devanagari syllable with its vowel sign), not bytes or
+    // UTF-16 units; 0: no limit. Typing beyond it is refused; SetText is not cut.
     void SetMaxLength(int characters);
+    int MaxLength() const { return maxCharacters_; }
 
     std::function<void(TCoolEdit*)> OnChange;
 
 private:
-    int charset_ = 1;
+    int maxCharacters_ = 0;
 };
 
 } // namespace tav

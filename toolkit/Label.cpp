@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "content/NameCharset.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
@@ -82,13 +81,7 @@ void TfcLabel::SetEffects(const TTextEffects& effects) {
     update();
 }
 
-void TfcLabel::SetCharset(int charset) {
-    if (charset == charset_) return;
-    charset_ = charset;
-    update();
-}
-
-QString TfcLabel::ShownCaption() const { return DecodeName(caption_, charset_); }
+QString TfcLabel::ShownCaption() const { return ToQString(caption_); }
 
 void TfcLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);

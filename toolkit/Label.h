@@ -33,9 +33,10 @@ public:
 
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& text1252);
-    // The Windows character set the caption's bytes are in (learner names);
-    // 1, the default, is Windows-1252.
-    void SetCharset(int charset);
+    // Captions are UTF-8 in any script: a Windows character set no longer
+    // changes how a learner's name is drawn. Kept for the screens that still
+    // pass one; it does nothing.
+    void SetCharset(int) {}
     QString ShownCaption() const;
     void SetLabelFont(const QFont& font);
     QColor FontColor() const { return color_; }
@@ -61,7 +62,6 @@ protected:
 
 private:
     std::string caption_;
-    int charset_ = 1;
     QColor color_ = Qt::black;
     QColor background_ = Qt::white;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-#include "content/NameCharset.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
@@ -17,18 +16,12 @@ TCoolListBox::TCoolListBox(QWidget* parent) : QWidget(parent), scrollBar_(new QS
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) { SetTopIndex(value); });
 }
 
-void TCoolListBox::SetCharset(int charset) {
-    if (charset == charset_) return;
-    charset_ = charset;
-    update();
-}
-
 QString TCoolListBox::ShownItem(int index) const {
-    return index >= 0 && index < Count() ? DecodeName(items_[size_t(index)], charset_) : QString();
+    return index >= 0 && index < Count() ? ToQString(items_[size_t(index)]) : QString();
 }
 
-void TCoolListBox::SetItems(std::vector<std::string> items1252) {
-    items_ = std::move(items1252);
+void TCoolListBox::SetItems(std::vector<std::string> items) {
+    items_ = std::move(items);
     itemIndex_ = std::min(itemIndex_, Count() - 1);
     SetTopIndex(topIndex_);
     UpdateScrollBar();

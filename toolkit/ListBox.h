@@ -1,5 +1,5 @@
 #pragma once
-// The owner-drawn list (CoolListBox_*, ListBox_* on the screens): Windows-1252
+// The owner-drawn list (CoolListBox_*, ListBox_* on the screens): UTF-8
 // items in rows of a fixed height over an optional background picture, a
 // selected item, a top row the screens scroll themselves (arrow buttons,
 // timers), and a 16-pixel scroll bar at the right edge that appears when
@@ -25,9 +25,7 @@ public:
 
     explicit TCoolListBox(QWidget* parent = nullptr);
 
-    void SetItems(std::vector<std::string> items1252);
-    // The Windows character set the items' bytes are in (learner names); 1 is Windows-1252.
-    void SetCharset(int charset);
+    void SetItems(std::vector<std::string> items);
     QString ShownItem(int index) const;
     const std::vector<std::string>& Items() const { return items_; }
     int Count() const { return int(items_.size()); }
@@ -70,7 +68,6 @@ private:
     void UpdateScrollBar();
 
     std::vector<std::string> items_;
-    int charset_ = 1;
     int itemHeight_ = 16;
     int topIndex_ = 0;
     int itemIndex_ = -1;

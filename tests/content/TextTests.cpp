@@ -74,7 +74,8 @@ TEST(Text1252, ConvertsToUnicodeAndBack) {
     EXPECT_EQ(FromQString(QString::fromUtf8("漢")), "?");
 }
 
-TEST(NameCharset, NamesDecodeAndEncodeInTheCodePageOfTheirCharacterSet) {
+TEST(NameCharset, ProfilesKeepCodePageBytesAndEscapeWhatTheCodePageLacks) {
+    // Names of earlier profiles: bytes in the code page of the character set.
     const struct { int charset; const char* bytes; const char* utf8; } cases[] = {
         {161, "\xC5\xEB\xDD\xED\xE7", "Ελένη"},   // Greek
         {204, "\xC8\xE2\xE0\xED", "Иван"},         // Russian
@@ -82,17 +83,47 @@ TEST(NameCharset, NamesDecodeAndEncodeInTheCodePageOfTheirCharacterSet) {
         {162, "\xD0\xFCl", "Ğül"},                   // Turkish
         {1, "Ren\xE9 \x80", "René €"},               // default: Windows-1252
         {0, "Ren\xE9", "René"},
+        // Characters the code page lacks: a backslash, the code point, a semicolon.
+        {1, "\\1048;\\1074;\\1072;\\1085;", "Иван"},
+        {204, "Zo\\235;", "Zoë"},
+        {1, "\\26446; \\128512;", "李 😀"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.charset);
-        EXPECT_EQ(tav::DecodeName(c.bytes, c.charset), QString::fromUtf8(c.utf8));
-        EXPECT_EQ(tav::EncodeName(QString::fromUtf8(c.utf8), c.charset), c.bytes);
-        EXPECT_TRUE(tav::CanEncodeName(QString::fromUtf8(c.utf8), c.charset));
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(NameFromProfile(c.bytes, c.charset), c.utf8);
+        EXPECT_EQ(ProfileFormOfName(c.utf8, c.charset), c.bytes);
     }
-    EXPECT_STREQ(tav::CodePageForCharset(177), "windows-1255");
-    EXPECT_STREQ(tav::CodePageForCharset(178), "windows-1256");
-    EXPECT_STREQ(tav::CodePageForCharset(186), "windows-1257");
-    // A character the code page cannot hold is stored as '?' and refused by the check.
-    EXPECT_EQ(tav::EncodeName(QString::fromUtf8("Жé"), 204), "\xC6?");
-    EXPECT_FALSE(tav::CanEncodeName(QString::fromUtf8("é"), 204));
+    EXPECT_TRUE(IsCodePageName("Иван", 204));
+    EXPECT_FALSE(IsCodePageName("Иван", 1));
+    EXPECT_STREQ(CodePageForCharset(177), "windows-1255");
+    EXPECT_STREQ(CodePageForCharset(178), "windows-1256");
+    EXPECT_STREQ(CodePageForCharset(186), "windows-1257");
+
+    // Whatever a profile holds reads as a name that is written back to the
+    // same bytes, so no record moves: undefined bytes of a code page, and
+    // texts that only look like an escape (leading zero, no semicolon, a
+    // character the code page has, past the last code point).
+    std::vector<std::string> stored{"\\01048;", "\\1048", "\\\\1048;", "a\\65;b", "\\1114112;", "\\55296;", "\\1048;x"};
+    for (int b = 1; b < 256; ++b) stored.push_back(std::string(1, char(b)));
+    for (int charset : {1, 161, 162, 163, 177, 178, 186, 204, 222, 238}) {
+        for (const std::string& bytes : stored) {
+            SCOPED_TRACE(std::to_string(charset) + ": " + bytes);
+            EXPECT_EQ(ProfileFormOfName(NameFromProfile(bytes, charset), charset), bytes);
+        }
+    }
+    // Under Windows-1251 the escape of a Cyrillic letter is plain text (the
+    // code page holds the letter), under Windows-1252 it is the letter.
+    EXPECT_EQ(NameFromProfile("\\1048;", 204), "\\1048;");
+    EXPECT_EQ(NameFromProfile("\\1048;", 1), "И");
+    // Upper and lower case stay apart, also where profile sections ignore ASCII case.
+    EXPECT_NE(ProfileFormOfName("Иван", 1), ProfileFormOfName("иван", 1));
+
+    EXPECT_TRUE(IsNameCodePoint(U'Ж'));
+    EXPECT_TRUE(IsNameCodePoint(0x0301)); // combining acute accent
+    EXPECT_TRUE(IsNameCodePoint(0x200C)); // zero-width non-joiner (Persian)
+    EXPECT_TRUE(IsNameCodePoint(U'७'));  // Devanagari digit seven
+    EXPECT_FALSE(IsNameCodePoint(U'\t'));
+    EXPECT_FALSE(IsNameCodePoint(0x202E)); // right-to-left override
+    EXPECT_FALSE(IsNameCodePoint(0xE000)); // private use
+    EXPECT_FALSE(IsNameCodePoint(0x0378)); // unassigned
 }

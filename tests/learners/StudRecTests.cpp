@@ -7,13 +7,16 @@
 #include <QLocale>
 #include <QTest>
 
+#include <fstream>
+
 #include "ScreenFixture.h"
 #include "components/ZrButton.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "learners/ShortDate.h"
 #include "learners/StudRec.h"
 #include "learners/StudentList.h"
+#include "platform/Paths.h"
 #include "components/HelpOverlay.h"
 #include "toolkit/Edit.h"
 #include "toolkit/Image.h"
@@ -45,6 +48,13 @@ protected:
     }
     std::vector<std::string> StoredNames() { return SplitCommaText(Profile("Defaults", "Students")); }
     bool LeftForMainMenu() { return WaitUntil([&] { return LogHas("create 5"); }, 3000); }
+    // Types into the name box as a keyboard of any alphabet does (QTest::keyClicks takes ASCII only).
+    void TypeName(TForm_StudRec* s, const char* utf8) {
+        for (char32_t c : QString::fromUtf8(utf8).toUcs4()) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&c, 1));
+            QApplication::sendEvent(s->CoolEdit_Name, &press);
+        }
+    }
 };
 
 } // namespace
@@ -67,7 +77,7 @@ TEST_F(StudRec, EveryControlAtItsPlace) {
     EXPECT_EQ(s->Image_Award->pos(), QPoint(222, 268));
     EXPECT_EQ(s->EButton_Start->geometry(), QRect(100, 296, 102, 49));
     EXPECT_EQ(s->CoolEdit_Name->geometry(), QRect(273, 336, 258, 19));
-    EXPECT_EQ(s->CoolEdit_Name->maxLength(), 28);
+    EXPECT_EQ(s->CoolEdit_Name->MaxLength(), 28); // characters
     EXPECT_EQ(s->CoolEdit_Name->font().family(), QString::fromStdString(main->NameFont));
     EXPECT_EQ(s->EButton_Back->geometry(), QRect(0, 556, 38, 44));
     EXPECT_EQ(s->EButton_Back->Tag, 1);
@@ -96,20 +106,100 @@ TEST_F(StudRec, FirstLearnerSeesTheSystemUserName) {
     EXPECT_FALSE(s->EButton_Start->isEnabled());
 }
 
-TEST_F(StudRec, NamesAreShownAndStoredInTheConfiguredCharacterSet) {
+TEST_F(StudRec, ProfilesOfEarlierVersionsReadBackWithTheirNamesAndScores) {
     StartProgram();
-    main->NameCharset = 204; // Cyrillic: names are Windows-1251 bytes
-    SetProfile("Defaults", "Students", "\xC8\xE2\xE0\xED");
+    // Cyrillic names as earlier versions kept them under character set 204:
+    // Windows-1251 bytes, in the list and in the section names.
+    main->NameCharset = 204;
+    SetProfile("Defaults", "Students", "\"\xC8\xE2\xE0\xED,\xCF\xE5\xF2\xF0\"");
+    SetProfile("Student \xC8\xE2\xE0\xED", "Scores", "90,90,90,90");
+    SetProfile("Student \xC8\xE2\xE0\xED", "Sessions", "3");
+    SetProfile("Student \xCF\xE5\xF2\xF0", "Scores", "10,0,0,0");
     TForm_StudRec* s = Open();
     ASSERT_TRUE(s);
-    ASSERT_EQ(s->ListBox_Names->Count(), 1);
-    EXPECT_EQ(s->ListBox_Names->ShownItem(0), QString::fromUtf8("Иван"));
-    ASSERT_TRUE(WaitUntil([&] { return s->CoolEdit_Name->hasFocus(); }, 2000));
-    for (QChar c : QString::fromUtf8("Жанна")) { // QTest::keyClicks takes ASCII only
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(s->CoolEdit_Name, &press);
+    EXPECT_EQ(s->ListBox_Names->Items(), (std::vector<std::string>{"Иван", "Петр"}));
+    EXPECT_EQ(s->ListBox_Names->ShownItem(1), QString::fromUtf8("Петр"));
+    EXPECT_EQ(Profile("Defaults", "Students"), "\xC8\xE2\xE0\xED,\xCF\xE5\xF2\xF0"); // in order: not rewritten
+    ClickRow(s, 0);
+    EXPECT_EQ(s->CoolEdit_Name->Text(), "Иван");
+    EXPECT_EQ(s->fcLabel_Score->Caption(), "360");
+    EXPECT_EQ(s->fcLabel_Sessions->Caption(), "3");
+    ClickRow(s, 1);
+    EXPECT_EQ(s->fcLabel_Score->Caption(), "10");
+
+    // A new Cyrillic learner is stored as earlier versions stored one.
+    s->CoolEdit_Name->clear();
+    TypeName(s, "Жанна");
+    EXPECT_EQ(s->CoolEdit_Name->Text(), "Жанна");
+    s->SignIn();
+    ASSERT_TRUE(LeftForMainMenu());
+    EXPECT_EQ(main->StudentName, "Жанна");
+    EXPECT_EQ(Profile("Defaults", "Students"), "\xC8\xE2\xE0\xED,\xCF\xE5\xF2\xF0,\xC6\xE0\xED\xED\xE0");
+    EXPECT_EQ(Profile("Student \xC6\xE0\xED\xED\xE0", "Sessions"), "1");
+
+    // And a Windows-1252 name under the default character set.
+    main->NameCharset = 1;
+    SetProfile("Defaults", "Students", "Ren\xE9");
+    SetProfile("Student Ren\xE9", "Scores", "100,100,100,100");
+    s = Open();
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->ListBox_Names->Items(), (std::vector<std::string>{"René"}));
+    ClickRow(s, 0);
+    EXPECT_EQ(s->fcLabel_Score->Caption(), "400");
+}
+
+TEST_F(StudRec, CyrillicNamesUnderWindows1252HaveARecordEachAndWindows1252NamesAreWrittenAsBefore) {
+    StartProgram();
+    SetTodaySource([] { return QDate(2026, 3, 14); });
+    ASSERT_EQ(main->NameCharset, 1);
+    const std::string ivan = "\\1048;\\1074;\\1072;\\1085;", petr = "\\1055;\\1077;\\1090;\\1088;";
+    for (const char* name : {"Иван", "Петр"}) {
+        TForm_StudRec* s = Open();
+        ASSERT_TRUE(s);
+        s->CoolEdit_Name->clear();
+        TypeName(s, name);
+        s->SignIn();
+        ASSERT_TRUE(LeftForMainMenu());
+        EXPECT_EQ(main->StudentName, name);
+        ScreenLog.clear();
     }
-    EXPECT_EQ(s->CoolEdit_Name->Text(), "\xC6\xE0\xED\xED\xE0");
+    EXPECT_EQ(Profile("Defaults", "Students"), ivan + "," + petr);
+    EXPECT_EQ(Profile("Student " + ivan, "Sessions"), "1");
+    EXPECT_EQ(Profile("Student " + petr, "Sessions"), "1");
+    SetProfile("Student " + petr, "Scores", "50,50,50,50");
+
+    // Read again: two learners, each with their own results.
+    TForm_StudRec* s = Open();
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->ListBox_Names->Items(), (std::vector<std::string>{"Петр", "Иван"}));
+    ClickRow(s, 0);
+    EXPECT_EQ(s->fcLabel_Score->Caption(), "200");
+    ClickRow(s, 1);
+    EXPECT_EQ(s->fcLabel_Score->Caption(), "0");
+    // The same name in other letters is the same learner: typing it is refused.
+    s->CoolEdit_Name->clear();
+    TypeName(s, "ИВАН");
+    s->SignIn();
+    EXPECT_EQ(beeps, 1);
+
+    // A name Windows-1252 holds: the file is what earlier versions wrote.
+    const std::string profile = NativePath(main->ProfileFile), before = ReadFile(profile);
+    ASSERT_NE(before.find("[Student " + ivan + "]"), std::string::npos);
+    const std::string expected = data.File("expected.ini");
+    {
+        std::ofstream out(expected, std::ios::binary);
+        out << before;
+    }
+    ASSERT_TRUE(WriteProfile("Defaults", "Students", "\"" + petr + "," + ivan + ",\"Zo\xEB M\xFCller\"\"", expected));
+    ASSERT_TRUE(WriteProfile("Student Zo\xEB M\xFCller", "LastUsed",
+                             FromQString(QLocale::system().toString(QDate(2026, 3, 14), QLocale::ShortFormat)), expected));
+    ASSERT_TRUE(WriteProfile("Student Zo\xEB M\xFCller", "Sessions", "1", expected));
+    s->CoolEdit_Name->clear();
+    TypeName(s, "Zoë Müller");
+    s->SignIn();
+    ASSERT_TRUE(LeftForMainMenu());
+    EXPECT_EQ(main->StudentName, "Zoë Müller");
+    EXPECT_EQ(ReadFile(profile), ReadFile(expected));
 }
 
 TEST_F(StudRec, ListSortedByTotalEqualTotalsKeepTheirOrder) {

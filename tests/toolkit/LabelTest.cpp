@@ -1,4 +1,4 @@
-// Labels: pixel fonts, Windows-1252 text, alignment, wrapping, shadow and
+// Labels: pixel fonts, UTF-8 text, alignment, wrapping, shadow and
 // outline, transparent or filled background.
 #include <gtest/gtest.h>
 
@@ -100,13 +100,17 @@ TEST(Label, ThreePixelShadowAndOutline) {
     EXPECT_GE(outline.bottom(), text.bottom() + 2);
 }
 
-TEST(Label, Windows1252TextIsConvertedForDisplay) {
-    TfcLabel a, b;
-    MakeLabel(a, "\x80"); // the euro sign in Windows-1252
-    MakeLabel(b, "\xE2\x82\xAC"); // the same sign's UTF-8 bytes: three other characters
+TEST(Label, CaptionsAreUtf8WhateverTheCharacterSet) {
+    TfcLabel a, b, c;
+    MakeLabel(a, "\xE2\x82\xAC"); // the euro sign in UTF-8
+    MakeLabel(b, "\xC3\xA2\xE2\x80\x9A\xC2\xAC"); // its three bytes read as Windows-1252
+    MakeLabel(c, "\xE2\x82\xAC");
+    c.SetCharset(204); // a learner's name no longer depends on one
+    EXPECT_EQ(a.ShownCaption(), QString::fromUtf8("€"));
+    EXPECT_EQ(c.ShownCaption(), QString::fromUtf8("€"));
     const QRect euro = Ink(Render(a), qRgb(255, 255, 255));
     const QRect three = Ink(Render(b), qRgb(255, 255, 255));
     ASSERT_FALSE(euro.isNull());
     EXPECT_LT(euro.width(), three.width());
-    EXPECT_EQ(a.Caption(), "\x80");
+    EXPECT_EQ(Render(c), Render(a));
 }

@@ -31,10 +31,11 @@ void Click(QWidget* w, QPoint pos) {
     QApplication::sendEvent(w, &release);
 }
 
-// Types text as key presses carrying the characters (any alphabet).
+// Types text as key presses carrying the characters (any alphabet; one
+// press per code point, as a keyboard sends a character outside the BMP).
 void Type(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    for (char32_t c : text.toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&c, 1));
         QApplication::sendEvent(w, &press);
     }
 }
@@ -110,33 +111,26 @@ TEST(ListBox, BackgroundPictureShowsBehindRows) {
     EXPECT_EQ(Render(list).pixel(40, 35), qRgb(7, 8, 9));
 }
 
-TEST(Edit, MaxLengthAndWindows1252Text) {
+TEST(Edit, TextIsUtf8OfAnyScriptAndTheLengthCountsCharacters) {
     TCoolEdit edit;
     edit.SetMaxLength(5);
     edit.show();
     Type(&edit, QStringLiteral("abcdefgh"));
     EXPECT_EQ(edit.Text(), "abcde");
     edit.clear();
+    // Five characters, eleven UTF-16 units: e with a combining accent, a
+    // Devanagari syllable with its vowel sign, a letter outside the BMP.
+    Type(&edit, QString::fromUtf8("e\u0301\u0928\u093F\U00010400Жa\u4E2Dx"));
+    EXPECT_EQ(edit.Text(), "e\u0301\u0928\u093F\U00010400Жa");
+    edit.clear();
     edit.SetMaxLength(28);
-    edit.SetText("Ren\xE9 \x80");
-    EXPECT_EQ(edit.text(), QString::fromUtf8("René €"));
-    EXPECT_EQ(edit.Text(), "Ren\xE9 \x80");
-    // A character Windows-1252 cannot hold is not taken.
+    edit.SetText("Ελένη Иван");
+    EXPECT_EQ(edit.text(), QString::fromUtf8("Ελένη Иван"));
+    EXPECT_EQ(edit.Text(), "Ελένη Иван");
+    // Control and invisible direction characters are not taken.
     edit.clear();
-    Type(&edit, QString::fromUtf8("aЖb"));
-    EXPECT_EQ(edit.Text(), "ab");
-}
-
-TEST(Edit, ACharacterSetChangesWhatIsStoredAndWhatMayBeTyped) {
-    TCoolEdit edit;
-    edit.show();
-    edit.SetCharset(161); // Greek: Windows-1253
-    edit.SetText("\xC5\xEB\xDD\xED\xE7");
-    EXPECT_EQ(edit.text(), QString::fromUtf8("Ελένη"));
-    edit.clear();
-    Type(&edit, QString::fromUtf8("Αéβ")); // é has no place in Windows-1253
-    EXPECT_EQ(edit.text(), QString::fromUtf8("Αβ"));
-    EXPECT_EQ(edit.Text(), "\xC1\xE2");
+    Type(&edit, QString::fromUtf8("a\tЖ\u202Eb"));
+    EXPECT_EQ(edit.Text(), "aЖb");
 }
 
 TEST(Panel, ColourAndClear) {
