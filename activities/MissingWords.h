@@ -10,7 +10,7 @@
 
 namespace tav {
 
-// Six multiplication signs (Windows-1252 code 215), whatever the word's length.
+// Six multiplication signs (U+00D7), whatever the word's length.
 extern const std::string kGapMark;
 
 // The characters that end a word when gaps are made: codes 32..63 except the
@@ -25,8 +25,9 @@ struct TGapCandidate {
     int SeparatorPos = 0;
 };
 
-// Words of 4 or more characters followed by a separator, in line order.
-// A word that ends the line is never one.
+// Words of 4 or more characters followed by a separator, in line order; in
+// a language written without spaces, the words ICU's word breaking finds, of
+// 2 or more characters. A word that ends the line is never one.
 std::vector<TGapCandidate> GapCandidates(const std::string& line);
 
 // Hides one candidate, chosen with random(n) (0 .. n-1), behind kGapMark.
@@ -34,15 +35,17 @@ std::vector<TGapCandidate> GapCandidates(const std::string& line);
 // line has no candidate.
 std::string MakeGap(std::string& line, const std::function<int(int)>& random);
 
-// A word the spelling activity can ask for: 4 to 9 characters, each of them
-// one of `letters` (the alphabet of the tiles; compared case-sensitively).
+// A word the spelling activity can ask for: 4 to 9 characters (2 to 9 where
+// words are written without spaces), each of them one of `letters` (the
+// alphabet of the tiles; compared case-sensitively). Characters are
+// grapheme clusters.
 bool IsSpellableWord(const std::string& word, const std::string& letters);
 
 // The candidates of a line whose lower-case form is spellable.
 std::vector<TGapCandidate> SpellingCandidates(const std::string& line, const std::string& letters);
 
 // The spelling variant of MakeGap: only candidates whose lower-case form is
-// spellable count, and the chosen word becomes one "?" per letter. Returns
+// spellable count, and the chosen word becomes one "?" per character. Returns
 // the lower-case word, or empty (line unchanged).
 std::string MakeSpellingGap(std::string& line, const std::string& letters, const std::function<int(int)>& random);
 
@@ -55,7 +58,7 @@ std::vector<const TMovieEntry*> GapLines(const std::vector<TMovieEntry>& entries
                                          const std::function<bool(const std::string& line)>& hasWord,
                                          bool* sameSpeaker = nullptr);
 
-// words.txt: Mac text, fields separated by "|", each trimmed; a line ends at
+// words.txt: content text, fields separated by "|", each trimmed; a line ends at
 // its first empty field; fields the target's filter catches are skipped.
 // A missing file raises the reader's error.
 std::vector<std::string> LoadWordList(const std::string& fileName, const TTargetIndex& filter);

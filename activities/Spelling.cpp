@@ -11,8 +11,10 @@
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
+#include "content/UnicodeText.h"
 #include "components/HelpOverlay.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"
@@ -192,7 +194,7 @@ void TForm_Spelling::NextQuestion() {
     QuestionActive = false;
     NoQuestion = false;
     if (!setupError_.empty()) return ShowShortage(setupError_);
-    if (SpellLetters.size() < size_t(kSpellTiles)) return ShowShortage(kNoAlphabetText);
+    if (GraphemeCount(SpellLetters) < kSpellTiles) return ShowShortage(kNoAlphabetText);
 
     bool sameSpeaker = false;
     const std::vector<const TMovieEntry*> suitable = GapLines(
@@ -204,8 +206,9 @@ void TForm_Spelling::NextQuestion() {
     const TMovieEntry* line = suitable[size_t(Random(int(suitable.size())))];
     std::string gapped = line->LineText;
     const std::string word = MakeSpellingGap(gapped, SpellLetters, Random);
-    const std::array<char, kSpellTiles> dealt = DealTiles(word, SpellLetters);
-    const int length = int(word.size());
+    const TTileLetters dealt = DealTiles(word, SpellLetters);
+    const TStringList letters = Graphemes(word);
+    const int length = int(letters.size());
 
     // Every picture of the question first: a missing one fails here, with
     // the loader's error, and leaves the screen as it was.
@@ -213,20 +216,31 @@ void TForm_Spelling::NextQuestion() {
     const QImage blank = LoadPicture(PictureFolder + "\\Blank.jpg");
     std::array<QImage, kSpellTiles + 1> tilePictures, floaters;
     std::array<QImage, kSpellMaxLetters + 1> filled;
+    // A letter the disc has no pictures for (a disc in another script) gets
+    // tiles drawn in the skin's style.
+    const bool test = Setup().Test;
+    auto tileOf = [](const std::string& file, const std::string& letter, skin::TLetterTile kind) {
+        return FileExists(file) || letter.empty() ? LoadPicture(file) : skin::LetterTile(ToQString(letter), kind);
+    };
     for (int t = 1; t <= kSpellTiles; ++t) {
-        const char c = dealt[size_t(t - 1)];
-        tilePictures[size_t(t)] = LoadPicture(TilePrefix + TileCode(c) + ".jpg");
-        floaters[size_t(t)] = LoadPicture(SpellFolder + "\\Floaters\\FTile" + TileCode(c) + ".bmp");
+        const std::string& c = dealt[size_t(t - 1)];
+        if (c.empty()) continue; // the alphabet ran out: an empty tile
+        tilePictures[size_t(t)] = tileOf(TilePrefix + TileCode(c) + ".jpg", c,
+                                         test ? skin::TLetterTile::Test : skin::TLetterTile::Practice);
+        floaters[size_t(t)] =
+            tileOf(SpellFolder + "\\Floaters\\FTile" + TileCode(c) + ".bmp", c, skin::TLetterTile::Floater);
     }
-    for (int i = 1; i <= length; ++i)
-        filled[size_t(i)] = LoadPicture(SpellFolder + "\\UpprTile\\UTile" + TileCode(word[size_t(i - 1)]) + ".jpg");
+    for (int i = 1; i <= length; ++i) {
+        const std::string& c = letters[size_t(i - 1)];
+        filled[size_t(i)] = tileOf(SpellFolder + "\\UpprTile\\UTile" + TileCode(c) + ".jpg", c, skin::TLetterTile::Slot);
+    }
 
     CurrentLine = line;
     LastSpeaker = line->Speaker;
     if (Main().Cheat) DebugLog("Spelling: " + word);
     fcLabel_Caption->SetCaption(gapped);
     Word = word;
-    RemainingWord = word;
+    RemainingWord = letters;
     WordLength = LettersLeft = length;
 
     Image_Holder->hide();
@@ -297,7 +311,8 @@ bool TForm_Spelling::DropFeedback(QPoint pointer) {
     if (DropSlot == 0) return true; // beside the slots: the tile goes back, nothing counts
     const TFeedbackScope feedback(*this);
     StopLine();
-    if (RemainingWord[size_t(DropSlot - 1)] == TileLetters[size_t(DragTile)]) {
+    const std::string& wanted = RemainingWord[size_t(DropSlot - 1)];
+    if (!wanted.empty() && wanted == TileLetters[size_t(DragTile)]) {
         LastAnswerRight = true;
         PlaceLetter(DropSlot);
         Image_Drag->hide(); // the tile is used up
@@ -322,26 +337,32 @@ void TForm_Spelling::Image_Tile1EndDrag() {
 
 void TForm_Spelling::PlaceLetter(int slot) {
     Slots[size_t(slot)]->SetPicture(SlotPictures[size_t(slot)]);
-    RemainingWord[size_t(slot - 1)] = ' ';
+    RemainingWord[size_t(slot - 1)].clear();
 }
 
 // ---- typing --------------------------------------------------------------------------
 
-void TForm_Spelling::KeyPressed(char key) { (void)KeyFeedback(key); }
+void TForm_Spelling::KeyPressed(const std::string& key) { (void)KeyFeedback(key); }
 
-bool TForm_Spelling::KeyFeedback(char key) {
+int TForm_Spelling::FirstOpenLetter() const {
+    for (size_t i = 0; i < RemainingWord.size(); ++i)
+        if (!RemainingWord[i].empty()) return int(i);
+    return -1;
+}
+
+bool TForm_Spelling::KeyFeedback(const std::string& key) {
     KeyTile = 0;
     if (Dragging()) {
         // Escape puts the dragged tile back; other keys wait for the drop.
-        if (key == '\x1b') {
+        if (key == "\x1b") {
             drag_->Stop();
             Image_Tile1EndDrag();
         }
         return true;
     }
     if (!QuestionActive || !AcceptsAnswers()) return true;
-    const size_t f = RemainingWord.find_first_not_of(' ');
-    if (f == std::string::npos) return true;
+    const int f = FirstOpenLetter();
+    if (f < 0 || key.empty()) return true;
     int t = 0;
     for (int k = 1; k <= kSpellTiles && t == 0; ++k)
         if (!Tiles[size_t(k)]->isHidden() && TileLetters[size_t(k)] == key) t = k;
@@ -349,10 +370,10 @@ bool TForm_Spelling::KeyFeedback(char key) {
     const TFeedbackScope feedback(*this);
     StopLine();
     KeyTile = t;
-    if (RemainingWord[f] == key) {
+    if (RemainingWord[size_t(f)] == key) {
         LastAnswerRight = true;
         Tiles[size_t(t)]->hide();
-        PlaceLetter(int(f) + 1);
+        PlaceLetter(f + 1);
         const bool complete = --LettersLeft == 0;
         if (!PlayRightSound()) return false;
         if (complete) CompleteWord();
@@ -414,22 +435,22 @@ void TForm_SpellingPrac::Image_DragDragDrop(QPoint pointer) {
     if (DropSlot != 0) CountAttempt(LastAnswerRight);
 }
 
-void TForm_SpellingPrac::KeyPressed(char key) {
+void TForm_SpellingPrac::KeyPressed(const std::string& key) {
     if (!KeyFeedback(key)) return; // the screen is gone
     if (KeyTile != 0) CountAttempt(LastAnswerRight);
 }
 
 void TForm_SpellingPrac::EButton_HintClick() {
     if (!QuestionActive || Dragging() || !AcceptsAnswers()) return;
-    const size_t f = RemainingWord.find_first_not_of(' ');
-    if (f == std::string::npos) return;
+    const int f = FirstOpenLetter();
+    if (f < 0) return;
     int t = 0;
     for (int k = 1; k <= kSpellTiles && t == 0; ++k)
-        if (!Tiles[size_t(k)]->isHidden() && TileLetters[size_t(k)] == RemainingWord[f]) t = k;
+        if (!Tiles[size_t(k)]->isHidden() && TileLetters[size_t(k)] == RemainingWord[size_t(f)]) t = k;
     if (t == 0) return;
     PlayWrongSound(false);
     Tiles[size_t(t)]->hide();
-    PlaceLetter(int(f) + 1);
+    PlaceLetter(f + 1);
     ++Attempts; // a hint counts as a wrong attempt
     ShowPercent(RightAnswers * 100 / Attempts);
     if (--LettersLeft == 0) CompleteWord(true); // no applause for a hinted word
@@ -480,7 +501,7 @@ void TForm_SpellingTest::Image_DragDragDrop(QPoint pointer) {
     ScoreLetter(false);
 }
 
-void TForm_SpellingTest::KeyPressed(char key) {
+void TForm_SpellingTest::KeyPressed(const std::string& key) {
     if (Dragging() || !QuestionActive) return TForm_Spelling::KeyPressed(key);
     if (!BeginTestAnswer()) return;
     if (!KeyFeedback(key)) return; // the screen is gone

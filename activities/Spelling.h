@@ -15,6 +15,7 @@
 
 #include "activities/Activity.h"
 #include "activities/SpellingTiles.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
@@ -42,11 +43,11 @@ public:
     int DropSlot = 0;
     int KeyTile = 0;
     bool LastAnswerRight = false;
-    std::string RemainingWord;
+    TStringList RemainingWord; // the word's letters (grapheme clusters); a placed one is empty
     std::string Word; // the hidden word, lower case
     int WordLength = 0;
     std::string PictureFolder, SpellFolder, TilePrefix;
-    std::array<char, kSpellTiles + 1> TileLetters{};
+    std::array<std::string, kSpellTiles + 1> TileLetters{};
     std::array<QImage, kSpellMaxLetters + 1> SlotPictures;
     std::array<QImage, kSpellTiles + 1> FloaterPictures;
     int LettersLeft = 0;
@@ -57,7 +58,9 @@ public:
 
     void StartActivity() override;
     void NextQuestion() override;
-    void KeyPressed(char key) override;
+    void KeyPressed(const std::string& key) override;
+    // The first letter still to place (0-based), or -1.
+    int FirstOpenLetter() const;
 
     // The slot (1 .. WordLength) whose rectangle holds the point of
     // Panel_Bottom, 0 = none.
@@ -81,7 +84,7 @@ protected:
     // The family's drop and key: feedback, slots and letters left. False
     // when the screen was deleted while the feedback sound played.
     bool DropFeedback(QPoint pointer);
-    bool KeyFeedback(char key);
+    bool KeyFeedback(const std::string& key);
     // Fills slot `slot` with its letter (hidden tiles stay hidden).
     void PlaceLetter(int slot);
     // The last letter is placed: applause (unless `quiet`) and the full line.
@@ -101,7 +104,7 @@ class TForm_SpellingPrac : public TForm_Spelling {
 public:
     TForm_SpellingPrac(TForm_Main& main, QWidget* parent);
     void Image_DragDragDrop(QPoint pointer) override;
-    void KeyPressed(char key) override;
+    void KeyPressed(const std::string& key) override;
     void EButton_HintClick();
     void EButton_BackClick();
 };
@@ -112,7 +115,7 @@ public:
     TForm_SpellingTest(TForm_Main& main, QWidget* parent);
     void NextQuestion() override;
     void Image_DragDragDrop(QPoint pointer) override;
-    void KeyPressed(char key) override;
+    void KeyPressed(const std::string& key) override;
     void EButton_BackClick();
 
 private:

@@ -2,7 +2,7 @@
 
 #include "app/Main.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "app/WebAddress.h"
 #include "platform/ShellOpen.h"
 #include "toolkit/PictureLoader.h"
@@ -36,7 +36,7 @@ TCustomStartFile ParseCustomStart(const std::vector<std::string>& lines) {
         const std::string keyword = Trim(NextToken(rest, '|'));
         if (SameText(keyword, "web")) {
             f.WebArea = ParseArea(NextToken(rest, '|'));
-            f.WebAddress = MacToAnsi(NextToken(rest, '|'));
+            f.WebAddress = NextToken(rest, '|');
         } else if (SameText(keyword, "start")) {
             f.StartArea = ParseArea(NextToken(rest, '|'));
         }
@@ -47,7 +47,7 @@ TCustomStartFile ParseCustomStart(const std::vector<std::string>& lines) {
 TForm_CustomStart::TForm_CustomStart(TForm_Main& main, QWidget* parent) : TScreen(parent), main_(main) {
     setMouseTracking(true);
     const std::string folder = main_.ContentRoot + "\\CustomStart";
-    file_ = ParseCustomStart(ReadTextLines(folder + "\\CustomStart.txt"));
+    file_ = ParseCustomStart(ReadContentLines(folder + "\\CustomStart.txt"));
     picture_ = LoadPicture(folder + "\\" + file_.PictureName);
 }
 

@@ -8,7 +8,7 @@
 #include "content/DebugLog.h"
 #include "content/LanguageCodes.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/UserInfo.h"
@@ -177,12 +177,12 @@ bool TForm_Main::ReadConfigBool(const std::string& section, const std::string& k
 }
 
 int TForm_Main::GetAttenuation(const std::string& extension) {
-    const std::string key = TargetFolderName + LowerCase1252(extension);
-    auto it = AttenuationValues.find(LowerCase1252(key));
+    const std::string key = TargetFolderName + LowerText(extension);
+    auto it = AttenuationValues.find(LowerText(key));
     if (it != AttenuationValues.end()) return it->second;
     int value = ReadConfigInt("Attenuation", key, -1);
     AttenuationCache.push_back(key + "=" + IntToStr(value));
-    AttenuationValues[LowerCase1252(key)] = value;
+    AttenuationValues[LowerText(key)] = value;
     return value;
 }
 
@@ -314,7 +314,10 @@ bool TForm_Main::StartUp() {
 
     // 6. The target's key files and indexes.
     try {
-        TargetLines = ReadTextLines(ContentRoot + "\\Target.txt");
+        // Target.txt says how the disc's text files are encoded; it is itself read in that encoding.
+        const TStringList targetBytes = ReadTextLines(ContentRoot + "\\Target.txt");
+        SetContentEncoding(EncodingDeclaredBy(targetBytes));
+        TargetLines = ReadContentLines(ContentRoot + "\\Target.txt");
         SourceHelpLangs = SplitKeyList(TargetLines, "SourceHelpLangs", ',');
         AttenuationCache.clear();
         AttenuationValues.clear();
@@ -359,9 +362,10 @@ bool TForm_Main::StartUp() {
 void TForm_Main::LoadTarget(const std::string& folderName, const std::string& path) {
     TargetFolderName = folderName;
     TargetFolder = !path.empty() ? path : ContentRoot + "\\" + folderName;
-    SettingsLines = ReadTextLines(TargetFolder + "\\settings.txt");
-    setWindowTitle(ToQString(MacToAnsi(LookupKey(SettingsLines, "PCCaption", "Tavolin"))));
+    SettingsLines = ReadContentLines(TargetFolder + "\\settings.txt");
+    setWindowTitle(ToQString(LookupKey(SettingsLines, "PCCaption", "Tavolin")));
     TargetLanguage = StrToIntDef(LookupKey(SettingsLines, "TargetLang", "0"), 0);
+    SetTextLanguage(IsoCodeOfLanguage(TargetLanguage));
     ProfileFile = DataFolder.empty() ? std::string() : DataFolder + "\\" + TargetFolderName + ".ini";
 
     int code = ReadProfileInt("Defaults", "Language", LanguageFromSystem ? LanguageFromSystem() : 2);
@@ -534,8 +538,9 @@ void TForm_Main::keyPressEvent(QKeyEvent* e) {
         QWidget::keyPressEvent(e);
         return;
     }
-    const std::string text = FromQString(e->text());
-    for (char c : text) KeyScreen->KeyPressed(c);
+    // One call per character as the learner sees it (an accented letter typed
+    // as a letter and a dead key's mark is one).
+    for (const std::string& c : Graphemes(FromQString(e->text()))) KeyScreen->KeyPressed(c);
 }
 
 // ---- inactivity ---------------------------------------------------------------------

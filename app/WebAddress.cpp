@@ -1,17 +1,17 @@
 #include "app/WebAddress.h"
 
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
 namespace {
 
 void ReplaceAllNoCase(std::string& text, const std::string& what, const std::string& with) {
-    const std::string lowWhat = LowerCase1252(what);
+    const std::string lowWhat = LowerText(what);
     size_t pos = 0;
     while (true) {
-        std::string low = LowerCase1252(text);
+        std::string low = LowerText(text);
         size_t k = low.find(lowWhat, pos);
         if (k == std::string::npos) return;
         text.replace(k, what.size(), with);
@@ -35,7 +35,7 @@ std::string EncodeQuery(const std::string& s) {
     std::string out;
     for (unsigned char c : s) {
         bool encode = c == ' ' || c == '#' || c == '%' || c == '*' || c == '<' || c == '>' || c == '[' ||
-                      c == ']' || c < 33 || c > 128;
+                      c == ']' || c < 33 || c >= 128; // every byte of a UTF-8 character
         out += encode ? Hex(c) : std::string(1, static_cast<char>(c));
     }
     return out;

@@ -2,18 +2,19 @@
 
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
-std::vector<std::string> DictionaryEntries(const std::vector<std::string>& macLines) {
+std::vector<std::string> DictionaryEntries(const std::vector<std::string>& lines) {
     std::vector<std::string> entries;
-    for (const std::string& line : macLines)
-        if (!line.empty()) entries.push_back(MacToAnsi(line)); // a line of blanks is an entry
+    for (const std::string& line : lines)
+        if (!line.empty()) entries.push_back(line); // a line of blanks is an entry
     return entries;
 }
 
 std::vector<std::string> LoadDictionaryWords(const std::string& fileName) {
-    return DictionaryEntries(ReadTextLines(fileName));
+    return DictionaryEntries(ReadContentLines(fileName));
 }
 
 std::string DictionaryPicture(const std::string& targetFolder, int index) {

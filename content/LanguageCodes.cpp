@@ -1,6 +1,6 @@
 #include "content/LanguageCodes.h"
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 #include <QLocale>
 
@@ -11,7 +11,7 @@ namespace tav {
 
 namespace {
 
-// Windows-1252 text: "Jèrriais" and "Guernèsiais" carry 0xE8.
+// UTF-8, as all the program's text.
 const char* const kNames[kLanguageCount] = {
     "American", "English", "French", "German", "Spanish", "Italian", "Russian", "Dutch", "Portuguese",
     "Swedish", "Norwegian", "Danish", "Finnish", "Hungarian", "Greek", "Turkish", "Hebrew", "Arabic",
@@ -23,14 +23,14 @@ const char* const kNames[kLanguageCount] = {
     "Catalan", "Basque", "Mexican Spanish", "Scottish Gaelic", "Savo", "Saami", "Estonian", "Latvian",
     "Lithuanian", "Amharic", "Creole", "Igbo", "Sesotho", "Yoruba", "Khmer", "Lao", "Tagalog", "Greek Ancient",
     "Breton", "Ukrainian", "Papiamentu", "Manx", "Klingon", "Cornish", "Nepali", "Swiss", "Romansh",
-    "Corsican", "Arabic MS", "J\xE8rriais", "Navajo", "Somali", "Hawaiian", "Tamazight", "Maori", "Yiddish",
+    "Corsican", "Arabic MS", "J\xC3\xA8rriais", "Navajo", "Somali", "Hawaiian", "Tamazight", "Maori", "Yiddish",
     "Burmese", "Quechua", "Luxembourgisch", "Alsatian", "Pashto", "Kurdish", "Hausa", "Georgian", "Macedonian",
     "Armenian", "Mongolian", "Maya", "Shona", "Malagasy", "Cockney", "Australian English", "Canadian English",
     "Canadian French", "Inuktitut", "Kurdish (Kurmanji)", "Sinhala", "Kazakh", "Tatar", "Bashkir", "Azeri",
     "Belorussian", "Uzbek", "Abkhaz", "Chechen", "Kirghiz", "Tajiki", "Turkmen", "Isan", "Chichewa",
     "Northern Sotho", "Chuvash", "Bahasa", "Occitan", "Twi", "Katchi", "Terik", "Arabic Classic", "Tumbuka",
     "Ngoni", "Ateso", "Pokot", "Kalenjin", "Acholi", "Masaba", "Luganda", "Runyankole", "Nigerian English",
-    "Guern\xE8siais", "Galician", "Faeroese", "Kashmiri", "Sanskrit", "Tigrinya"};
+    "Guern\xC3\xA8siais", "Galician", "Faeroese", "Kashmiri", "Sanskrit", "Tigrinya"};
 
 // Primary identifiers that give one code whatever the sublanguage.
 struct TPlainRow {
@@ -111,6 +111,24 @@ std::string LanguageName(int code) {
     return kNames[code - 1];
 }
 
+std::string IsoCodeOfLanguage(int code) {
+    switch (code) { // the codes that share a Windows language with another
+    case 48: return "yue"; // Cantonese
+    case 66: return "es";
+    case 47: return "pt";
+    case 89: return "gsw";
+    case 1: case 2: case 114: case 115: return "en";
+    case 25: return "hr";
+    case 26: return "sr";
+    case 116: return "fr";
+    default: break;
+    }
+    for (const auto& r : kIso) {
+        if (LanguageForWindowsId(r.primary, DefaultSublanguage(r.primary)) == code) return r.iso;
+    }
+    return {};
+}
+
 int LanguageForWindowsId(int primary, int sublanguage) {
     switch (primary) {
     case 0x04: return sublanguage == 3 ? 48 : 19;
@@ -131,8 +149,8 @@ bool WindowsIdForLocale(const std::string& locale, int& primary, int& sublanguag
     std::string name = locale.substr(0, locale.find_first_of(".@"));
     std::string lang = name.substr(0, name.find_first_of("_-"));
     std::string territory = name.size() > lang.size() ? name.substr(lang.size() + 1) : std::string();
-    lang = LowerCase1252(lang);
-    territory = UpperCase1252(territory);
+    lang = LowerText(lang);
+    territory = UpperText(territory);
     primary = 0;
     for (const auto& r : kIso)
         if (lang == r.iso) primary = r.primary;

@@ -11,6 +11,10 @@ constexpr int kLanguageCount = 157;
 // The name of a code ("English" for 2); empty outside 1..157.
 std::string LanguageName(int code);
 
+// The ISO 639 code of a language code ("fr" for 3, "ja" for 20, "zh" for 19
+// and 48); empty when none is known.
+std::string IsoCodeOfLanguage(int code);
+
 // The code for a Windows primary language identifier and sublanguage.
 int LanguageForWindowsId(int primary, int sublanguage);
 

@@ -5,6 +5,7 @@
 
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
+#include "content/UnicodeText.h"
 #include "platform/Paths.h"
 
 namespace tav {
@@ -16,11 +17,11 @@ std::string LineTranslationFile(const std::string& targetDir, int lang) {
 std::map<int, std::string> LoadLineTranslations(const std::string& fileName) {
     std::map<int, std::string> translations;
     if (!FileExists(fileName)) return translations;
-    for (std::string rest : ReadTextLines(fileName)) {
+    for (std::string rest : ReadContentLines(fileName)) {
         int number = 0;
         if (!TryStrToInt(Trim(NextToken(rest, '|')), number) || number <= 0) continue;
         const std::string text = Trim(rest);
-        if (!text.empty()) translations[number] = MacToAnsi(text);
+        if (!text.empty()) translations[number] = text;
     }
     return translations;
 }

@@ -2,28 +2,30 @@
 
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
 std::vector<std::string> LoadSearchList(const std::string& fileName) {
     std::vector<std::string> entries;
-    for (const std::string& raw : ReadTextLines(fileName))
-        if (!raw.empty()) entries.push_back(MacToAnsi(raw));
+    for (const std::string& line : ReadContentLines(fileName))
+        if (!line.empty()) entries.push_back(line);
     return entries;
 }
 
-std::string SearchWordOf(const std::string& entry) { return LowerCase1252(entry.substr(0, entry.find(','))); }
+std::string SearchWordOf(const std::string& entry) { return LowerText(entry.substr(0, entry.find(','))); }
 
-bool IsSearchSeparator(unsigned char c) { return (c >= 32 && c <= 63 && c != 39) || c == 161 || c == 191; }
+bool IsSearchSeparator(char32_t c) { return (c >= 32 && c <= 63 && c != 39) || c == 161 || c == 191; }
 
 bool LineHoldsWord(const std::string& lineText, const std::string& word) {
     if (word.empty()) return false;
-    const size_t at = LowerCase1252(lineText).find(word);
+    const std::string lower = LowerText(lineText);
+    const size_t at = lower.find(word);
     if (at == std::string::npos) return false;
     const size_t end = at + word.size();
-    const bool startsWord = at == 0 || IsSearchSeparator(static_cast<unsigned char>(lineText[at - 1]));
-    const bool endsWord = end == lineText.size() || IsSearchSeparator(static_cast<unsigned char>(lineText[end]));
+    if (TextLanguageWritesWithoutSpaces()) return IsWordBoundary(lower, at) && IsWordBoundary(lower, end);
+    const bool startsWord = at == 0 || IsSearchSeparator(CodePointBefore(lower, at));
+    const bool endsWord = end == lower.size() || IsSearchSeparator(CodePointAt(lower, end));
     return startsWord && endsWord;
 }
 

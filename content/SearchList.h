@@ -10,9 +10,8 @@
 
 namespace tav {
 
-// The entries of a word list file (Mac OS Roman, any line ends): every
-// non-empty line in file order, converted to Windows-1252. The file's
-// read error passes on.
+// The entries of a word list file (content text, any line ends): every
+// non-empty line in file order. The file's read error passes on.
 std::vector<std::string> LoadSearchList(const std::string& fileName);
 
 // The lower-case search word of an entry: its text up to the first ",",
@@ -21,10 +20,12 @@ std::string SearchWordOf(const std::string& entry);
 
 // Word boundaries: codes 32..63 (space, punctuation, digits) except the
 // apostrophe, and the inverted exclamation and question marks.
-bool IsSearchSeparator(unsigned char c);
+bool IsSearchSeparator(char32_t c);
 
 // True when the first occurrence of `word` (lower case) in `lineText` stands
-// as a whole word. Only the first occurrence counts; an empty word is in no line.
+// as a whole word: bounded by separators, or, in a language written without
+// spaces, by word breaks. Only the first occurrence counts; an empty word is
+// in no line.
 bool LineHoldsWord(const std::string& lineText, const std::string& word);
 
 // The entries whose lines hold the word, in index order.

@@ -1,7 +1,7 @@
 #include "content/TargetIndex.h"
 
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "platform/Paths.h"
 
 #include <climits>
@@ -62,7 +62,7 @@ std::string FramesToTimecode(int units) {
                   (t / 25) % 30);
 }
 
-bool IsFilterBoundary(unsigned char c) {
+bool IsFilterBoundary(char32_t c) {
     return (c >= 0x20 && c <= 0x3F && c != 0x27) || c == 0xA1 || c == 0xBF;
 }
 
@@ -82,12 +82,12 @@ bool FlagField(const std::string& field) { return (StrToIntDef(field, 0) & 0xFF)
 void TTargetIndex::LoadFilter(const std::string& fileName, TIndexProblems* problems) {
     FilterWords.clear();
     if (!FileExists(fileName)) return; // the filter list is optional
-    const TStringList lines = ReadTextLines(fileName);
+    const TStringList lines = ReadContentLines(fileName);
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string word = MacToAnsi(lines[i]);
+        std::string word = lines[i];
         if (word.empty()) continue;
         // Matching compares with lower-cased text, so a word with capitals never matches.
-        if (LowerCase1252(word) != word)
+        if (LowerText(word) != word)
             Report(problems, fileName, static_cast<int>(i) + 1,
                    "filter word \"" + word + "\" is not in lower case and can never match");
         FilterWords.push_back(std::move(word));
@@ -100,7 +100,7 @@ void TTargetIndex::LoadMovieIndex(const std::string& fileName, TIndexProblems* p
     ActivityLineCount = 0;
     EntryCursor = 0;
 
-    const TStringList lines = ReadTextLines(fileName);
+    const TStringList lines = ReadContentLines(fileName);
     std::vector<TMovieEntry> entries;
     std::vector<TScriptRow> rows;
     entries.reserve(2000);
@@ -117,8 +117,8 @@ void TTargetIndex::LoadMovieIndex(const std::string& fileName, TIndexProblems* p
         const std::string endText = NextToken(rest, '|');
         e.StartFrame = TimecodeToFrames(startText);
         e.EndFrame = TimecodeToFrames(endText);
-        e.LineText = MacToAnsi(NextToken(rest, '|'));
-        e.Speaker = MacToAnsi(NextToken(rest, '|'));
+        e.LineText = NextToken(rest, '|');
+        e.Speaker = NextToken(rest, '|');
         e.SameSpeaker = FlagField(NextToken(rest, '|'));
         e.ForActivities = FlagField(NextToken(rest, '|'));
         e.Extra1 = StrToIntDef(NextToken(rest, '|'), 0);
@@ -149,7 +149,7 @@ void TTargetIndex::LoadMovieIndex(const std::string& fileName, TIndexProblems* p
         if (!e.LineText.empty()) {
             if (!e.SameSpeaker) {
                 rows.push_back({std::string(), TScriptRowKind::Blank, -1});
-                rows.push_back({UpperCase1252(e.Speaker), TScriptRowKind::Heading, -1});
+                rows.push_back({UpperText(e.Speaker), TScriptRowKind::Heading, -1});
             }
             e.ScriptIndex = static_cast<int>(rows.size());
             rows.push_back({e.LineText, TScriptRowKind::Line, entryIndex});
@@ -170,12 +170,12 @@ void TTargetIndex::LoadMovieIndex(const std::string& fileName, TIndexProblems* p
 
 void TTargetIndex::LoadRecordIndex(const std::string& fileName, TIndexProblems* problems) {
     RecordEntries.clear();
-    const TStringList lines = ReadTextLines(fileName);
+    const TStringList lines = ReadContentLines(fileName);
     std::vector<TRecordEntry> actors;
     size_t i = 0;
     while (i < lines.size()) {
         TRecordEntry r;
-        r.Title = MacToAnsi(lines[i]);
+        r.Title = lines[i];
         if (r.Title.empty()) break; // an empty name line ends the file
         if (i + 1 >= lines.size())
             throw EProgramError(Format("The recording index %s ends on the actor name \"%s\" without its scene line",
@@ -325,14 +325,16 @@ const TMovieEntry* TTargetIndex::NextSpokenLine(const TMovieEntry* entry) const 
 
 bool TTargetIndex::IsFilteredText(const std::string& text) const {
     if (!Filter1) return false;
-    const std::string lower = LowerCase1252(text);
+    const std::string lower = LowerText(text);
     for (const auto& word : FilterWords) {
         if (word.empty()) continue;
         const size_t at = lower.find(word); // only the first occurrence counts
         if (at == std::string::npos) continue;
         const size_t end = at + word.size();
-        const bool startsWord = at == 0 || IsFilterBoundary(static_cast<unsigned char>(lower[at - 1]));
-        const bool endsWord = end == lower.size() || IsFilterBoundary(static_cast<unsigned char>(lower[end]));
+        // Where words are not separated by spaces, a match anywhere counts.
+        const bool anywhere = TextLanguageWritesWithoutSpaces();
+        const bool startsWord = anywhere || at == 0 || IsFilterBoundary(CodePointBefore(lower, at));
+        const bool endsWord = anywhere || end == lower.size() || IsFilterBoundary(CodePointAt(lower, end));
         if (startsWord && endsWord) return true;
     }
     return false;

@@ -72,9 +72,10 @@ bool TimecodeIsComplete(const std::string& text);
 // Film units to "hh:mm:ss:ff" (ff in thirtieths); 25 gives "00:00:01:00".
 std::string FramesToTimecode(int units);
 
-// The filter's word boundaries: 0x20..0x3F except the apostrophe, and the
-// inverted marks 0xA1 and 0xBF. Letters and apostrophes join words.
-bool IsFilterBoundary(unsigned char c);
+// The filter's word boundaries: the characters 0x20..0x3F except the
+// apostrophe, and the inverted marks U+00A1 and U+00BF. Letters and
+// apostrophes join words.
+bool IsFilterBoundary(char32_t c);
 
 class TTargetIndex {
 public:

@@ -5,7 +5,7 @@
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
 #include "content/TargetIndex.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "platform/Paths.h"
 
 namespace tav {
@@ -17,10 +17,10 @@ bool ParseQuizLine(const std::string& line, int number, TQuizEntry& entry) {
     const std::string start = NextToken(rest, '|'), end = NextToken(rest, '|');
     entry.StartFrame = start.empty() ? 0 : TimecodeToFrames(start);
     entry.EndFrame = end.empty() ? 0 : TimecodeToFrames(end);
-    entry.Question = MacToAnsi(NextToken(rest, '|'));
-    entry.Answer1 = MacToAnsi(NextToken(rest, '|'));
-    entry.Answer2 = MacToAnsi(NextToken(rest, '|'));
-    entry.Answer3 = MacToAnsi(NextToken(rest, '|'));
+    entry.Question = NextToken(rest, '|');
+    entry.Answer1 = NextToken(rest, '|');
+    entry.Answer2 = NextToken(rest, '|');
+    entry.Answer3 = NextToken(rest, '|');
     entry.Correct = StrToIntDef(NextToken(rest, '|'), 0);
     return entry.StartFrame >= 0 && entry.EndFrame > 0;
 }
@@ -61,9 +61,9 @@ TQuizFile ParseLines(const std::vector<std::string>& lines, const std::string* r
 
 TQuizFile ParseQuizLines(const std::vector<std::string>& lines) { return ParseLines(lines, nullptr); }
 
-TQuizFile LoadQuizFile(const std::string& fileName) { return ParseQuizLines(ReadTextLines(fileName)); }
+TQuizFile LoadQuizFile(const std::string& fileName) { return ParseQuizLines(ReadContentLines(fileName)); }
 
-TQuizFile LoadGameQuestions(const std::string& fileName) { return ParseLines(ReadTextLines(fileName), &fileName); }
+TQuizFile LoadGameQuestions(const std::string& fileName) { return ParseLines(ReadContentLines(fileName), &fileName); }
 
 std::vector<TPlayer2Entry> ParseOpponentScript(const std::vector<std::string>& lines) {
     std::vector<TPlayer2Entry> actions;
@@ -84,9 +84,9 @@ std::vector<TPlayer2Entry> LoadOpponentScriptFile(const std::string& fileName) {
 }
 
 const TPlayer2Entry* FindAction(const std::vector<TPlayer2Entry>& actions, const std::string& name) {
-    const std::string wanted = LowerCase1252(name);
+    const std::string wanted = LowerText(name);
     for (const TPlayer2Entry& a : actions)
-        if (LowerCase1252(a.Name) == wanted) return &a;
+        if (LowerText(a.Name) == wanted) return &a;
     return nullptr;
 }
 
@@ -102,8 +102,8 @@ std::vector<std::string> RequiredOpponentActions() {
 
 std::string ReadOpponentName(const std::string& fileName) {
     try {
-        const TStringList lines = ReadTextLines(fileName);
-        if (!lines.empty()) return MacToAnsi(lines.front());
+        const TStringList lines = ReadContentLines(fileName);
+        if (!lines.empty()) return lines.front();
     } catch (...) {
         // The name file is optional.
     }

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 
@@ -21,11 +21,11 @@ TFilmRange SceneRange(const TMovieEntry& entry, int extraStart, int extraEnd, in
     return r;
 }
 
-std::vector<TCaptionLine> CaptionLines(const std::string& text1252, const std::string& word, const QFont& font,
+std::vector<TCaptionLine> CaptionLines(const std::string& text, const std::string& word, const QFont& font,
                                        int width) {
     std::vector<TCaptionLine> lines;
-    // Each Windows-1252 character is one QChar, so positions carry over.
-    for (const QString& paragraph : ToQString(text1252).split('\n')) {
+    const int wordLength = int(ToQString(word).size());
+    for (const QString& paragraph : ToQString(text).split('\n')) {
         QString para = paragraph;
         para.remove('\r');
         QTextLayout layout(para, font);
@@ -39,10 +39,12 @@ std::vector<TCaptionLine> CaptionLines(const std::string& text1252, const std::s
             line.Text = para.mid(tl.textStart(), tl.textLength());
             while (line.Text.endsWith(' ')) line.Text.chop(1);
             if (!word.empty()) {
-                const size_t at = LowerCase1252(FromQString(line.Text)).find(word);
+                // Found in UTF-8; the highlight counts Qt's characters.
+                const std::string lower = LowerText(FromQString(line.Text));
+                const size_t at = lower.find(word);
                 if (at != std::string::npos) {
-                    line.HighlightStart = int(at);
-                    line.HighlightLength = int(word.size());
+                    line.HighlightStart = int(ToQString(lower.substr(0, at)).size());
+                    line.HighlightLength = wordLength;
                 }
             }
             lines.push_back(line);

@@ -23,7 +23,7 @@ TFilmRange SceneRange(const TMovieEntry& entry, int extraStart, int extraEnd, in
 
 // One display line of a caption and where the search word's first
 // occurrence lies in it (-1: nowhere). Positions count characters of
-// `Text`, which are the Windows-1252 characters of the caption.
+// `Text` (Qt's UTF-16 positions).
 struct TCaptionLine {
     QString Text;
     int HighlightStart = -1;
@@ -32,7 +32,7 @@ struct TCaptionLine {
 // Breaks a caption into lines at `width` pixels in `font` the way a
 // word-wrapping memo does (at spaces, inside a word only when it alone is
 // too wide) and marks the first occurrence of `word` (lower case) in each.
-std::vector<TCaptionLine> CaptionLines(const std::string& text1252, const std::string& word, const QFont& font,
+std::vector<TCaptionLine> CaptionLines(const std::string& text, const std::string& word, const QFont& font,
                                        int width);
 
 } // namespace tav

@@ -15,7 +15,7 @@
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "content/SearchList.h"
 #include "games/SearchScene.h"
 #include "media/Movie.h"
@@ -56,8 +56,8 @@ TCoolListBox* MakeList(QWidget* parent, const QRect& r, const QImage& background
 
 TCaptionBox::TCaptionBox(QWidget* parent) : QWidget(parent) { setCursor(Qt::PointingHandCursor); }
 
-void TCaptionBox::SetCaption(const std::string& text1252, const std::string& searchWord) {
-    text_ = text1252;
+void TCaptionBox::SetCaption(const std::string& text, const std::string& searchWord) {
+    text_ = text;
     word_ = searchWord;
     repaint();
 }

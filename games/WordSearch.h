@@ -28,7 +28,7 @@ class TCaptionBox : public QWidget {
     Q_OBJECT
 public:
     explicit TCaptionBox(QWidget* parent);
-    void SetCaption(const std::string& text1252, const std::string& searchWord);
+    void SetCaption(const std::string& text, const std::string& searchWord);
     const std::string& Text() const { return text_; }
     std::function<void()> OnClick;
 

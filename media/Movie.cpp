@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "media/VideoPanel.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -67,10 +67,10 @@ std::string LowerExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');
     const size_t sep = name.find_last_of("\\/");
     if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return "";
-    return LowerCase1252(name.substr(dot));
+    return LowerText(name.substr(dot));
 }
 
-bool SameFileName(const std::string& a, const std::string& b) { return LowerCase1252(a) == LowerCase1252(b); }
+bool SameFileName(const std::string& a, const std::string& b) { return LowerText(a) == LowerText(b); }
 
 // The player already shows its pictures in target (directly or through the
 // picture area it placed inside a plain widget).

@@ -1,6 +1,6 @@
 #include "media/ZrMCIMedia.h"
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "platform/Messages.h"
 #include "toolkit/ErrorHandler.h"
 
@@ -20,7 +20,7 @@ auto Raising(F&& fn) {
     }
 }
 
-bool SameName(const std::string& a, const std::string& b) { return LowerCase1252(a) == LowerCase1252(b); }
+bool SameName(const std::string& a, const std::string& b) { return LowerText(a) == LowerText(b); }
 
 } // namespace
 

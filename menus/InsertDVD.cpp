@@ -2,7 +2,7 @@
 
 #include "app/ContentLocation.h"
 #include "app/DiscScan.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "platform/Paths.h"
 #include "toolkit/ErrorHandler.h"
 

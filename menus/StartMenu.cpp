@@ -5,7 +5,7 @@
 #include "components/SkinButton.h"
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "components/HelpOverlay.h"
 #include "platform/ShellOpen.h"
 #include "toolkit/Blend.h"
@@ -162,11 +162,11 @@ void TForm_StartMenu::EButton_BackClick() {
 
 void TForm_StartMenu::ShowTextFile(const std::string& fileName) {
     // Read first: a missing file fails before anything changes on screen.
-    const TStringList lines = ReadTextLines(fileName);
+    const TStringList lines = ReadContentLines(fileName);
     QString text;
     for (const auto& line : lines) {
         if (!text.isEmpty()) text += QLatin1Char('\n');
-        text += ToQString(MacToAnsi(line));
+        text += ToQString(line);
     }
     Memo_Text->setPlainText(text);
     // A hover hint on its way for the button just clicked must not appear

@@ -18,6 +18,15 @@ QFont PixelFont(const std::string& family, int pixelSize, bool bold) {
         if (bold) font.setWeight(QFont::Bold);
     }
     font.setPixelSize(std::max(pixelSize, 1));
+    // The skin's fonts hold Latin letters only; Noto carries the other
+    // scripts, with the Han forms of the disc's language (a Japanese and a
+    // Chinese character may share a code but not a shape).
+    const std::string& language = TextLanguage();
+    const QString cjk = language == "ja"   ? QStringLiteral("Noto Sans CJK JP")
+                        : language == "ko" ? QStringLiteral("Noto Sans CJK KR")
+                        : language == "yue" ? QStringLiteral("Noto Sans CJK HK")
+                                            : QStringLiteral("Noto Sans CJK SC");
+    font.setFamilies({font.family(), QStringLiteral("Noto Sans"), cjk});
     return font;
 }
 

@@ -5,6 +5,8 @@
 // work then. Errors in its event handlers reach the application's handler.
 #include <QWidget>
 
+#include <string>
+
 namespace tav {
 
 class TScreen : public QWidget {
@@ -15,7 +17,7 @@ public:
     // The screen-ready message: the transition is over.
     virtual void ScreenReady() {}
     // A character typed on the main window (only for activity screens).
-    virtual void KeyPressed(char key) {}
+    virtual void KeyPressed(const std::string& character) {}
     // The screen handles other posted messages (e.g. media completion) here.
     virtual void MessageReceived(int message, intptr_t wParam, intptr_t lParam) {}
 

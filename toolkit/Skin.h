@@ -56,6 +56,11 @@ QPen LineIconPen(const QRectF& box, const QColor& ink);
 // its size; unknown names give a plain plate.
 QImage NamedButtonStrip(const std::string& name, int w, int h);
 
+// A letter tile of the spelling activity: the practice and test tiles and the
+// floating tile of a drag (64 x 64) and the filled slot (52 x 51).
+enum class TLetterTile { Practice, Test, Floater, Slot };
+QImage LetterTile(const QString& letter, TLetterTile kind);
+
 QImage Tick(int w = 42, int h = 45);
 QImage Cross(int w = 42, int h = 45);
 // A light bar: vertical when h > w. Lit cells glow gold.

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "media/MediaDecoder.h"
 #include "viewer/AnkiConnect.h"
 #include "viewer/AnkiPackage.h"
@@ -15,13 +15,14 @@ namespace {
 
 constexpr int kSoundRate = 44100;
 
-std::string Utf8(const std::string& text1252) { return ToQString(text1252).toStdString(); }
+// The program's text is UTF-8 already; a damaged sequence must not reach Anki.
+std::string Utf8(const std::string& text) { return ValidUtf8(text); }
 
 // Letters and digits of the title for media file names (Anki keeps every
 // film's media in one folder).
-std::string Slug(const std::string& title1252) {
+std::string Slug(const std::string& title) {
     std::string slug;
-    for (unsigned char c : title1252) {
+    for (unsigned char c : title) {
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) slug += char(c);
         else if (!slug.empty() && slug.back() != '-') slug += '-';
         if (slug.size() >= 40) break;
@@ -38,9 +39,10 @@ std::string FilmTitleFromCaption(const std::string& caption) {
     if (title.rfind(program, 0) == 0) {
         size_t at = program.size();
         while (at < title.size() && title[at] == ' ') ++at;
-        // "-", en dash (0x96) or em dash (0x97) in Windows-1252, or ":".
-        if (at < title.size() && (title[at] == '-' || title[at] == '\x96' || title[at] == '\x97' || title[at] == ':')) {
-            ++at;
+        // "-", ":", an en dash or an em dash.
+        const bool dash = title.compare(at, 3, "\xE2\x80\x93") == 0 || title.compare(at, 3, "\xE2\x80\x94") == 0;
+        if (at < title.size() && (title[at] == '-' || title[at] == ':' || dash)) {
+            at += dash ? 3 : 1;
             while (at < title.size() && title[at] == ' ') ++at;
             if (at < title.size()) title = title.substr(at);
         }

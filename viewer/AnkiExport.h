@@ -19,7 +19,7 @@ namespace tav {
 
 class TAnkiConnect;
 
-// What the screen knows of the line; texts are Windows-1252.
+// What the screen knows of the line.
 struct TLineExport {
     TFilmRange Range;
     int LineNumber = 0;
@@ -36,7 +36,7 @@ struct TExportOutcome {
 
 // The film's title from the window caption "Tavolin – Title" (the program's
 // name and a dash in front are dropped); the caption itself otherwise.
-std::string FilmTitleFromCaption(const std::string& caption1252);
+std::string FilmTitleFromCaption(const std::string& caption);
 
 // The note for a line: media cut from the film and encoded, texts in UTF-8.
 // Throws EMediaError when the film cannot be read.

@@ -36,7 +36,7 @@ TLineExport LineExportFor(const TForm_Main& main, const TForm_Movie& movie, cons
     line.LineNumber = entry.SequenceNumber;
     line.Text = entry.LineText;
     if (auto it = translations.find(entry.SequenceNumber); it != translations.end()) line.Translation = it->second;
-    line.Title = FilmTitleFromCaption(MacToAnsi(LookupKey(main.SettingsLines, "PCCaption", "Tavolin")));
+    line.Title = FilmTitleFromCaption((LookupKey(main.SettingsLines, "PCCaption", "Tavolin")));
     if (line.Title.empty()) line.Title = main.TargetFolderName;
     line.DeckFolder = deckFolder;
     return line;

@@ -19,7 +19,7 @@
 #include "content/DebugLog.h"
 #include "content/LineTranslations.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "media/Movie.h"
 #include "media/VolumeControl.h"
 #include "components/HelpOverlay.h"
@@ -373,7 +373,7 @@ void TForm_ScreenPlay::ShowTranslationOf(const TMovieEntry* entry) {
 void TForm_ScreenPlay::LoadStrip(const std::string& fileName) {
     TStringList lines;
     if (FileExists(fileName)) {
-        lines = ReadTextLines(fileName);
+        lines = ReadContentLines(fileName);
     } else {
         DebugLog("Screenplay: no film strip list " + fileName);
     }
@@ -383,7 +383,7 @@ void TForm_ScreenPlay::LoadStrip(const std::string& fileName) {
             const std::string& line = lines[size_t(n - 1)];
             const size_t comma = line.find(',');
             ThumbPositions[size_t(n)] = TimecodeToFrames(line.substr(0, comma));
-            ThumbHints[size_t(n)] = comma == std::string::npos ? std::string() : MacToAnsi(line.substr(comma + 1));
+            ThumbHints[size_t(n)] = comma == std::string::npos ? std::string() : line.substr(comma + 1);
             Shapes[size_t(n)]->setToolTip(ToQString(ThumbHints[size_t(n)]));
         } else {
             ThumbPositions[size_t(n)] = -1;

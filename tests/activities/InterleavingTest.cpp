@@ -34,6 +34,7 @@
 #include "activities/Missing.h"
 #include "activities/NextLine.h"
 #include "activities/Spelling.h"
+#include "content/UnicodeText.h"
 #include "activities/SpellingTiles.h"
 #include "activities/Vocab.h"
 #include "components/HelpOverlay.h"
@@ -344,11 +345,11 @@ protected:
         }
     }
     void SpellingAnswer(TForm_Spelling* s) {
-        const size_t f = s->RemainingWord.find_first_not_of(' ');
+        const int f = s->FirstOpenLetter();
         if (Chance(50)) {
             // A key: mostly the next letter, else a tile's letter or a key no tile carries.
-            char c = "7#Q"[Pick(3)];
-            if (f != std::string::npos && Chance(60)) c = s->RemainingWord[f];
+            std::string c(1, "7#Q"[Pick(3)]);
+            if (f >= 0 && Chance(60)) c = s->RemainingWord[size_t(f)];
             else if (Chance(60)) c = s->TileLetters[size_t(Pick(kSpellTiles) + 1)];
             s->KeyPressed(c);
             return;
@@ -361,7 +362,7 @@ protected:
         QPoint to(20, 240); // beside the slots
         if (s->WordLength > 0 && Chance(80)) {
             int slot = Pick(s->WordLength) + 1;
-            const char letter = s->TileLetters[size_t(tile)];
+            const std::string letter = s->TileLetters[size_t(tile)];
             for (int i = 1; i <= s->WordLength && Chance(70); ++i)
                 if (s->RemainingWord[size_t(i - 1)] == letter) slot = i;
             to = s->Slots[size_t(slot)]->geometry().center();

@@ -18,6 +18,7 @@
 #include "ActivityFixture.h"
 #include "activities/Missing.h"
 #include "activities/Spelling.h"
+#include "content/UnicodeText.h"
 #include "activities/SpellingTiles.h"
 #include "activities/Vocab.h"
 #include "app/ScreenRegistry.h"
@@ -47,28 +48,28 @@ protected:
         RegisterScreen(stSpellingPrac, [](TForm_Main& m, QWidget* p) { return new TForm_SpellingPrac(m, p); });
         RegisterScreen(stSpellingTest, [](TForm_Main& m, QWidget* p) { return new TForm_SpellingTest(m, p); });
     }
-    static int TileWith(TForm_Spelling* s, char c) {
+    static int TileWith(TForm_Spelling* s, const std::string& c) {
         for (int t = 1; t <= kSpellTiles; ++t)
             if (!s->Tiles[size_t(t)]->isHidden() && s->TileLetters[size_t(t)] == c) return t;
         return 0;
     }
-    static int TileWithout(TForm_Spelling* s, char c) {
+    static int TileWithout(TForm_Spelling* s, const std::string& c) {
         for (int t = 1; t <= kSpellTiles; ++t)
             if (!s->Tiles[size_t(t)]->isHidden() && s->TileLetters[size_t(t)] != c) return t;
         return 0;
     }
     static void TypeAll(TForm_Spelling* s) {
         const std::string word = s->Word;
-        for (char c : word) s->KeyPressed(c);
+        for (const std::string& c : Graphemes(word)) s->KeyPressed(c);
     }
     // A key that no tile carries.
-    static char KeyOnNoTile(TForm_Spelling* s) {
-        for (char c : std::string("7#ZQXW")) {
+    static std::string KeyOnNoTile(TForm_Spelling* s) {
+        for (const std::string c : {"7", "#", "Z", "Q", "X", "W"}) {
             bool carried = false;
             for (int t = 1; t <= kSpellTiles; ++t) carried = carried || s->TileLetters[size_t(t)] == c;
             if (!carried) return c;
         }
-        return '7';
+        return "7";
     }
     static void Drag(TForm_Spelling* s, int tile, QPoint to) {
         TImage* t = s->Tiles[size_t(tile)];
@@ -92,8 +93,8 @@ TEST_F(SpellingReentry, KeysOnNoTileAndDropsBesideTheSlotsWhileTheLinePlaysLeave
     // A digit and a sign typed while the line plays.
     auto* s = Go<TForm_SpellingTest>(stSpellingTest);
     ASSERT_FALSE(s->NoQuestion);
-    s->KeyPressed('7');
-    s->KeyPressed('#');
+    s->KeyPressed("7");
+    s->KeyPressed("#");
     s->KeyPressed(KeyOnNoTile(s));
     EXPECT_FALSE(s->Timer_LED.Enabled()); // the line still plays
     LineEnds(s);
@@ -105,7 +106,7 @@ TEST_F(SpellingReentry, KeysOnNoTileAndDropsBesideTheSlotsWhileTheLinePlaysLeave
     Deliver(s);
     ASSERT_EQ(s->QuestionNumber, 2);
     ASSERT_TRUE(s->QuestionActive);
-    Drag(s, TileWith(s, s->Word[0]), QPoint(20, 240));
+    Drag(s, TileWith(s, Graphemes(s->Word)[0]), QPoint(20, 240));
     EXPECT_FALSE(s->Timer_LED.Enabled());
     LineEnds(s);
     ExpectClockRuns(s, "after a drop beside the slots");
@@ -117,21 +118,21 @@ TEST_F(SpellingReentry, AStopReportThatComesAfterTheFeedbackStillLetsTheClockRun
     auto* s = Go<TForm_SpellingTest>(stSpellingTest);
     ASSERT_FALSE(s->NoQuestion);
     // A wrong letter while the line plays: the line stops, its report comes later.
-    const char wrong = s->TileLetters[size_t(TileWithout(s, s->Word[0]))];
+    const std::string wrong = s->TileLetters[size_t(TileWithout(s, Graphemes(s->Word)[0]))];
     s->KeyPressed(wrong);
     Deliver(s);
     ExpectClockRuns(s, "after a wrong letter");
     // A right letter on the next word while its line plays.
-    s->KeyPressed(s->Word[0]);
-    for (size_t i = 1; i < s->Word.size(); ++i) s->KeyPressed(s->Word[i]);
+    s->KeyPressed(Graphemes(s->Word)[0]);
+    for (size_t i = 1; i < Graphemes(s->Word).size(); ++i) s->KeyPressed(Graphemes(s->Word)[i]);
     Deliver(s);
     ASSERT_EQ(s->QuestionNumber, 2);
-    s->KeyPressed(s->Word[0]);
+    s->KeyPressed(Graphemes(s->Word)[0]);
     Deliver(s);
     ExpectClockRuns(s, "after a right letter");
     // A wrong drop on the same word.
     const int score = s->Score;
-    Drag(s, TileWithout(s, s->Word[1]), s->Slots[2]->geometry().center());
+    Drag(s, TileWithout(s, Graphemes(s->Word)[1]), s->Slots[2]->geometry().center());
     Deliver(s);
     EXPECT_EQ(s->Score, score >= 5 ? score - 1 : 0);
     ExpectClockRuns(s, "after a wrong drop");
@@ -143,7 +144,7 @@ TEST_F(SpellingReentry, BackAfterAnAnswerStopsTheFilmBeforeTheSpinner) {
     auto* s = Go<TForm_SpellingTest>(stSpellingTest);
     ASSERT_FALSE(s->NoQuestion);
     LineEnds(s);
-    s->KeyPressed(s->Word[0]);
+    s->KeyPressed(Graphemes(s->Word)[0]);
     // The line again (Play), then Back while it plays.
     s->EButton_PlayClick();
     ASSERT_TRUE(media.playing);
@@ -166,10 +167,10 @@ TEST_F(SpellingReentry, AKeyQueuedWhileTheNextWordIsBuiltIsNotTypedIntoIt) {
         QCoreApplication::postEvent(main.get(), new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c))));
     s->NextQuestion();
     EXPECT_EQ(s->Attempts, 0);
-    EXPECT_EQ(s->RemainingWord, s->Word);
+    EXPECT_EQ(s->RemainingWord, Graphemes(s->Word));
     QCoreApplication::processEvents();
     EXPECT_EQ(s->Attempts, 0); // dropped with the input queued before the line
-    EXPECT_EQ(s->RemainingWord, s->Word);
+    EXPECT_EQ(s->RemainingWord, Graphemes(s->Word));
 }
 
 namespace {

@@ -15,6 +15,7 @@
 #include "ActivityFixture.h"
 #include "activities/MissingWords.h"
 #include "activities/Spelling.h"
+#include "content/UnicodeText.h"
 #include "activities/SpellingTiles.h"
 #include "content/OurUtils.h"
 #include "toolkit/Image.h"
@@ -28,7 +29,7 @@ using namespace tavtest;
 
 namespace {
 
-const std::string kAlphabet = "abcdefghijklmnopqrstuvwxyz\xE9\xE8";
+const std::string kAlphabet = "abcdefghijklmnopqrstuvwxyz\xC3\xA9\xC3\xA8";
 
 std::function<int(int)> Always(int pick) {
     return [=](int) { return pick; };
@@ -44,7 +45,7 @@ TEST(SpellingGap, OnlySpellableWordsAreHiddenBehindOneMarkPerLetter) {
     EXPECT_FALSE(IsSpellableWord("abcdefghij", kAlphabet)); // too long
     EXPECT_FALSE(IsSpellableWord("Letter", kAlphabet));     // the tiles are lower case
     EXPECT_FALSE(IsSpellableWord("don't", kAlphabet));
-    EXPECT_TRUE(IsSpellableWord("\xE9t\xE9s", kAlphabet));
+    EXPECT_TRUE(IsSpellableWord("\xC3\xA9t\xC3\xA9s", kAlphabet));
 
     std::string line = "Where is my little dog?";
     EXPECT_EQ(MakeSpellingGap(line, kAlphabet, Always(0)), "where"); // put in lower case first
@@ -62,17 +63,17 @@ TEST(SpellingTiles, LetterGivesTwoTAndTwoEAndElevenOthersDistinct) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         SetRandSeed(seed);
         const auto tiles = DealTiles("letter", kAlphabet);
-        std::map<char, int> count;
-        for (char c : tiles) ++count[c];
-        EXPECT_EQ(count['t'], 2);
-        EXPECT_EQ(count['e'], 2);
-        EXPECT_EQ(count['l'], 1);
-        EXPECT_EQ(count['r'], 1);
+        std::map<std::string, int> count;
+        for (const std::string& c : tiles) ++count[c];
+        EXPECT_EQ(count["t"], 2);
+        EXPECT_EQ(count["e"], 2);
+        EXPECT_EQ(count["l"], 1);
+        EXPECT_EQ(count["r"], 1);
         int others = 0;
         for (auto [c, n] : count) {
-            if (c == 't' || c == 'e' || c == 'l' || c == 'r') continue;
+            if (c == "t" || c == "e" || c == "l" || c == "r") continue;
             EXPECT_EQ(n, 1) << c;
-            EXPECT_NE(kAlphabet.find(c), std::string::npos) << int(c);
+            EXPECT_NE(kAlphabet.find(c), std::string::npos) << c;
             ++others;
         }
         EXPECT_EQ(others, 11);
@@ -82,7 +83,7 @@ TEST(SpellingTiles, LetterGivesTwoTAndTwoEAndElevenOthersDistinct) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         SetRandSeed(seed);
         const auto tiles = DealTiles("letter", kAlphabet);
-        placesOfL.insert(int(std::find(tiles.begin(), tiles.end(), 'l') - tiles.begin()));
+        placesOfL.insert(int(std::find(tiles.begin(), tiles.end(), "l") - tiles.begin()));
     }
     EXPECT_GT(placesOfL.size(), 5u);
 }
@@ -122,12 +123,12 @@ protected:
     TForm_SpellingTest* Test() { return Go<TForm_SpellingTest>(stSpellingTest); }
 
     // The first visible tile carrying c, 0 = none.
-    static int TileWith(TForm_Spelling* s, char c) {
+    static int TileWith(TForm_Spelling* s, const std::string& c) {
         for (int t = 1; t <= kSpellTiles; ++t)
             if (!s->Tiles[size_t(t)]->isHidden() && s->TileLetters[size_t(t)] == c) return t;
         return 0;
     }
-    static int TileWithout(TForm_Spelling* s, char c) {
+    static int TileWithout(TForm_Spelling* s, const std::string& c) {
         for (int t = 1; t <= kSpellTiles; ++t)
             if (!s->Tiles[size_t(t)]->isHidden() && s->TileLetters[size_t(t)] != c) return t;
         return 0;
@@ -143,10 +144,10 @@ protected:
             QTest::mouseMove(s->Panel_Bottom, from + (to - from) * step / 4);
         QTest::mouseRelease(s->Panel_Bottom, Qt::LeftButton, {}, to);
     }
-    static void Type(TForm_Spelling* s, char c) { s->KeyPressed(c); }
+    static void Type(TForm_Spelling* s, const std::string& c) { s->KeyPressed(c); }
     static void TypeWord(TForm_Spelling* s) {
-        const std::string word = s->Word;
-        for (char c : word) Type(s, c);
+        const TStringList word = Graphemes(s->Word);
+        for (const std::string& c : Graphemes(word)) Type(s, c);
     }
     int Films() const { return replay.films; }
 };
@@ -159,7 +160,7 @@ TEST_F(SpellingScreens, AWordIsAskedWithItsSlotsTilesAndLine) {
     ASSERT_NE(s, nullptr);
     ASSERT_FALSE(s->NoQuestion) << s->fcLabel_Caption->Caption();
     const std::string caption = s->fcLabel_Caption->Caption();
-    EXPECT_NE(caption.find(std::string(s->Word.size(), '?')), std::string::npos) << caption;
+    EXPECT_NE(caption.find(std::string(Graphemes(s->Word).size(), '?')), std::string::npos) << caption;
     EXPECT_TRUE(IsSpellableWord(s->Word, s->SpellLetters));
     EXPECT_EQ(replay.calls.back(),
               "film " + std::to_string(s->CurrentLine->StartFrame) + "-" + std::to_string(s->CurrentLine->EndFrame));
@@ -174,12 +175,12 @@ TEST_F(SpellingScreens, AWordIsAskedWithItsSlotsTilesAndLine) {
         if (i <= s->WordLength) EXPECT_EQ(s->Slots[size_t(i)]->x(), s->Image_Holder->x() + 51 + 52 * (i - 1));
     }
     // Every letter of the word on a tile of its own.
-    std::map<char, int> onTiles, inWord;
+    std::map<std::string, int> onTiles, inWord;
     for (int t = 1; t <= kSpellTiles; ++t) {
         EXPECT_FALSE(s->Tiles[size_t(t)]->isHidden());
         ++onTiles[s->TileLetters[size_t(t)]];
     }
-    for (char c : s->Word) ++inWord[c];
+    for (const std::string& c : Graphemes(s->Word)) ++inWord[c];
     for (auto [c, n] : inWord) EXPECT_GE(onTiles[c], n) << c;
     // Back is not covered by the tile area.
     const QPoint back = s->EButton_Back->mapTo(s, s->EButton_Back->rect().center());
@@ -190,17 +191,17 @@ TEST_F(SpellingScreens, DraggedTilesGoIntoTheirSlotsInAnyOrderAndTheWordComplete
     Start();
     TForm_SpellingPrac* s = Practice();
     ASSERT_FALSE(s->NoQuestion);
-    const std::string word = s->Word;
+    const TStringList word = Graphemes(s->Word);
     const TMovieEntry* line = s->CurrentLine;
     const int films = Films();
     // The last letter first, then the rest from the right.
     for (int i = s->WordLength; i >= 1; --i) {
-        const int t = TileWith(s, word[size_t(i - 1)]);
+        const int t = TileWith(s, Graphemes(word)[size_t(i - 1)]);
         ASSERT_NE(t, 0);
         DragTile(s, t, SlotCentre(s, i));
         EXPECT_TRUE(s->Tiles[size_t(t)]->isHidden()); // used up
         EXPECT_TRUE(s->Image_Drag->isHidden());
-        EXPECT_EQ(s->RemainingWord[size_t(i - 1)], ' ');
+        EXPECT_EQ(s->RemainingWord[size_t(i - 1)], "");
     }
     EXPECT_EQ(s->Attempts, int(word.size()));
     EXPECT_EQ(s->fcLabel_Score->Caption(), "100");
@@ -219,7 +220,7 @@ TEST_F(SpellingScreens, TheFloatingTileFollowsThePointerWithItsGrabPoint) {
     Start();
     TForm_SpellingPrac* s = Practice();
     ASSERT_FALSE(s->NoQuestion);
-    const int t = TileWithout(s, s->Word[0]);
+    const int t = TileWithout(s, Graphemes(s->Word)[0]);
     const QPoint home = s->Tiles[size_t(t)]->pos();
     QTest::mousePress(s->Tiles[size_t(t)], Qt::LeftButton, {}, QPoint(10, 12));
     EXPECT_TRUE(s->Tiles[size_t(t)]->isHidden());
@@ -244,11 +245,11 @@ TEST_F(SpellingScreens, EscapePutsTheDraggedTileBackAndKeysWaitForTheDrop) {
     Start();
     TForm_SpellingPrac* s = Practice();
     ASSERT_FALSE(s->NoQuestion);
-    const int t = TileWith(s, s->Word[0]);
+    const int t = TileWith(s, Graphemes(s->Word)[0]);
     QTest::mousePress(s->Tiles[size_t(t)], Qt::LeftButton, {}, QPoint(30, 30));
     QTest::mouseMove(s->Panel_Bottom, SlotCentre(s, 1));
-    Type(s, s->Word[0]); // typing while a tile is held places nothing
-    EXPECT_EQ(s->RemainingWord, s->Word);
+    Type(s, Graphemes(s->Word)[0]); // typing while a tile is held places nothing
+    EXPECT_EQ(s->RemainingWord, Graphemes(s->Word));
     Type(s, '\x1b');
     EXPECT_FALSE(s->Tiles[size_t(t)]->isHidden());
     EXPECT_TRUE(s->Image_Drag->isHidden());
@@ -256,23 +257,23 @@ TEST_F(SpellingScreens, EscapePutsTheDraggedTileBackAndKeysWaitForTheDrop) {
     // The release that follows is an ordinary one: no drop.
     QTest::mouseRelease(s->Panel_Bottom, Qt::LeftButton, {}, SlotCentre(s, 1));
     EXPECT_EQ(s->Attempts, 0);
-    EXPECT_EQ(s->RemainingWord, s->Word);
+    EXPECT_EQ(s->RemainingWord, Graphemes(s->Word));
 }
 
 TEST_F(SpellingScreens, AWrongTileOrAFilledSlotIsAWrongAttempt) {
     Start();
     TForm_SpellingPrac* s = Practice();
     ASSERT_FALSE(s->NoQuestion);
-    const int wrong = TileWithout(s, s->Word[0]);
+    const int wrong = TileWithout(s, Graphemes(s->Word)[0]);
     DragTile(s, wrong, SlotCentre(s, 1));
     EXPECT_FALSE(s->Tiles[size_t(wrong)]->isHidden()); // back in the tray
     EXPECT_EQ(s->Attempts, 1);
     EXPECT_EQ(s->RightAnswers, 0);
-    EXPECT_EQ(s->RemainingWord, s->Word);
+    EXPECT_EQ(s->RemainingWord, Graphemes(s->Word));
     ASSERT_EQ(replay.sounds.size(), 1u);
     EXPECT_EQ(replay.sounds[0].rfind("wrong", 0), 0u);
     // Slot 1 filled, then the same letter dropped on it again.
-    const int right = TileWith(s, s->Word[0]);
+    const int right = TileWith(s, Graphemes(s->Word)[0]);
     DragTile(s, right, SlotCentre(s, 1));
     EXPECT_EQ(s->RightAnswers, 1);
     const int another = TileWithout(s, '\0');
@@ -287,23 +288,23 @@ TEST_F(SpellingScreens, TypedLettersFillTheSlotsFromTheLeft) {
     Start();
     TForm_SpellingPrac* s = Practice();
     ASSERT_FALSE(s->NoQuestion);
-    const std::string word = s->Word;
+    const TStringList word = Graphemes(s->Word);
     // An upper-case letter matches no tile: nothing at all.
-    Type(s, char(std::toupper(static_cast<unsigned char>(word[0]))));
+    Type(s, UpperText(word[0]));
     EXPECT_EQ(s->Attempts, 0);
     EXPECT_TRUE(replay.sounds.empty());
     // The last letter first counts as wrong unless it is also the first.
     Type(s, word.back());
     EXPECT_EQ(s->Attempts, 1);
     EXPECT_EQ(s->RightAnswers, word.back() == word[0] ? 1 : 0);
-    if (word.back() == word[0]) EXPECT_EQ(s->RemainingWord[0], ' ');
+    if (word.back() == word[0]) EXPECT_EQ(s->RemainingWord[0], "");
     else EXPECT_EQ(s->RemainingWord, word);
     // A key no visible tile carries counts nothing.
-    Type(s, '#');
+    Type(s, "#");
     EXPECT_EQ(s->Attempts, 1);
-    for (size_t i = s->RemainingWord.find_first_not_of(' '); i < word.size(); ++i) {
+    for (size_t i = size_t(s->FirstOpenLetter()); i < word.size(); ++i) {
         Type(s, word[i]);
-        EXPECT_EQ(s->RemainingWord.substr(0, i + 1), std::string(i + 1, ' '));
+        EXPECT_EQ(TStringList(s->RemainingWord.begin(), s->RemainingWord.begin() + std::ptrdiff_t(i) + 1), TStringList(i + 1, ""));
     }
     EXPECT_EQ(s->LettersLeft, 0);
     EXPECT_FALSE(s->QuestionActive);
@@ -314,11 +315,11 @@ TEST_F(SpellingScreens, TheHintPlacesTheNextLetterAndCountsAWrongAttempt) {
     Start();
     TForm_SpellingPrac* s = Practice();
     ASSERT_FALSE(s->NoQuestion);
-    const std::string word = s->Word;
+    const TStringList word = Graphemes(s->Word);
     const int films = Films();
     for (size_t i = 0; i < word.size(); ++i) {
         s->EButton_HintClick();
-        EXPECT_EQ(s->RemainingWord.substr(0, i + 1), std::string(i + 1, ' '));
+        EXPECT_EQ(TStringList(s->RemainingWord.begin(), s->RemainingWord.begin() + std::ptrdiff_t(i) + 1), TStringList(i + 1, ""));
     }
     EXPECT_EQ(s->Attempts, int(word.size()));
     EXPECT_EQ(s->RightAnswers, 0);
@@ -353,7 +354,7 @@ TEST_F(SpellingScreens, TestPointsPerLetterTenPerWordAndTheMinusOneRules) {
     TForm_SpellingTest* s = Test();
     ASSERT_FALSE(s->NoQuestion);
     EXPECT_EQ(s->fcLabel_Count->Caption(), "1/10");
-    const std::string word = s->Word;
+    const TStringList word = Graphemes(s->Word);
     LineEnds(s);
     EXPECT_TRUE(s->Timer_LED.Enabled());
     // A wrong drop at 3 falls to 0; at 6 to 5.
@@ -365,7 +366,7 @@ TEST_F(SpellingScreens, TestPointsPerLetterTenPerWordAndTheMinusOneRules) {
     DragTile(s, TileWithout(s, word[0]), SlotCentre(s, 1));
     EXPECT_EQ(s->Score, 5);
     // A wrong key: minus one, never below 0.
-    const char wrongKey = s->TileLetters[size_t(TileWithout(s, word[0]))];
+    const std::string wrongKey = s->TileLetters[size_t(TileWithout(s, word[0]))];
     s->ShowScore(1);
     Type(s, wrongKey);
     EXPECT_EQ(s->Score, 0);
@@ -404,7 +405,7 @@ TEST_F(SpellingScreens, TheClockGivesFiveSecondsALetterAndTheTimeOutAbandonsTheW
         EXPECT_EQ(s->Image_SecLo->Picture(), s->ImageList_LED[size_t(n * 5 % 10)].copy());
         EXPECT_EQ(s->Image_HunHi->Picture(), s->ImageList_LED[0].copy());
         LineEnds(s);
-        const std::string word = s->Word;
+        const TStringList word = Graphemes(s->Word);
         Type(s, word[0]); // one letter placed keeps its point
         const int score = s->Score;
         TTimer::AdvanceTimers(5000 * n - 100);
@@ -456,7 +457,7 @@ TEST_F(SpellingScreens, BackAfterALetterEndsTheTestWithItsPoint) {
     main->Scores[4] = 17;
     TForm_SpellingTest* s = Test();
     LineEnds(s);
-    Type(s, s->Word[0]);
+    Type(s, Graphemes(s->Word)[0]);
     Click(s->EButton_Back);
     EXPECT_EQ(main->Scores[4], 1);
     TTimer::AdvanceTimers(1000);

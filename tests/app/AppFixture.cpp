@@ -20,7 +20,7 @@ ProbeScreen::ProbeScreen(int state, QWidget* parent) : TScreen(parent), State(st
 }
 ProbeScreen::~ProbeScreen() { ScreenLog.push_back("destroy " + std::to_string(State)); }
 void ProbeScreen::ScreenReady() { ScreenLog.push_back("ready " + std::to_string(State)); }
-void ProbeScreen::KeyPressed(char key) { ScreenLog.push_back("key " + std::to_string(State) + " " + key); }
+void ProbeScreen::KeyPressed(const std::string& key) { ScreenLog.push_back("key " + std::to_string(State) + " " + key); }
 void ProbeScreen::mousePressEvent(QMouseEvent* e) {
     ++Clicks;
     ScreenLog.push_back("click " + std::to_string(State));

@@ -26,7 +26,7 @@ public:
     ProbeScreen(int state, QWidget* parent);
     ~ProbeScreen() override;
     void ScreenReady() override;
-    void KeyPressed(char key) override;
+    void KeyPressed(const std::string& key) override;
     int State;
     int Clicks = 0;
 

@@ -12,10 +12,10 @@ using namespace tav;
 using namespace tavtest;
 
 TEST(CustomStartFile, LaterLinesWinAndOtherKeywordsAreIgnored) {
-    TCustomStartFile f = ParseCustomStart({"start.jpg", "WEB|10,20,110,70|www.example.org/caf\x8E",
+    TCustomStartFile f = ParseCustomStart({"start.jpg", "WEB|10,20,110,70|www.example.org/caf\xC3\xA9",
                                            "Start|0,500,x,600", "other|1,1,1,1", "start|200,500,400,600"});
     EXPECT_EQ(f.PictureName, "start.jpg");
-    EXPECT_EQ(f.WebAddress, "www.example.org/caf\xE9");
+    EXPECT_EQ(f.WebAddress, "www.example.org/caf\xC3\xA9");
     EXPECT_EQ(f.WebArea.Left, 10);
     EXPECT_EQ(f.WebArea.Bottom, 70);
     EXPECT_EQ(f.StartArea.Left, 200);

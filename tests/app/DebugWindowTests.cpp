@@ -66,16 +66,16 @@ TEST_F(DebugWindowTest, ClearEmptiesAndSaveWritesOneLinePerLine) {
     tavtest::TempFolder dir;
     TForm_Debug window;
     DebugEnabled = true;
-    DebugLog("caf\xE9");
+    DebugLog("caf\xC3\xA9");
     DebugLog("two");
     const std::string file = dir.File("log.txt");
     TForm_Debug::SaveDialog1 = [&](QWidget*) { return file; };
     window.Button_Save->click();
-    EXPECT_EQ(tavtest::ReadFile(file), "caf\xE9\ntwo\n");
+    EXPECT_EQ(tavtest::ReadFile(file), "caf\xC3\xA9\ntwo\n");
     window.Button_Clear->click();
     EXPECT_TRUE(window.Lines().empty());
     // Cancelling the dialog writes nothing.
     TForm_Debug::SaveDialog1 = [](QWidget*) { return std::string(); };
     window.Button_Save->click();
-    EXPECT_EQ(tavtest::ReadFile(file), "caf\xE9\ntwo\n");
+    EXPECT_EQ(tavtest::ReadFile(file), "caf\xC3\xA9\ntwo\n");
 }

@@ -26,9 +26,10 @@ TEST(EncodeWebAddress, PathAndQueryEncodeDifferentCharacters) {
     // and the brackets are encoded.
     EXPECT_EQ(EncodeWebAddress("http://h/my dir/a+b.html?q=a+b [c]"),
               "http://h/my%20dir/a%2Bb.html?q=a+b%20%5Bc%5D");
-    EXPECT_EQ(EncodeWebAddress("http://h/caf\xE9.html?w=caf\xE9"), "http://h/caf%E9.html?w=caf%E9");
-    // 128 itself stays in the query but not in the path.
-    EXPECT_EQ(EncodeWebAddress("http://h/\x80?\x80"), "http://h/%80?\x80");
+    // Text is UTF-8: each byte of a character beyond ASCII is encoded, in the
+    // path and in the query alike (a lone byte left raw would break the address).
+    EXPECT_EQ(EncodeWebAddress("http://h/caf\xC3\xA9.html?w=caf\xC3\xA9"), "http://h/caf%C3%A9.html?w=caf%C3%A9");
+    EXPECT_EQ(EncodeWebAddress("http://h/\xE2\x80\x93?\xE2\x80\x93"), "http://h/%E2%80%93?%E2%80%93");
 }
 
 TEST(EncodeWebAddress, AnEqualsSignStartsTheQueryWhenThereIsNoQuestionMark) {

@@ -13,7 +13,7 @@ TEST(LanguageCodes, NamesInCodeOrder) {
     EXPECT_EQ(LanguageName(2), "English");
     EXPECT_EQ(LanguageName(3), "French");
     EXPECT_EQ(LanguageName(49), "(Missing)");
-    EXPECT_EQ(LanguageName(93), "J\xE8rriais");
+    EXPECT_EQ(LanguageName(93), "J\xC3\xA8rriais");
     EXPECT_EQ(LanguageName(153), "Galician");
     EXPECT_EQ(LanguageName(157), "Tigrinya");
     EXPECT_EQ(LanguageName(0), "");

@@ -28,7 +28,7 @@ TEST(LineTranslations, WrittenFileReadsBackWithSeparatorsFlattened) {
     ASSERT_TRUE(WriteLineTranslations(file, {{7, "a|b\nc"}, {3, "Caf\x8E"}}));
     const auto t = LoadLineTranslations(file);
     ASSERT_EQ(t.size(), 2u);
-    EXPECT_EQ(t.at(3), "Caf\xE9");
+    EXPECT_EQ(t.at(3), "Caf\xC3\xA9");
     EXPECT_EQ(t.at(7), "a b c");
     EXPECT_FALSE(WriteLineTranslations(dir.Path() + "\\missing\\movietr5.txt", {{1, "x"}}));
 }

@@ -21,17 +21,17 @@ TEST(SearchList, FirstOccurrenceMustStandAsAWholeWord) {
     EXPECT_FALSE(LineHoldsWord("Don't you", "don"));
     EXPECT_FALSE(LineHoldsWord("l'eau", "eau"));
     // The inverted marks of Windows-1252 separate, other accented letters belong to words.
-    EXPECT_TRUE(LineHoldsWord("\xBF" "qu\xE9?", "qu\xE9"));
-    EXPECT_TRUE(LineHoldsWord("\xA1" "hola!", "hola"));
-    EXPECT_FALSE(LineHoldsWord("g\xE2teau", "teau"));
+    EXPECT_TRUE(LineHoldsWord("\xC2\xBF" "qu\xC3\xA9?", "qu\xC3\xA9"));
+    EXPECT_TRUE(LineHoldsWord("\xC2\xA1" "hola!", "hola"));
+    EXPECT_FALSE(LineHoldsWord("g\xC3\xA2teau", "teau"));
     // Case does not matter, also for accented capitals.
-    EXPECT_TRUE(LineHoldsWord("\xC9T\xC9 ici", "\xE9t\xE9"));
+    EXPECT_TRUE(LineHoldsWord("\xC3\x89T\xC3\x89 ici", "\xC3\xA9t\xC3\xA9"));
     EXPECT_FALSE(LineHoldsWord("anything", ""));
     EXPECT_FALSE(LineHoldsWord("", "the"));
 }
 
 TEST(SearchList, SearchWordIsTheEntryUpToItsFirstCommaInLowerCase) {
-    EXPECT_EQ(SearchWordOf("G\xE2teau, au chocolat"), "g\xE2teau");
+    EXPECT_EQ(SearchWordOf("G\xC3\xA2teau, au chocolat"), "g\xC3\xA2teau");
     EXPECT_EQ(SearchWordOf("chien"), "chien");
     EXPECT_EQ(SearchWordOf("Lyon ,ville, grande"), "lyon ");
     EXPECT_EQ(SearchWordOf(",comment"), "");
@@ -55,7 +55,7 @@ TEST(SearchList, WordListSkipsEmptyLinesAndConvertsFromMacRoman) {
     // 0x8E is "é" in Mac OS Roman; CR LF, lone CR and LF all end lines.
     WriteFile(dir.File("Search.txt"), "caf\x8E\r\n\r\nchat, un animal\rchien\n\n");
     const auto entries = LoadSearchList(dir.File("Search.txt"));
-    EXPECT_EQ(entries, (std::vector<std::string>{"caf\xE9", "chat, un animal", "chien"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{"caf\xC3\xA9", "chat, un animal", "chien"}));
     EXPECT_THROW(LoadSearchList(dir.File("none.txt")), std::exception);
 }
 

@@ -13,7 +13,7 @@ TEST(SpellingTable, TheLastLineOfTheLanguageWinsAndMacTextIsConverted) {
     // 0x8E is é in Mac OS Roman.
     WriteFile(dir.File("Spelinfo.txt"), "3 abc x\r\n\r\n2 xyz en\nthree nope zz\r3 abcdefghijklmnopqr\x8E fr\r\n");
     const TSpellingInfo fr = LoadSpellingInfo(dir.File("spelinfo.txt"), 3);
-    EXPECT_EQ(fr.Letters, "abcdefghijklmnopqr\xE9");
+    EXPECT_EQ(fr.Letters, "abcdefghijklmnopqr\xC3\xA9");
     EXPECT_EQ(fr.FolderSuffix, "fr");
     EXPECT_EQ(fr.LineNumber, 5);
     // Text that is not a number counts as 0.
@@ -22,8 +22,11 @@ TEST(SpellingTable, TheLastLineOfTheLanguageWinsAndMacTextIsConverted) {
     EXPECT_EQ(none.LineNumber, 0);
     EXPECT_TRUE(none.Letters.empty());
     EXPECT_THROW(LoadSpellingInfo(dir.File("missing.txt"), 3), std::exception);
-    EXPECT_EQ(TileCode('a'), "97");
-    EXPECT_EQ(TileCode('\xE9'), "142");
-    EXPECT_EQ(LetterPictureNames('\xE9'), (std::vector<std::string>{"\\PracTile\\PTile142.jpg", "\\TestTile\\TTile142.jpg",
+    EXPECT_EQ(TileCode("a"), "97");
+    EXPECT_EQ(TileCode("\xC3\xA9"), "142"); // e acute keeps its Mac OS Roman code
+    // Letters Mac OS Roman lacks: their code points (Cyrillic ka; kana ga as ka + voicing mark).
+    EXPECT_EQ(TileCode("\xD0\xBA"), "U43A");
+    EXPECT_EQ(TileCode("\xE3\x81\x8B\xE3\x82\x99"), "U304B_3099");
+    EXPECT_EQ(LetterPictureNames("\xC3\xA9"), (std::vector<std::string>{"\\PracTile\\PTile142.jpg", "\\TestTile\\TTile142.jpg",
                                                                     "\\Floaters\\FTile142.bmp", "\\UpprTile\\UTile142.jpg"}));
 }

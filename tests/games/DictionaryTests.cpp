@@ -19,11 +19,11 @@ TEST(DictionaryRows, FilteredEntriesAreLeftOutAndTheOthersKeepTheirNumbers) {
     TTargetIndex filter;
     filter.Filter1 = true;
     filter.FilterWords = {"chat"};
-    const auto entries = DictionaryEntries({"le chien", "", "la pomme", "le chat noir", "", "la cl\x8e", "   "});
+    const auto entries = DictionaryEntries({"le chien", "", "la pomme", "le chat noir", "", "la cl\xC3\xA9", "   "});
     ASSERT_EQ(entries.size(), 5u); // empty lines are not entries; blanks are
     const auto rows = DictionaryRows(entries, filter);
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[2].Text, "la cl\xe9"); // Mac text converted
+    EXPECT_EQ(rows[2].Text, "la cl\xC3\xA9");
     EXPECT_EQ(rows[2].Index, 3);
     EXPECT_EQ(DictionaryPicture("T", rows[2].Index), "T\\DictPic\\Dict4.jpg");
     EXPECT_EQ(DictionarySound("T", rows[3].Index), "T\\DictSnd\\Dict5.aif");

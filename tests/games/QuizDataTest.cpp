@@ -5,6 +5,7 @@
 #include "../TestSupport.h"
 #include "content/TargetIndex.h"
 #include "games/QuizData.h"
+#include "content/UnicodeText.h"
 
 using namespace tav;
 
@@ -33,9 +34,11 @@ TEST(QuizData, RejectedLinesKeepTheNumberingAndThePoolCountsAcceptedOnes) {
 
 TEST(QuizData, TextsAreConvertedFromMacRoman) {
     TQuizEntry e;
-    ASSERT_TRUE(ParseQuizLine("00:00:01:00|00:00:02:00|L\x8E" "a ?|\x88|b|c|1", 1, e));
-    EXPECT_EQ(e.Question, "L\xE9" "a ?");
-    EXPECT_EQ(e.Answer1, "\xE0");
+    SetContentEncoding(TContentEncoding::MacRoman);
+    const TStringList lines = DecodeContentLines("00:00:01:00|00:00:02:00|L\x8E" "a ?|\x88|b|c|1");
+    ASSERT_TRUE(ParseQuizLine(lines.at(0), 1, e));
+    EXPECT_EQ(e.Question, "L\xC3\xA9" "a ?");
+    EXPECT_EQ(e.Answer1, "\xC3\xA0");
 }
 
 TEST(QuizData, MoreThanAHundredQuestionsKeepsTheFirstHundred) {
@@ -66,7 +69,7 @@ TEST(QuizData, OpponentScriptAndName) {
     tavtest::WriteFile(dir.File("empty.txt"), "");
     EXPECT_EQ(ReadOpponentName(dir.File("empty.txt")), "Computer");
     tavtest::WriteFile(dir.File("opp.txt"), "Zo\x8E\rsecond\r");
-    EXPECT_EQ(ReadOpponentName(dir.File("opp.txt")), "Zo\xE9");
+    EXPECT_EQ(ReadOpponentName(dir.File("opp.txt")), "Zo\xC3\xA9");
 }
 
 TEST(QuizData, TheGameLeavesOutLinesWithoutARightAnswerAndSaysWhere) {

@@ -45,8 +45,8 @@ TEST(SearchScene, CaptionHighlightsTheFirstOccurrenceOnEachDisplayLine) {
     }
     EXPECT_EQ(joined.toStdString(), text) << "lines break at spaces and lose nothing";
 
-    // Only the first occurrence on a line; positions count Windows-1252 characters.
-    const auto one = CaptionLines("L'\xE9t\xE9 et l'\xE9t\xE9", "\xE9t\xE9", font, 382);
+    // Only the first occurrence on a line; positions count the caption's characters.
+    const auto one = CaptionLines("L'\xC3\xA9t\xC3\xA9 et l'\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9", font, 382);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].HighlightStart, 2);
     EXPECT_EQ(CaptionLines("Nothing here", "", font, 382)[0].HighlightStart, -1);

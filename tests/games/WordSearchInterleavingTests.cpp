@@ -24,7 +24,7 @@
 #include "app/ScreenRegistry.h"
 #include "components/ZrButton.h"
 #include "content/SearchList.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "games/WordSearch.h"
 #include "media/Movie.h"
 #include "platform/Paths.h"
@@ -147,7 +147,7 @@ protected:
             // A word in no line: the notice names it and the line list is empty.
             if (s->CoolListBox2->Count() != 0 || !s->CoolListBox2->isHidden()) return "a line list without matches";
             if (s->Label_Notice->isHidden()) return "no matches and no notice";
-            if (LowerCase1252(s->Label_Notice->Caption()).find("\"" + markedWord + "\"") == std::string::npos)
+            if (LowerText(s->Label_Notice->Caption()).find("\"" + markedWord + "\"") == std::string::npos)
                 return "the notice names another word than the marked " + markedWord;
             return "";
         }
@@ -156,7 +156,7 @@ protected:
         if (s->CoolListBox2->Count() != int(s->Matches.size())) return "the line list and the matches differ";
         for (size_t i = 0; i < s->Matches.size(); ++i) {
             if (s->CoolListBox2->Items()[i] != s->Matches[i]->LineText) return "line list row " + std::to_string(i);
-            if (LowerCase1252(s->Matches[i]->LineText).find(markedWord) == std::string::npos)
+            if (LowerText(s->Matches[i]->LineText).find(markedWord) == std::string::npos)
                 return "a match without the word " + markedWord;
         }
         if (s->CoolListBox2->isHidden() != (s->Matches.size() < 2)) return "the line list's visibility";

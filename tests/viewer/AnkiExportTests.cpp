@@ -25,7 +25,7 @@
 #include "../app/AppFixture.h"
 #include "tests/TestSupport.h"
 #include "app/Main.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "media/MediaDecoder.h"
 #include "media/Movie.h"
 #include "program/Screens.h"
@@ -242,14 +242,14 @@ TEST(AnkiNote, FieldsEscapeAndChecksumFollowsTheStrippedFirstField) {
     EXPECT_EQ(StripHtmlKeepMedia("<b>x</b> <img src=\"p.jpg\">"), "x  p.jpg");
     const QByteArray sha = QCryptographicHash::hash(QByteArray::fromStdString(note.Text), QCryptographicHash::Sha1);
     EXPECT_EQ(AnkiFieldChecksum(f[0]), sha.toHex().left(8).toLongLong(nullptr, 16));
-    EXPECT_EQ(FilmTitleFromCaption("Tavolin \x96 Biscuit s'est perdu"), "Biscuit s'est perdu");
+    EXPECT_EQ(FilmTitleFromCaption("Tavolin \xE2\x80\x93 Biscuit s'est perdu"), "Biscuit s'est perdu");
     EXPECT_EQ(FilmTitleFromCaption("Le Film"), "Le Film");
 }
 
 TEST_F(AnkiExport, DeckFileHoldsTheLineWithItsExactSoundAndPicture) {
     const size_t index = main->MovieEntries.size() / 2;
     const TMovieEntry entry = main->MovieEntries[index];
-    TLineExport line = Line(index, "You are \xE9t\xE9 there");
+    TLineExport line = Line(index, "You are \xC3\xA9t\xC3\xA9 there");
     ASSERT_FALSE(line.Range.File.empty());
     TAnkiExporter exporter(nullptr, DeadPort());
     const TExportOutcome out = Run(exporter, line);

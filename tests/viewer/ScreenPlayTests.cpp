@@ -373,7 +373,7 @@ TEST_F(ScreenPlay, StripFileLinesGiveTimecodesAndHints) {
     s->LoadStrip(strip);
     EXPECT_EQ(s->ThumbPositions[1], 25);
     EXPECT_EQ(s->ThumbHints[1], "Hint 1");
-    EXPECT_EQ(s->ThumbHints[2], "\xE9" "int 2");
+    EXPECT_EQ(s->ThumbHints[2], "\xC3\xA9" "int 2");
     EXPECT_EQ(s->ThumbHints[3], "a, b, c") << "further commas belong to the hint";
     EXPECT_EQ(s->ThumbPositions[10], 1552);
     EXPECT_EQ(s->ThumbHints[10], "");

@@ -1,6 +1,7 @@
 // Spelinfo.txt: each target language's tile alphabet and picture folder.
 #include "content/OurUtils.h"
 #include "content/SpellingTable.h"
+#include "content/UnicodeText.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 TAV_FUZZ_TARGET(spelinfo) {
@@ -9,7 +10,7 @@ TAV_FUZZ_TARGET(spelinfo) {
     for (int language : {0, 1, 2, 5, -1, 2147483647}) {
         try {
             const TSpellingInfo info = LoadSpellingInfo(file, language);
-            for (char letter : info.Letters) LetterPictureNames(letter);
+            for (const std::string& letter : Graphemes(info.Letters)) LetterPictureNames(letter);
         } catch (const EProgramError&) {
             return;
         }
