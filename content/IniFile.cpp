@@ -2,7 +2,7 @@
 
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "platform/Paths.h"
 
 #include <fcntl.h>

@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 

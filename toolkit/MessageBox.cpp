@@ -1,6 +1,6 @@
 #include "toolkit/MessageBox.h"
 
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "toolkit/Skin.h"
 
 #include <QApplication>

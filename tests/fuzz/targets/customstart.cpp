@@ -3,7 +3,7 @@
 #include "app/CustomStart.h"
 #include "app/WebAddress.h"
 #include "content/KeyFiles.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 TAV_FUZZ_TARGET(customstart) {

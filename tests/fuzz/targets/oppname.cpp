@@ -1,5 +1,5 @@
 // oppname.txt: the quiz opponent's name.
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "games/QuizData.h"
 #include "tests/fuzz/FuzzTarget.h"
 

@@ -3,7 +3,7 @@
 #include "content/KeyFiles.h"
 #include "content/OurUtils.h"
 #include "content/TargetIndex.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 TAV_FUZZ_TARGET(strip) {
