@@ -1,9 +1,9 @@
-// The Mac OS Roman table and Windows-1252 text.
+// The Mac OS Roman table and the program's Unicode text.
 #include <gtest/gtest.h>
 
 #include "content/OurUtils.h"
 #include "content/NameCharset.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 using namespace tav;
 
@@ -60,18 +60,59 @@ TEST(MacToAnsi, WholeStringsAndTheReverseLookup) {
     EXPECT_EQ(AnsiToMacCode(0x80), -1); // euro sign: the table keeps 0xDB as the currency sign
 }
 
-TEST(Text1252, CaseMappingKnowsAccentedLetters) {
-    EXPECT_EQ(LowerCase1252("\xC9T\xC9 \x8A\x9F"), "\xE9t\xE9 \x9A\xFF");
-    EXPECT_EQ(UpperCase1252("\xE9t\xE9 \xDF\xF7"), "\xC9T\xC9 \xDF\xF7");
-    EXPECT_EQ(LowerCase1252("\xD7"), "\xD7"); // multiplication sign is not a letter
+TEST(UnicodeText, CaseMappingFollowsTheDiscsLanguage) {
+    SetTextLanguage("fr");
+    EXPECT_EQ(LowerText("\xC3\x89T\xC3\x89 \xC5\xA0\xC5\xB8"), "\xC3\xA9t\xC3\xA9 \xC5\xA1\xC3\xBF"); // ÉTÉ ŠŸ
+    EXPECT_EQ(LowerText("\xC3\x97"), "\xC3\x97"); // the multiplication sign is not a letter
+    EXPECT_EQ(LowerText("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"), "\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD"); // Иван
+    EXPECT_EQ(LowerText("I"), "i");
+    EXPECT_TRUE(SameTextIgnoringCase("\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x99\xCE\x91", "\xCF\x83\xCE\xBF\xCF\x86\xCE\xB9\xCE\xB1"));
+    SetTextLanguage("tr"); // dotted and dotless i
+    EXPECT_EQ(LowerText("I"), "\xC4\xB1");
+    EXPECT_EQ(UpperText("i"), "\xC4\xB0");
+    SetTextLanguage("");
 }
 
-TEST(Text1252, ConvertsToUnicodeAndBack) {
+TEST(UnicodeText, ConvertsWindows1252AndQtStrings) {
     const std::string s = "Caf\xE9 \x80 \x93x\x94 \x9C";
-    QString q = ToQString(s);
-    EXPECT_EQ(q, QString::fromUtf8("Café € “x” œ"));
-    EXPECT_EQ(FromQString(q), s);
-    EXPECT_EQ(FromQString(QString::fromUtf8("漢")), "?");
+    EXPECT_EQ(ToQString(Utf8From1252(s)), QString::fromUtf8("Café € “x” œ"));
+    bool lossless = false;
+    EXPECT_EQ(Utf8To1252(Utf8From1252(s), &lossless), s);
+    EXPECT_TRUE(lossless);
+    EXPECT_EQ(Utf8To1252("\xE6\xBC\xA2", &lossless), "?"); // 漢
+    EXPECT_FALSE(lossless);
+    EXPECT_EQ(FromQString(QString::fromUtf8("漢")), "\xE6\xBC\xA2");
+    EXPECT_EQ(ValidUtf8("a\xFF" "b\xE6\xBC"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(UnicodeText, ContentFilesAreMacRomanUnlessTheDiscOrAByteOrderMarkSaysUtf8) {
+    SetContentEncoding(TContentEncoding::MacRoman);
+    EXPECT_EQ(DecodeContentLines("Caf\x8E\r\n"), TStringList{"Caf\xC3\xA9"});
+    EXPECT_EQ(DecodeContentLines("\xEF\xBB\xBF\xD0\x9C\xD0\xB8\xD1\x80\nx"),
+              (TStringList{"\xD0\x9C\xD0\xB8\xD1\x80", "x"})); // Мир, marked as UTF-8
+    EXPECT_EQ(EncodingDeclaredBy({"TargetFolderName|film", "TextEncoding|utf-8"}), TContentEncoding::Utf8);
+    EXPECT_EQ(EncodingDeclaredBy({"TargetFolderName|film"}), TContentEncoding::MacRoman);
+    SetContentEncoding(TContentEncoding::Utf8);
+    EXPECT_EQ(DecodeContentLines("Caf\xC3\xA9|\x8E"), TStringList{"Caf\xC3\xA9|\xEF\xBF\xBD"});
+    SetContentEncoding(TContentEncoding::MacRoman);
+}
+
+TEST(UnicodeText, CharactersAreGraphemeClustersAndJapaneseWordsComeFromIcu) {
+    EXPECT_EQ(Graphemes("e\xCC\x81t\xC3\xA9"), (TStringList{"e\xCC\x81", "t", "\xC3\xA9"})); // é written two ways
+    EXPECT_EQ(GraphemeCount("\xE3\x81\x8B\xE3\x82\x99"), 1); // ka + voicing mark
+    SetTextLanguage("ja");
+    EXPECT_TRUE(TextLanguageWritesWithoutSpaces());
+    // 私は学生です。: several words, none of them the whole line, the full stop none.
+    const std::string line = "\xE7\xA7\x81\xE3\x81\xAF\xE5\xAD\xA6\xE7\x94\x9F\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82";
+    const std::vector<TWordSpan> words = BreakWords(line);
+    ASSERT_GE(words.size(), 3u);
+    bool student = false;
+    for (const TWordSpan& w : words) {
+        EXPECT_LT(w.End, line.size()); // the full stop is not a word
+        student = student || line.substr(w.Begin, w.End - w.Begin) == "\xE5\xAD\xA6\xE7\x94\x9F"; // 学生
+    }
+    EXPECT_TRUE(student);
+    SetTextLanguage("");
 }
 
 TEST(NameCharset, ProfilesKeepCodePageBytesAndEscapeWhatTheCodePageLacks) {
