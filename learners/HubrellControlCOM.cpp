@@ -15,7 +15,7 @@
 #include "app/Main.h"
 #include "content/DebugLog.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "learners/ClassroomBus.h"
 #include "platform/Paths.h"
 #include "platform/UserInfo.h"

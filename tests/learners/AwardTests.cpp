@@ -14,7 +14,7 @@
 
 #include "ScreenFixture.h"
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 #include "learners/Award.h"
 #include "learners/ShortDate.h"
 

@@ -194,6 +194,10 @@ TEST_F(StudRec, CyrillicNamesUnderWindows1252HaveARecordEachAndWindows1252NamesA
     ASSERT_TRUE(WriteProfile("Student Zo\xEB M\xFCller", "LastUsed",
                              FromQString(QLocale::system().toString(QDate(2026, 3, 14), QLocale::ShortFormat)), expected));
     ASSERT_TRUE(WriteProfile("Student Zo\xEB M\xFCller", "Sessions", "1", expected));
+    // A typed name cannot pass for the escaped form of another.
+    s->CoolEdit_Name->clear();
+    TypeName(s, "\\1048;");
+    EXPECT_EQ(s->CoolEdit_Name->Text(), "1048;");
     s->CoolEdit_Name->clear();
     TypeName(s, "Zoë Müller");
     s->SignIn();
