@@ -13,7 +13,7 @@ QDate Today();
 // nullptr restores the system's date.
 void SetTodaySource(std::function<QDate()> source);
 
-// date in the short date format of the user's locale, Windows-1252.
+// The date in the short date format of the user's locale, UTF-8.
 std::string ShortDateText(const QDate& date);
 
 } // namespace tav
