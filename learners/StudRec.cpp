@@ -253,18 +253,28 @@ void TForm_StudRec::CoolEdit_NameChange() {
 }
 
 void TForm_StudRec::SignIn() {
-    std::string name = FromQString(CoolEdit_Name->text().trimmed());
-    if (name.empty()) return;
-    // One spelling for what looks the same: "é" typed as e and a combining
-    // accent is the learner "é" typed as one character (Unicode NFC). A name
-    // the code page holds as typed stays as it is (Vietnamese code page 1258
-    // writes accents as combining marks), so it is stored as before.
-    if (!IsCodePageName(name, main_.NameCharset)) name = Composed(name);
-
+    // Blanks trimmed as earlier versions trimmed them (so a listed name that
+    // ends in a no-break space is still found) ...
+    std::string name = Trim(CoolEdit_Name->Text());
     std::vector<std::string> list = names();
-    int found = -1;
-    for (size_t i = 0; i < list.size(); ++i)
-        if (SameTextIgnoringCase(Composed(list[i]), Composed(name))) found = int(i);
+    const auto find = [&list](const std::string& wanted) {
+        int found = -1;
+        for (size_t i = 0; i < list.size(); ++i)
+            if (SameTextIgnoringCase(Composed(list[i]), Composed(wanted))) found = int(i);
+        return found;
+    };
+    int found = name.empty() ? -1 : find(name);
+    if (found < 0) {
+        // ... and a new name without the blanks of any script at its ends, in
+        // one spelling for what looks the same: "é" typed as e and a combining
+        // accent is the learner "é" typed as one character (Unicode NFC). A
+        // name the code page holds as typed stays as it is (Vietnamese code
+        // page 1258 writes accents as combining marks), so it is stored as before.
+        name = FromQString(CoolEdit_Name->text().trimmed());
+        if (name.empty()) return;
+        if (!IsCodePageName(name, main_.NameCharset)) name = Composed(name);
+        found = find(name);
+    }
     if (found >= 0) {
         // An existing learner signs in only by picking the name, so nobody
         // takes over another learner's results by typing it.

@@ -204,6 +204,13 @@ TEST_F(StudRec, CyrillicNamesUnderWindows1252HaveARecordEachAndWindows1252NamesA
     ASSERT_TRUE(LeftForMainMenu());
     EXPECT_EQ(main->StudentName, "Zoë Müller");
     EXPECT_EQ(ReadFile(profile), ReadFile(expected));
+    // Typed with a combining diaeresis, it is the same learner.
+    s = Open();
+    ASSERT_TRUE(s);
+    s->CoolEdit_Name->clear();
+    TypeName(s, "Zoe\u0308 M\u00FCller");
+    s->SignIn();
+    EXPECT_EQ(beeps, 2);
 }
 
 TEST_F(StudRec, ListSortedByTotalEqualTotalsKeepTheirOrder) {
