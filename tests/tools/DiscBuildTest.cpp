@@ -292,6 +292,25 @@ TEST_F(DiscBuild, RussianAndJapaneseFilmsGiveUtf8DiscsOfWholeWords) {
                                                              tav::TileCode(letter) + ".jpg")))
                 << letter;
     }
+
+    // Russian help lines beside an English film: its Mac OS Roman disc holds
+    // them in a UTF-8 file behind a byte-order mark, which the program reads.
+    const std::string root = d + "/disc-en-ru";
+    QString built;
+    ASSERT_EQ(RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/film.srt"), "--lang",
+                       "en", "--title", "The Little Dog", "--out", QString::fromStdString(root), "--help-subtitles",
+                       QString::fromStdString(d + "/ru.srt"), "--help-lang", "7", "--part-seconds", "20", "--cache",
+                       QString::fromStdString(d + "/cache")},
+                      &built),
+              0)
+        << built.toStdString();
+    std::ostringstream out, err;
+    EXPECT_EQ(tav::RunDiscTool({"check", root}, out, err), tav::dsLoads);
+    EXPECT_NE(out.str().find("  text: Mac OS Roman\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("(0 problems)"), std::string::npos) << out.str();
+    const auto tr = tav::LoadLineTranslations(tav::LineTranslationFile(root + "/English", 7));
+    ASSERT_FALSE(tr.empty());
+    EXPECT_EQ(tr.at(1), cases[0].Lines[0]);
 }
 
 TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {

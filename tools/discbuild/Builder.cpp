@@ -27,6 +27,7 @@
 #include "content/SearchList.h"
 #include "content/SpellingTable.h"
 #include "content/UnicodeText.h"
+#include "platform/Paths.h"
 #include "tools/demodisc/DiscFiles.h"
 #include "tools/demodisc/MacText.h"
 #include "tools/demodisc/Pictures.h"
@@ -152,7 +153,7 @@ bool EspeakHasVoice(const std::string& voice) {
 // whose help language is in a script Mac OS Roman lacks: the mark makes the
 // program read this one file as UTF-8.
 bool WriteUtf8Translations(const std::string& fileName, const std::map<int, std::string>& texts) {
-    QSaveFile f(Q(fileName));
+    QSaveFile f(Q(tav::NativePath(fileName))); // a program path, as LineTranslationFile gives it
     if (!f.open(QIODevice::WriteOnly)) return false;
     f.write("\xEF\xBB\xBF", 3);
     for (const auto& [number, text] : texts) {

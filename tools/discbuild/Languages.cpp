@@ -211,6 +211,70 @@ demodisc::TPictureWords PictureWords(const TLanguage& lang) {
         w.ChooseActor = "Elige un personaje";
         return w;
     }
+    if (lang.Iso == "ru") {
+        w.Tagline = "Фильм для изучения русского языка";
+        w.StartLinks = "Прочти меня      Интернет      Лицензия";
+        w.Footer = "Tavolin – бесплатная демоверсия";
+        w.WhoAreYou = "Кто вы?";
+        w.Visit = "Визит:";
+        w.Score = "Очки:";
+        w.Sessions = "Занятия:";
+        w.Activities = "Упражнения";
+        w.Film = "Фильм";
+        w.Quiz = "Викторина";
+        w.Studio = "Студия";
+        w.Dictionary = "Словарь";
+        w.WordSearch = "Найти слово";
+        w.Practice = "Практика %";
+        w.Test = "Тест";
+        w.Vocabulary = "Лексика";
+        w.MissingWord = "Пропущенное слово";
+        w.NextLine = "Следующая реплика";
+        w.Spelling = "Орфография";
+        w.Total = "Итого";
+        w.Certificate = "Сертификат";
+        w.OfLanguage = "по русскому языку";
+        w.Signature = "Команда Tavolin";
+        w.Awards = "с гордостью вручает";
+        w.ThePrize = "награду";
+        w.Bronze = "Бронза";
+        w.Silver = "Серебро";
+        w.Gold = "Золото";
+        w.ChooseActor = "Выберите персонажа";
+        return w;
+    }
+    if (lang.Iso == "ja") {
+        w.Tagline = "日本語を学ぶための映画";
+        w.StartLinks = "お読みください      インターネット      ライセンス";
+        w.Footer = "Tavolin – 無料デモ";
+        w.WhoAreYou = "あなたはだれですか？";
+        w.Visit = "訪問：";
+        w.Score = "得点：";
+        w.Sessions = "回数：";
+        w.Activities = "練習問題";
+        w.Film = "映画";
+        w.Quiz = "クイズ";
+        w.Studio = "スタジオ";
+        w.Dictionary = "辞書";
+        w.WordSearch = "単語をさがす";
+        w.Practice = "練習 %";
+        w.Test = "テスト";
+        w.Vocabulary = "語彙";
+        w.MissingWord = "抜けた単語";
+        w.NextLine = "次のせりふ";
+        w.Spelling = "つづり";
+        w.Total = "合計";
+        w.Certificate = "修了証";
+        w.OfLanguage = "日本語";
+        w.Signature = "Tavolin チーム";
+        w.Awards = "ここに表彰します";
+        w.ThePrize = "賞";
+        w.Bronze = "銅";
+        w.Silver = "銀";
+        w.Gold = "金";
+        w.ChooseActor = "登場人物を選んでください";
+        return w;
+    }
     // English, and the fallback for every other language, named in English.
     const std::string name = lang.Iso == "en" || !lang.Code ? std::string("English") : tav::LanguageName(lang.Code);
     w.Tagline = "A film for learning " + name;

@@ -35,8 +35,8 @@ struct THostWords {
 THostWords HostWords(const TLanguage& lang);
 
 // The words drawn on the menu, sign-in and certificate pictures in the film's
-// language: French, English, German and Spanish have their own, any other
-// language gets the English words naming it.
+// language: French, English, German, Spanish, Russian and Japanese have
+// their own, any other language gets the English words naming it.
 demodisc::TPictureWords PictureWords(const TLanguage& lang);
 
 } // namespace discbuild
