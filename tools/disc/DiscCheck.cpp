@@ -63,11 +63,18 @@ std::string StripTrailingSeparators(std::string root) {
 // Every text file of the disc that the program reads as UTF-8 (all of them on
 // a UTF-8 disc, those beginning with a byte-order mark on a Mac OS Roman
 // one): each line that is not valid UTF-8 is a problem, up to ten a file.
+// The program's own PC folder, when the disc carries it, is not the disc's text.
 void CheckUtf8Files(TDisc& disc) {
     const QString root = QString::fromStdString(NativePath(disc.Root));
     QDirIterator it(root, {"*.txt", "*.TXT", "*.Txt"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     std::vector<std::string> files;
-    while (it.hasNext()) files.push_back(it.next().toStdString());
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (file.mid(root.size() + 1).section('/', 0, 0).compare("pc", Qt::CaseInsensitive) == 0 &&
+            file.mid(root.size() + 1).contains('/'))
+            continue;
+        files.push_back(file.toStdString());
+    }
     std::sort(files.begin(), files.end());
     for (const std::string& file : files) {
         QFile f(QString::fromStdString(file));
