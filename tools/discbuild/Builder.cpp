@@ -316,7 +316,9 @@ void TBuild::Run(const std::string& root) {
     if (voice_.empty())
         Report.NotBuilt.push_back("speech: espeak-ng has no voice \"" + lang_.Voice + "\" for " +
                                   tav::LanguageName(lang_.Code) + "; the dictionary's words are silent");
-    if (utf8_) Report.Notes.push_back("text: UTF-8 (" + tav::LanguageName(lang_.Code) + ")");
+    if (utf8_)
+        Report.Built.push_back("text: UTF-8 (Mac OS Roman cannot carry " + tav::LanguageName(lang_.Code) +
+                               "; Target.txt says TextEncoding|UTF-8)");
 
     // Subtitles first: a wrong file should fail before the long work.
     std::vector<TSubtitleCue> cues = ReadCues(o_.Subtitles, out_, Report);

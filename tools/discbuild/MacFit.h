@@ -1,6 +1,6 @@
 #pragma once
-// Text for the disc must be carried by Mac OS Roman (through the program's
-// Windows-1252 view of it). Characters it lacks are transliterated where a
+// Text for a Mac OS Roman disc must be carried by Mac OS Roman (through the
+// program's Windows-1252 view of it); a UTF-8 disc keeps its text as it is. Characters it lacks are transliterated where a
 // fair stand-in exists (ligatures, dashes, quotes, letters with marks it does
 // not have); the others are dropped and reported.
 #include <map>
@@ -25,7 +25,8 @@ private:
     int letters_ = 0, droppedLetters_ = 0;
 };
 
-// True when Mac OS Roman holds the letters of the language (program code).
+// True when Mac OS Roman holds the letters of the language (program code):
+// such a language gets a Mac OS Roman disc, any other a UTF-8 one.
 bool MacRomanCarries(int language);
 
 } // namespace discbuild
