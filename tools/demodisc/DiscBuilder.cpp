@@ -61,7 +61,7 @@ void WriteQuiz(const TDiscOptions& o, const TFilm& film, TSpeechCache& speech, c
     for (const TQuizQuestion& q : questions)
         records.push_back({film.Timeline.Lines[size_t(q.FromLine)].StartMs / kUnitMs,
                            film.Timeline.Lines[size_t(q.ToLine)].EndMs / kUnitMs, q.Question,
-                           {q.Answers[0], q.Answers[1], q.Answers[2]}, q.Correct});
+                           {q.Answers[0], q.Answers[1], q.Answers[2]}, q.Correct, {}});
     const std::vector<std::pair<std::string, std::string>> misc = {
         {"welcome1", "Bonjour et bienvenue au grand quiz du film !"},
         {"welcome2", "Regardez bien chaque scène, écoutez la question, et répondez plus vite que Zoé. Bonne chance !"},

@@ -1,5 +1,8 @@
 #include "DiscFiles.h"
 
+#include <QString>
+#include <algorithm>
+
 #include "MacText.h"
 #include "Pictures.h"
 #include "Style.h"
@@ -68,40 +71,73 @@ void WriteTargetFile(const std::string& path, const std::string& folder, const s
     WriteDiscLines(path, lines);
 }
 
+namespace {
+bool HasLetterOrDigit(const std::string& utf8) {
+    for (QChar c : QString::fromStdString(utf8))
+        if (c.isLetterOrNumber()) return true;
+    return false;
+}
+} // namespace
+
 void WriteQuizFolder(const std::string& quizDir, const std::vector<TQuizRecord>& questions, const TVoice& host,
                      const std::vector<std::pair<std::string, std::string>>& phrases, const std::string& opponent,
-                     TSpeechCache& speech, bool beeps) {
+                     TSpeechCache& speech, bool beeps, const TVoice* filmVoice, const std::string& hostAnswer) {
     std::vector<std::string> lines;
-    std::vector<TSpeechRequest> requests;
+    // Each sound file is one or more spoken pieces, joined with a short pause.
+    std::vector<std::vector<TSpeechRequest>> pieces;
     std::vector<std::string> files;
+    auto add = [&](std::vector<TSpeechRequest> parts, const std::string& file) {
+        parts.erase(std::remove_if(parts.begin(), parts.end(),
+                                   [](const TSpeechRequest& r) { return !HasLetterOrDigit(r.Text); }),
+                    parts.end());
+        pieces.push_back(std::move(parts));
+        files.push_back(file);
+    };
     const char* letters = "ABC";
     for (size_t n = 0; n < questions.size(); ++n) {
         const TQuizRecord& q = questions[n];
         lines.push_back(ToDisc(UnitsToTimecode(q.FromUnits) + "|" + UnitsToTimecode(q.ToUnits) + "|" + q.Question + "|" +
-                              q.Answers[0] + "|" + q.Answers[1] + "|" + q.Answers[2] + "|" + std::to_string(q.Correct)));
+                               q.Answers[0] + "|" + q.Answers[1] + "|" + q.Answers[2] + "|" + std::to_string(q.Correct)));
         const std::string num = std::to_string(n + 1);
         const std::string dir = quizDir + "/q" + num;
-        requests.push_back({host, q.Question});
-        files.push_back(dir + "/tvq" + num + ".aif");
+        const size_t quoteAt = q.Quote.empty() ? std::string::npos : q.Question.find(q.Quote);
+        if (filmVoice && quoteAt != std::string::npos)
+            add({{host, q.Question.substr(0, quoteAt)}, {*filmVoice, q.Quote},
+                 {host, q.Question.substr(quoteAt + q.Quote.size())}},
+                dir + "/tvq" + num + ".aif");
+        else
+            add({{host, q.Question}}, dir + "/tvq" + num + ".aif");
         for (int k = 1; k <= 3; ++k) {
             // Order "a" shows answers 1, 2, 3 under A, B, C; order "b" shows 3, 1, 2.
             const int posA = k - 1, posB = k % 3;
-            requests.push_back({host, std::string(1, letters[posA]) + ". " + q.Answers[k - 1]});
-            files.push_back(dir + "/tva" + num + "_" + std::to_string(k) + "a.aif");
-            requests.push_back({host, std::string(1, letters[posB]) + ". " + q.Answers[k - 1]});
-            files.push_back(dir + "/tva" + num + "_" + std::to_string(k) + "b.aif");
+            const std::string& answer = q.Answers[k - 1];
+            const TVoice& answerVoice = filmVoice && answer != hostAnswer ? *filmVoice : host;
+            for (int order = 0; order < 2; ++order) {
+                const std::string letter(1, letters[order == 0 ? posA : posB]);
+                const std::string file = dir + "/tva" + num + "_" + std::to_string(k) + (order == 0 ? "a" : "b") + ".aif";
+                if (&answerVoice == &host) add({{host, letter + ". " + answer}}, file);
+                else add({{host, letter + "."}, {answerVoice, answer}}, file);
+            }
         }
     }
     WriteRawLines(quizDir + "/quiz.txt", lines);
-    for (const auto& [name, text] : phrases) {
-        requests.push_back({host, text});
-        files.push_back(quizDir + "/miscq/" + name + ".aif");
-    }
+    for (const auto& [name, text] : phrases) add({{host, text}}, quizDir + "/miscq/" + name + ".aif");
     if (beeps) {
         for (size_t i = 0; i < files.size(); ++i) WriteAiff(files[i], Beep(int(i)));
     } else {
+        std::vector<TSpeechRequest> requests;
+        for (const auto& parts : pieces) requests.insert(requests.end(), parts.begin(), parts.end());
         const std::vector<TSound> sounds = speech.SpeakAll(requests);
-        for (size_t i = 0; i < files.size(); ++i) WriteAiff(files[i], sounds[i]);
+        size_t next = 0;
+        for (size_t i = 0; i < files.size(); ++i) {
+            TSound joined;
+            for (size_t p = 0; p < pieces[i].size(); ++p) {
+                if (p) joined.AppendSilence(150);
+                joined.Append(sounds[next++]);
+            }
+            if (joined.Samples.empty()) joined.AppendSilence(300);
+            WriteAiff(files[i], joined);
+        }
     }
     WriteDiscLines(quizDir + "/miscq/oppname.txt", {opponent});
     WritePodium(opponent, quizDir + "/miscq/opppod.jpg");

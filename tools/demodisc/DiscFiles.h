@@ -51,10 +51,15 @@ struct TQuizRecord {
     std::string Question;
     std::string Answers[3];
     int Correct = 1;
+    std::string Quote; // the film's words inside the question, if any
 };
+// With a film voice, the host's words and the film's words are spoken each
+// in their own voice (a host speaking English about a Japanese film): the
+// question's Quote and the answers other than `hostAnswer` in the film voice.
 void WriteQuizFolder(const std::string& quizDir, const std::vector<TQuizRecord>& questions, const TVoice& host,
                      const std::vector<std::pair<std::string, std::string>>& phrases, const std::string& opponent,
-                     TSpeechCache& speech, bool beeps);
+                     TSpeechCache& speech, bool beeps, const TVoice* filmVoice = nullptr,
+                     const std::string& hostAnswer = {});
 
 // DicWords.txt with DictPic\Dict<n>.jpg and DictSnd\Dict<n>.aif.
 // A voice without a name writes a short silence for each word.

@@ -130,7 +130,8 @@ void Awards(const std::string& dir) {
 }
 
 void SpellTrays(const std::string& dir, const QColor& tone) {
-    for (int n = 4; n <= 9; ++n) {
+    // From two letters: languages written without spaces have short words.
+    for (int n = 2; n <= 9; ++n) {
         const int w = 102 + 52 * n;
         QImage img(w, 83, QImage::Format_RGB32);
         img.fill(Night);

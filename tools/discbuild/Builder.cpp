@@ -481,10 +481,14 @@ void TBuild::Run(const std::string& root) {
     const THostWords host = HostWords(lang_);
     std::vector<demodisc::TQuizRecord> quiz;
     for (const TQuizItem& q : QuizItems(lines_, host.WhoSays, host.WhatNext, host.Nobody))
-        quiz.push_back({q.FromUnits, q.ToUnits, q.Question, {q.Answers[0], q.Answers[1], q.Answers[2]}, q.Correct});
+        quiz.push_back(
+            {q.FromUnits, q.ToUnits, q.Question, {q.Answers[0], q.Answers[1], q.Answers[2]}, q.Correct, q.Quote});
     if (quiz.size() >= 20) {
+        // A host speaking English quotes the film in the film's own voice.
+        const demodisc::TVoice filmVoice{voice_, 50, 150};
+        const bool ownVoice = !lang_.OwnQuizWords && !voice_.empty() && voice_ != host.Voice;
         demodisc::WriteQuizFolder(targetDir + "/quiz", quiz, {host.Voice, 45, 150}, host.Misc, host.OpponentName,
-                                  speech, false);
+                                  speech, false, ownVoice ? &filmVoice : nullptr, host.Nobody);
         Report.Built.push_back("quiz: " + std::to_string(quiz.size()) + " questions" +
                                (lang_.OwnQuizWords ? "" : " (the host speaks English)"));
     } else {

@@ -355,6 +355,7 @@ std::vector<TQuizItem> QuizItems(const std::vector<TFilmLine>& lines, const std:
         TQuizItem q;
         q.FromUnits = l.StartUnits;
         q.ToUnits = l.EndUnits;
+        q.Quote = l.Text;
         q.Correct = 1 + int(k % 3);
         std::vector<std::string> choices;
         if (c.Who) {

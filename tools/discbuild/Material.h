@@ -84,6 +84,7 @@ std::string StripHint(const std::vector<TFilmLine>& lines, int units);
 struct TQuizItem {
     int FromUnits = 0, ToUnits = 0;
     std::string Question;
+    std::string Quote; // the film's line quoted in the question
     std::string Answers[3];
     int Correct = 1;
 };
