@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "content/OurUtils.h"
-#include "content/Text1252.h"
+#include "content/UnicodeText.h"
 
 namespace tav {
 

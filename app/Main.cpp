@@ -9,6 +9,7 @@
 #include "content/LanguageCodes.h"
 #include "content/OurUtils.h"
 #include "content/UnicodeText.h"
+#include "learners/StudentList.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/UserInfo.h"
@@ -177,12 +178,12 @@ bool TForm_Main::ReadConfigBool(const std::string& section, const std::string& k
 }
 
 int TForm_Main::GetAttenuation(const std::string& extension) {
-    const std::string key = TargetFolderName + LowerText(extension);
-    auto it = AttenuationValues.find(LowerText(key));
+    const std::string key = TargetFolderName + AsciiLower(extension);
+    auto it = AttenuationValues.find(AsciiLower(key));
     if (it != AttenuationValues.end()) return it->second;
     int value = ReadConfigInt("Attenuation", key, -1);
     AttenuationCache.push_back(key + "=" + IntToStr(value));
-    AttenuationValues[LowerText(key)] = value;
+    AttenuationValues[AsciiLower(key)] = value;
     return value;
 }
 
@@ -333,6 +334,7 @@ bool TForm_Main::StartUp() {
             LoadStudent(info.LearnerName);
         } else {
             StudentName = "You";
+            ResultsSection = "Student You";
             MultiMenuPicture = LookupKey(TargetLines, "MultiMenu", "");
             if (!MultiMenuPicture.empty())
                 LoadMultiEntries();
@@ -440,22 +442,25 @@ void TForm_Main::WriteProfileInt(const std::string& section, const std::string& 
 
 void TForm_Main::LoadStudent(const std::string& name) {
     StudentName = name;
-    Percents = ParseResults(ReadProfileString("Student " + name, "Percents", ""));
-    Scores = ParseResults(ReadProfileString("Student " + name, "Scores", ""));
+    // Fixed at sign-in: a later change of help language (and so of the
+    // name's code page) must not move the learner's record.
+    ResultsSection = StudentSection(name, NameCharset, Remote);
+    Percents = ParseResults(ReadProfileString(ResultsSection, "Percents", ""));
+    Scores = ParseResults(ReadProfileString(ResultsSection, "Scores", ""));
 }
 
 void TForm_Main::RecordPracticePercent(int slot, int percent) {
     if (slot < 1 || slot > 4) return;
     LastScore = percent;
     Percents[slot] = percent;
-    WriteProfileString("Student " + StudentName, "Percents", FormatResults(Percents));
+    WriteProfileString(ResultsSection, "Percents", FormatResults(Percents));
 }
 
 void TForm_Main::RecordTestScore(int slot, int score) {
     if (slot < 1 || slot > 4) return;
     LastScore = score;
     Scores[slot] = score;
-    WriteProfileString("Student " + StudentName, "Scores", FormatResults(Scores));
+    WriteProfileString(ResultsSection, "Scores", FormatResults(Scores));
 }
 
 // ---- navigation --------------------------------------------------------------------

@@ -58,6 +58,7 @@ public:
 
     // ---- learner
     std::string StudentName;
+    std::string ResultsSection; // profile section of the learner's results, fixed at LoadStudent
     std::string LogonName;
     TResults Percents{}, Scores{};
     std::string NameFont = "Arial";

@@ -7,11 +7,13 @@ namespace tav {
 
 namespace {
 
+// ASCII case only: the placeholders are ASCII, and lower-casing must keep
+// every byte where it is (Unicode case mapping may change lengths).
 void ReplaceAllNoCase(std::string& text, const std::string& what, const std::string& with) {
-    const std::string lowWhat = LowerText(what);
+    const std::string lowWhat = AsciiLower(what);
     size_t pos = 0;
     while (true) {
-        std::string low = LowerText(text);
+        std::string low = AsciiLower(text);
         size_t k = low.find(lowWhat, pos);
         if (k == std::string::npos) return;
         text.replace(k, what.size(), with);

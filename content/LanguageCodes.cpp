@@ -149,8 +149,9 @@ bool WindowsIdForLocale(const std::string& locale, int& primary, int& sublanguag
     std::string name = locale.substr(0, locale.find_first_of(".@"));
     std::string lang = name.substr(0, name.find_first_of("_-"));
     std::string territory = name.size() > lang.size() ? name.substr(lang.size() + 1) : std::string();
-    lang = LowerText(lang);
-    territory = UpperText(territory);
+    lang = AsciiLower(lang);
+    for (char& c : territory)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
     primary = 0;
     for (const auto& r : kIso)
         if (lang == r.iso) primary = r.primary;

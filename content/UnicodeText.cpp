@@ -169,6 +169,13 @@ QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(
 
 std::string FromQString(const QString& text) { return text.toStdString(); }
 
+std::string AsciiLower(const std::string& text) {
+    std::string s = text;
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return s;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }

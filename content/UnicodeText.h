@@ -34,6 +34,10 @@ QString ToQString(const std::string& utf8);
 std::string FromQString(const QString& text);
 // ASCII-case-insensitive equality, for keys, options and names of files.
 bool SameText(const std::string& a, const std::string& b);
+// ASCII letters lower-cased, every other byte kept where it is: for names of
+// files and keys, which must not follow the disc's language (a Turkish "I"
+// lower-cases to a dotless i).
+std::string AsciiLower(const std::string& text);
 
 // ---- content text ---------------------------------------------------------------
 // A disc whose Target.txt has the line "TextEncoding|UTF-8" holds all its

@@ -84,9 +84,9 @@ std::vector<TPlayer2Entry> LoadOpponentScriptFile(const std::string& fileName) {
 }
 
 const TPlayer2Entry* FindAction(const std::vector<TPlayer2Entry>& actions, const std::string& name) {
-    const std::string wanted = LowerText(name);
+    const std::string wanted = AsciiLower(name);
     for (const TPlayer2Entry& a : actions)
-        if (LowerText(a.Name) == wanted) return &a;
+        if (AsciiLower(a.Name) == wanted) return &a;
     return nullptr;
 }
 

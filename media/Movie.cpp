@@ -67,10 +67,10 @@ std::string LowerExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');
     const size_t sep = name.find_last_of("\\/");
     if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return "";
-    return LowerText(name.substr(dot));
+    return AsciiLower(name.substr(dot));
 }
 
-bool SameFileName(const std::string& a, const std::string& b) { return LowerText(a) == LowerText(b); }
+bool SameFileName(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }
 
 // The player already shows its pictures in target (directly or through the
 // picture area it placed inside a plain widget).

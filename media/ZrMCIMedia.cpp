@@ -20,7 +20,7 @@ auto Raising(F&& fn) {
     }
 }
 
-bool SameName(const std::string& a, const std::string& b) { return LowerText(a) == LowerText(b); }
+bool SameName(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }
 
 } // namespace
 

@@ -147,7 +147,7 @@ protected:
     static void Type(TForm_Spelling* s, const std::string& c) { s->KeyPressed(c); }
     static void TypeWord(TForm_Spelling* s) {
         const TStringList word = Graphemes(s->Word);
-        for (const std::string& c : Graphemes(word)) Type(s, c);
+        for (const std::string& c : word) Type(s, c);
     }
     int Films() const { return replay.films; }
 };
@@ -196,7 +196,7 @@ TEST_F(SpellingScreens, DraggedTilesGoIntoTheirSlotsInAnyOrderAndTheWordComplete
     const int films = Films();
     // The last letter first, then the rest from the right.
     for (int i = s->WordLength; i >= 1; --i) {
-        const int t = TileWith(s, Graphemes(word)[size_t(i - 1)]);
+        const int t = TileWith(s, word[size_t(i - 1)]);
         ASSERT_NE(t, 0);
         DragTile(s, t, SlotCentre(s, i));
         EXPECT_TRUE(s->Tiles[size_t(t)]->isHidden()); // used up
@@ -250,7 +250,7 @@ TEST_F(SpellingScreens, EscapePutsTheDraggedTileBackAndKeysWaitForTheDrop) {
     QTest::mouseMove(s->Panel_Bottom, SlotCentre(s, 1));
     Type(s, Graphemes(s->Word)[0]); // typing while a tile is held places nothing
     EXPECT_EQ(s->RemainingWord, Graphemes(s->Word));
-    Type(s, '\x1b');
+    Type(s, "\x1b");
     EXPECT_FALSE(s->Tiles[size_t(t)]->isHidden());
     EXPECT_TRUE(s->Image_Drag->isHidden());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -276,7 +276,7 @@ TEST_F(SpellingScreens, AWrongTileOrAFilledSlotIsAWrongAttempt) {
     const int right = TileWith(s, Graphemes(s->Word)[0]);
     DragTile(s, right, SlotCentre(s, 1));
     EXPECT_EQ(s->RightAnswers, 1);
-    const int another = TileWithout(s, '\0');
+    const int another = TileWithout(s, "");
     DragTile(s, another, SlotCentre(s, 1));
     EXPECT_EQ(s->Attempts, 3);
     EXPECT_EQ(s->RightAnswers, 1);
@@ -477,7 +477,7 @@ TEST_F(SpellingScreens, WithoutAnAlphabetOrASpellableWordTheCaptionSaysSoAndBack
     EXPECT_TRUE(s->NoQuestion);
     EXPECT_EQ(s->fcLabel_Caption->Caption(), TForm_Spelling::kNoWordText);
     EXPECT_TRUE(s->Image_Holder->isHidden());
-    Type(s, 'b');
+    Type(s, "b");
     EXPECT_FALSE(s->Timer_LED.Enabled());
     Click(s->EButton_Back);
     ASSERT_TRUE(WaitUntil([&] { return AtActivitiesMenu(); }));
