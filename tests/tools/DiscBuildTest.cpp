@@ -313,6 +313,44 @@ TEST_F(DiscBuild, RussianAndJapaneseFilmsGiveUtf8DiscsOfWholeWords) {
     EXPECT_EQ(tr.at(1), cases[0].Lines[0]);
 }
 
+// An espeak-ng without the language's voice: the disc is still built and
+// loads, its dictionary sounds are silent, and the report says why.
+TEST_F(DiscBuild, ALanguageWithoutItsVoiceGetsSilentWordsAndANote) {
+    const std::string d = dir_->path().toStdString();
+    // espeak-ng as installed, except that it lists no Russian voice.
+    const std::string bin = d + "/no-ru-voice";
+    QDir().mkpath(QString::fromStdString(bin));
+    {
+        std::ofstream script(bin + "/espeak-ng");
+        script << "#!/bin/sh\n"
+                  "if [ \"$1\" = \"--voices\" ]; then /usr/bin/env -i PATH=/usr/bin:/bin espeak-ng --voices | grep -v ' ru '; exit 0; fi\n"
+                  "exec /usr/bin/env PATH=/usr/bin:/bin espeak-ng \"$@\"\n";
+    }
+    QFile::setPermissions(QString::fromStdString(bin + "/espeak-ng"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::string srt;
+    const char* lines[] = {"Где маленькая собака сегодня?", "Собака сейчас в саду.", "Я вижу зелёные ворота сада."};
+    for (int k = 0; k < 9; ++k)
+        srt += std::to_string(k + 1) + "\n" + Ts(1000 + k * 3000, ',') + " --> " + Ts(3200 + k * 3000, ',') + "\n" +
+               lines[k % 3] + "\n\n";
+    std::ofstream(d + "/voiceless.srt", std::ios::binary) << srt;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+    QString built;
+    const int status = RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/voiceless.srt"),
+                                "--lang", "ru", "--title", "x", "--out", QString::fromStdString(d + "/voiceless"),
+                                "--part-seconds", "20", "--cache", QString::fromStdString(d + "/cache-voiceless")},
+                               &built);
+    qputenv("PATH", path);
+    ASSERT_EQ(status, 0) << built.toStdString();
+    EXPECT_TRUE(built.contains("espeak-ng has no voice \"ru\" for Russian")) << built.toStdString();
+    EXPECT_TRUE(built.contains("(0 problems)")) << built.toStdString();
+    const std::string sound = d + "/voiceless/Russian/DictSnd/Dict1.aif";
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(sound)));
+    EXPECT_EQ(tavtest::RunShell("sox " + sound + " -n stat 2>&1 | grep -q 'Maximum amplitude: *0.000000'"), 0)
+        << "the word is silent";
+}
+
 TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {
     const std::string d = dir_->path().toStdString();
     {
