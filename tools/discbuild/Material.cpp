@@ -203,11 +203,18 @@ std::vector<TWordCount> DictionaryChoice(const std::vector<TWordCount>& words, c
             taken.insert(w.Word);
         }
     // The most frequent words are mostly grammar; skip the top of the list.
+    // So are Japanese words written in hiragana alone (particles, endings):
+    // the first pass leaves them for the second.
+    auto onlyHiragana = [](const std::string& word) {
+        for (char32_t c : tav::CodePoints(word))
+            if (c < 0x3040 || c > 0x309F) return false;
+        return true;
+    };
     const size_t skip = std::min<size_t>(words.size() / 10, 30);
     for (size_t pass = 0; pass < 2 && out.size() < count; ++pass)
         for (size_t i = pass ? 0 : skip; i < words.size() && out.size() < count; ++i) {
             const TWordCount& w = words[i];
-            if (taken.count(w.Word) || WordLength(w.Word) < 4) continue;
+            if (taken.count(w.Word) || WordLength(w.Word) < 4 || (pass == 0 && onlyHiragana(w.Word))) continue;
             out.push_back(w);
             taken.insert(w.Word);
         }

@@ -55,7 +55,8 @@ std::vector<std::string> WrongWordRows(const std::vector<TWordCount>& words, siz
 // short), in alphabetical order.
 std::vector<std::string> SearchCandidates(const std::vector<TWordCount>& words, size_t maxWords = 400);
 // Dictionary words: first those with a picture of their own (in `pictured`),
-// then words of at least four letters below the most frequent ones.
+// then words of at least four letters below the most frequent ones (words in
+// hiragana alone only when there are too few others).
 std::vector<TWordCount> DictionaryChoice(const std::vector<TWordCount>& words,
                                          const std::vector<std::string>& pictured, size_t count = 40);
 
