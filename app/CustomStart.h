@@ -20,7 +20,7 @@ struct TScreenArea {
 struct TCustomStartFile {
     std::string PictureName;
     TScreenArea WebArea, StartArea;
-    std::string WebAddress; // Windows-1252
+    std::string WebAddress;
 };
 
 // Reads the lines of CustomStart.txt: the picture line, then "web" and

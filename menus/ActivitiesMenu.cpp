@@ -87,7 +87,6 @@ TForm_ActivitiesMenu::TForm_ActivitiesMenu(TForm_Main& main, QWidget* parent)
     fcLabel_Name->SetAlignment(Qt::AlignCenter);
     fcLabel_Name->SetWordWrap(true);
     fcLabel_Name->SetEffects({.ShadowOffset = 1, .ShadowColor = Qt::black});
-    fcLabel_Name->SetCharset(main_.NameCharset);
     fcLabel_Name->SetCaption(main_.StudentName);
 
     Image_Stars = new TImage(this);

@@ -52,7 +52,6 @@ TForm_MainMenu::TForm_MainMenu(TForm_Main& main, QWidget* parent) : TScreen(pare
     fcLabel_Name->SetFontColor(Qt::white);
     fcLabel_Name->SetAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     fcLabel_Name->SetEffects({.ShadowOffset = 1, .ShadowColor = Qt::black});
-    fcLabel_Name->SetCharset(main_.NameCharset);
     fcLabel_Name->SetCaption(main_.StudentName);
 
     Help = new THelpOverlay(this, THelpVariant::Blend);

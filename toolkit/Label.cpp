@@ -49,9 +49,9 @@ void DrawTextWithEffects(QPainter& painter, const QRect& rect, int flags, const 
 
 TfcLabel::TfcLabel(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
 
-void TfcLabel::SetCaption(const std::string& text1252) {
-    if (text1252 == caption_) return;
-    caption_ = text1252;
+void TfcLabel::SetCaption(const std::string& text) {
+    if (text == caption_) return;
+    caption_ = text;
     update();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The text label (fcLabel_* on the screens): Windows-1252 text drawn with a
+// The text label (fcLabel_* on the screens): UTF-8 text in any script drawn with a
 // pixel-sized font, transparent by default, aligned both ways, optionally
 // word-wrapped, with an optional drop shadow and outline so text stays
 // readable on pictures.
@@ -32,11 +32,7 @@ public:
     explicit TfcLabel(QWidget* parent = nullptr);
 
     const std::string& Caption() const { return caption_; }
-    void SetCaption(const std::string& text1252);
-    // Captions are UTF-8 in any script: a Windows character set no longer
-    // changes how a learner's name is drawn. Kept for the screens that still
-    // pass one; it does nothing.
-    void SetCharset(int) {}
+    void SetCaption(const std::string& text);
     QString ShownCaption() const;
     void SetLabelFont(const QFont& font);
     QColor FontColor() const { return color_; }

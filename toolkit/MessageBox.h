@@ -11,7 +11,7 @@ enum class TMsgButtons { OK, AbortIgnore, OKCancel };
 enum class TModalResult { OK, Cancel, Abort, Ignore };
 
 struct TMessage {
-    std::string Text; // Windows-1252
+    std::string Text;
     TMsgIcon Icon;
     TMsgButtons Buttons;
 };
