@@ -18,6 +18,7 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <set>
@@ -249,7 +250,8 @@ void CheckSearchList(TDiscTarget& t) {
         ++t.SearchWordCount;
         const std::string& entry = lines[i];
         const std::string word = SearchWordOf(entry);
-        const std::string quoted = "\"" + Utf8(entry.substr(0, word.size())) + "\"";
+        // As written: lower case may take other bytes than the entry's own letters.
+        const std::string quoted = "\"" + Utf8(entry.substr(0, entry.find(','))) + "\"";
         if (word.empty()) {
             Add(t.Problems, shown, line, "no search word before the comma");
             continue;
