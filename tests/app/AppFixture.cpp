@@ -66,8 +66,9 @@ void CopyFolder(const std::string& from, const std::string& to) {
     }
 }
 
-std::string UseFixtureDisc(const std::string& programFolder) {
-    const std::string disc = FixtureDiscFolder();
+std::string UseFixtureDisc(const std::string& programFolder, const std::string& discRoot) {
+    const std::string disc =
+        discRoot.empty() ? FixtureDiscFolder() : QDir(QString::fromStdString(discRoot)).exists() ? discRoot : std::string();
     if (disc.empty()) return {};
     CopyFolder(disc + "/PC", programFolder + "/PC");
     SetContentAsker([disc] { return disc; });
@@ -103,8 +104,9 @@ bool AtState(tav::TForm_Main& main, int state) {
 }
 
 void FixtureDiscScreens::SetUp() {
-    disc = UseFixtureDisc(program.Path());
-    if (disc.empty()) GTEST_FAIL() << "the fixture disc was not generated (build fixture_disc)";
+    disc = UseFixtureDisc(program.Path(), discRoot);
+    if (disc.empty() && discRoot.empty()) GTEST_FAIL() << "the fixture disc was not generated (build fixture_disc)";
+    if (disc.empty()) GTEST_FAIL() << "the content disc " << discRoot << " was not generated";
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
     ScreenLog.clear();
     RegisterProbeScreens();

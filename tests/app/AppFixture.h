@@ -55,11 +55,11 @@ void MakeProgramFolder(const std::string& dir, const ProgramFolderOptions& optio
 // Copies a folder tree.
 void CopyFolder(const std::string& from, const std::string& to);
 
-// Sets a test's program folder up for the generated fixture disc: its PC
-// media are copied into the program folder, the disc search answers with the
-// disc, and the system language is English. Returns the disc's root, or ""
-// when the fixture disc was not generated.
-std::string UseFixtureDisc(const std::string& programFolder);
+// Sets a test's program folder up for the generated fixture disc (or the
+// disc at discRoot when given): its PC media are copied into the program
+// folder, the disc search answers with the disc, and the system language is
+// English. Returns the disc's root, or "" when the disc was not generated.
+std::string UseFixtureDisc(const std::string& programFolder, const std::string& discRoot = {});
 
 class FakeLink : public tav::IClassroomLink {
 public:
@@ -89,6 +89,9 @@ protected:
     TempFolder program, data;
     std::unique_ptr<tav::TForm_Main> main;
     std::string disc;
+    // The content disc the screens run on, set before SetUp; empty: the
+    // generated French fixture disc.
+    std::string discRoot;
 
     // A test's own screens are registered after this.
     void SetUp() override;
