@@ -1,8 +1,9 @@
 // The real screens on the generated Russian fixture disc (UTF-8 text,
 // Cyrillic letters, made by tavolin-disc build from ru.srt): the missing
 // word, spelling, vocabulary and next-line activities, the word search's
-// highlight, the screenplay's script, and a learner with a Cyrillic name
-// whose practice score survives a new start of the program.
+// highlight, the screenplay's script and the studio's actors, and a learner
+// with a Cyrillic name whose practice score survives a new start of the
+// program.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -328,7 +329,7 @@ TEST_F(RussianDisc, WordSearchHighlightsTheCyrillicWordWhereItStands) {
     }
 }
 
-TEST_F(RussianDisc, TheScreenplayScriptShowsTheCyrillicLinesAndSpeakers) {
+TEST_F(RussianDisc, TheScreenplayScriptShowsTheCyrillicLinesAndTheSpeakersAreTheStudiosActors) {
     StartOnDisc();
     Form_Movie = new TForm_Movie(MovieSettingsFrom(*main));
     auto* s = Open<TForm_ScreenPlay>(stScreenPlay);
@@ -357,6 +358,24 @@ TEST_F(RussianDisc, TheScreenplayScriptShowsTheCyrillicLinesAndSpeakers) {
         if (e.SequenceNumber == 0) continue;
         EXPECT_EQ(FromQString(s->ListBox_DropDown->ShownItem(e.ScriptIndex)), e.LineText);
     }
+    // The recording studio's actors are the two speakers, each with lines they speak.
+    ASSERT_EQ(main->RecordEntries.size(), 2u);
+    for (const TRecordEntry& actor : main->RecordEntries) {
+        EXPECT_TRUE(actor.Title == SubtitleSpeaker(0) || actor.Title == SubtitleSpeaker(1)) << actor.Title;
+        int parts = 0;
+        for (const auto& scene : actor.Parts)
+            for (int n : scene) {
+                if (n == 0) continue;
+                ++parts;
+                const auto e = std::find_if(main->MovieEntries.begin(), main->MovieEntries.end(),
+                                            [n](const TMovieEntry& m) { return m.LineNumber == n; });
+                ASSERT_NE(e, main->MovieEntries.end()) << n;
+                EXPECT_EQ(e->Speaker, actor.Title) << "line " << n;
+            }
+        EXPECT_GT(parts, 0) << actor.Title;
+    }
+    EXPECT_NE(main->RecordEntries[0].Title, main->RecordEntries[1].Title);
+
     // The caption under the film shows the line being played.
     const auto first = std::find_if(main->MovieEntries.begin(), main->MovieEntries.end(),
                                     [](const TMovieEntry& e) { return e.LineNumber == 1; });
