@@ -127,9 +127,11 @@ bool TDictData::ReadHeader(std::string& error) {
         return false;
     }
     size_ = uint64_t(chunks) * chunkLength_;
-    // The gzip trailer's size (modulo 2^32) fixes the last chunk's length.
+    // The gzip trailer's size (modulo 2^32), in the file's last 4 bytes,
+    // fixes the last chunk's length (the deflate stream's end may follow the
+    // last chunk, before the trailer).
     if (at + 8 <= bytes_) {
-        const uint32_t total = Le32(data_ + at + 4);
+        const uint32_t total = Le32(data_ + bytes_ - 4);
         const uint64_t before = uint64_t(chunks - 1) * chunkLength_;
         const uint32_t last = total - static_cast<uint32_t>(before);
         if (last > 0 && last <= chunkLength_) size_ = before + last;

@@ -116,10 +116,32 @@ int SenseNumber(const std::string& line, std::string& rest) {
     return n;
 }
 
+// The Japanese-English dictionary writes some usage notes run together with
+// the translation that follows ("Note: word usually written using kana
+// alonehouse, home"): the known notes are cut off the translation.
+const char* const kUsageNotes[] = {
+    "word usually written using kana alone", "honorific or respectful (sonkeigo) language", "polite (teineigo) language",
+    "humble (kenjougo) language", "vulgar expression or word", "onomatopoeic or mimetic word", "idiomatic expression",
+    "familiar language", "colloquialism", "abbreviation", "obscure term", "derogatory", "archaism", "slang"};
+
 void AddLine(TDictSense& sense, const std::string& line) {
     if (line.empty()) return;
-    if (IsDetail(line)) sense.Details.push_back(line);
-    else sense.Text += (sense.Text.empty() ? "" : " ") + line;
+    if (!IsDetail(line)) {
+        sense.Text += (sense.Text.empty() ? "" : " ") + line;
+        return;
+    }
+    if (line.rfind("Note: ", 0) == 0)
+        for (const char* note : kUsageNotes) {
+            const std::string n = note;
+            if (line.compare(6, n.size(), n) != 0) continue;
+            // "... alone (after a number)" goes on with the note; glued text does not.
+            const std::string rest = Trim(line.substr(6 + n.size()));
+            if (rest.empty() || line[6 + n.size()] == ' ') break;
+            sense.Details.push_back("Note: " + n);
+            sense.Text += (sense.Text.empty() ? "" : " ") + rest;
+            return;
+        }
+    sense.Details.push_back(line);
 }
 
 } // namespace

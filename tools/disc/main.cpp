@@ -1,6 +1,9 @@
-// tavolin-disc: checks a content disc with the program's own loaders, and
-// builds one from a film and its subtitles ("build").
+// tavolin-disc: checks a content disc with the program's own loaders, builds
+// one from a film and its subtitles ("build"), and looks a word up in the
+// installed dictionaries ("lookup").
 #include "tools/disc/DiscCheck.h"
+#include "content/UnicodeText.h"
+#include "lookup/WordLookup.h"
 #include "platform/VersionOption.h"
 #include "tools/discbuild/Builder.h"
 
@@ -10,7 +13,88 @@
 #include <QGuiApplication>
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
+
+namespace {
+
+const char* const kLookupUsage =
+    "usage: tavolin-disc lookup WORD --lang CODE [--help-lang CODE]\n"
+    "Looks WORD up in the installed FreeDict dictionary from the language CODE (ISO 639-1: fr, es,\n"
+    "de, ja...) to the help language (default en), through its dictionary form when the word\n"
+    "itself has no entry (Hunspell). Prints the dictionary forms, readings and senses.\n"
+    "Exit status: 0 found, 1 not found or no dictionary for the pair, 2 usage error.\n";
+
+void PrintEntry(const tav::TDictEntry& e, std::ostream& out) {
+    std::string head;
+    for (const std::string& f : e.Forms)
+        if (std::find(e.Readings.begin(), e.Readings.end(), f) == e.Readings.end()) head += (head.empty() ? "" : ", ") + f;
+    if (!e.Readings.empty()) {
+        head += "  reading: ";
+        for (size_t i = 0; i < e.Readings.size(); ++i) head += (i ? ", " : "") + e.Readings[i];
+    }
+    for (const std::string& p : e.Pronunciations) head += "  /" + p + "/";
+    if (!e.Grammar.empty()) head += "  <" + e.Grammar + ">";
+    out << head << '\n';
+    for (size_t i = 0; i < e.Senses.size(); ++i) {
+        out << "  " << i + 1 << ". " << e.Senses[i].Text << '\n';
+        for (const std::string& d : e.Senses[i].Details) out << "       " << d << '\n';
+    }
+}
+
+int Lookup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string word, lang, helpLang = "en";
+    bool wordSeen = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out << kLookupUsage;
+            return tav::dsLoads;
+        }
+        if ((a == "--lang" || a == "--help-lang") && i + 1 < args.size()) {
+            (a == "--lang" ? lang : helpLang) = args[++i];
+        } else if (a.rfind("--", 0) == 0 || wordSeen) {
+            err << kLookupUsage;
+            return tav::dsUsage;
+        } else {
+            word = a;
+            wordSeen = true;
+        }
+    }
+    if (word.empty() || lang.empty()) {
+        err << kLookupUsage;
+        return tav::dsUsage;
+    }
+    tav::SetTextLanguage(tav::AsciiLower(lang));
+    tav::TWordLookup lookup;
+    std::string error;
+    if (!lookup.Open(lang, helpLang, error)) {
+        err << "tavolin-disc: " << error << '\n';
+        return tav::dsFails;
+    }
+    const tav::TWordLookupResult r = lookup.Lookup(word);
+    const std::string pair = tav::FreeDictLanguageName(lang) + "-" + tav::FreeDictLanguageName(helpLang);
+    if (!r.Found()) {
+        if (!r.Error.empty()) err << "tavolin-disc: " << r.Error << '\n';
+        err << "tavolin-disc: \"" << r.Word << "\" is not in the " << pair << " dictionary (" << lookup.Pair().Name << ")";
+        if (!lookup.StemmingNote().empty()) err << "; " << lookup.StemmingNote();
+        err << '\n';
+        return tav::dsFails;
+    }
+    if (!r.DictionaryForms.empty()) {
+        out << r.Word << ": dictionary form ";
+        for (size_t i = 0; i < r.DictionaryForms.size(); ++i) out << (i ? ", " : "") << r.DictionaryForms[i];
+        out << '\n';
+    }
+    for (size_t i = 0; i < r.Entries.size(); ++i) {
+        if (i) out << '\n';
+        PrintEntry(r.Entries[i], out);
+    }
+    if (!r.Error.empty()) err << "tavolin-disc: " << r.Error << '\n';
+    return tav::dsLoads;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (tav::AnswerVersionOption(argc, argv, "tavolin-disc")) return 0;
@@ -28,5 +112,10 @@ int main(int argc, char** argv) {
         return discbuild::RunBuild(std::vector<std::string>(args.begin() + 1, args.end()), std::cout, std::cerr);
     }
     QCoreApplication app(argc, argv); // Qt's picture plugins
-    return tav::RunDiscTool(args, std::cout, std::cerr);
+    if (!args.empty() && args.front() == "lookup")
+        return Lookup(std::vector<std::string>(args.begin() + 1, args.end()), std::cout, std::cerr);
+    const int status = tav::RunDiscTool(args, std::cout, std::cerr);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help"))
+        std::cout << "Word look-up: tavolin-disc lookup WORD --lang CODE [--help-lang CODE] (lookup --help)\n";
+    return status;
 }
