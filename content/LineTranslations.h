@@ -13,7 +13,7 @@ namespace tav {
 // The file name of the translations into help language `lang` inside targetDir.
 std::string LineTranslationFile(const std::string& targetDir, int lang);
 
-// Line number -> translation (Windows-1252). An absent file gives no
+// Line number -> translation. An absent file gives no
 // translations; lines without a number or without text are skipped, and a
 // later line for the same number replaces an earlier one.
 std::map<int, std::string> LoadLineTranslations(const std::string& fileName);

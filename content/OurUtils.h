@@ -1,7 +1,7 @@
 #pragma once
 // Small utilities every part of the program leans on: INI-style profile files,
 // cutting fields out of content lines, the Mac character table, random pieces
-// from pool strings and a few system look-ups. Text is 8-bit (Windows-1252).
+// from pool strings and a few system look-ups. Text is UTF-8 (content/UnicodeText).
 #include <stdexcept>
 #include <functional>
 #include <string>

@@ -18,7 +18,7 @@ struct TMovieEntry {
     int SequenceNumber = 0; // never 0 in a kept entry; rises through the file
     int StartFrame = 0;
     int EndFrame = 0;
-    std::string LineText; // Windows-1252
+    std::string LineText;
     std::string Speaker;
     bool SameSpeaker = false;   // no speaker heading precedes it in the script
     bool ForActivities = false; // may be drawn for the activities

@@ -231,7 +231,9 @@ void TForm_WordSearch::SearchWordInFilm(int row, bool play) {
     Matches = FindMatches(main_.MovieEntries, word);
     if (Matches.empty()) {
         // The previous line, caption and picture stay; the learner is told why nothing changed.
-        Notice(Format("No line of the film holds \"%s\".", CoolListBox->Items()[size_t(row)].substr(0, word.size()).c_str()));
+        // Quoted as the list writes it (its lower case may take other bytes, as Turkish I does).
+        const std::string& entry = CoolListBox->Items()[size_t(row)];
+        Notice(Format("No line of the film holds \"%s\".", entry.substr(0, entry.find(',')).c_str()));
         return;
     }
     std::vector<std::string> lines;
