@@ -28,8 +28,9 @@ bool TWordLookup::Open(const std::string& filmIso, const std::string& helpIso, s
     }
     if (!dictionary_.Open(pair_.IndexFile, pair_.DataFile, error)) return false;
     filmIso_ = AsciiLower(filmIso.substr(0, filmIso.find_first_of("_-.")));
+    hunspellFolder_ = hunspellFolder;
+    formsTried_ = false;
     stemmingNote_.clear();
-    if (!forms_.Open(filmIso_, stemmingNote_, hunspellFolder)) stemmingNote_ = "no dictionary forms: " + stemmingNote_;
     return true;
 }
 
@@ -52,6 +53,12 @@ TWordLookupResult TWordLookup::Lookup(const std::string& word) {
     if (filmIso_ == "fr" || filmIso_ == "it") {
         const std::string rest = AfterElision(result.Word);
         if (!rest.empty()) candidates.push_back(rest);
+    }
+    // Hunspell's dictionary takes longer to load than the dictionary and
+    // much more memory: it is loaded for the first word that needs it.
+    if (!formsTried_) {
+        formsTried_ = true;
+        if (!forms_.Open(filmIso_, stemmingNote_, hunspellFolder_)) stemmingNote_ = "no dictionary forms: " + stemmingNote_;
     }
     for (const std::string& w : std::vector<std::string>(candidates.empty() ? std::vector<std::string>{result.Word} : candidates))
         for (const std::string& stem : forms_.Stems(w)) candidates.push_back(stem);

@@ -26,8 +26,9 @@ class TWordLookup {
 public:
     // Case follows TextLanguage(): set it to the film's language first.
     // False with the message of the missing pair or a dictionary that cannot
-    // be opened. A missing spelling dictionary only means no stemming
-    // (StemmingNote says why).
+    // be opened. The spelling dictionary is loaded at the first word without
+    // an entry of its own; a missing one only means no dictionary forms
+    // (StemmingNote says why, once tried).
     bool Open(const std::string& filmIso, const std::string& helpIso, std::string& error, const std::string& dictdFolder = std::string(),
               const std::string& hunspellFolder = kHunspellFolder);
     bool IsOpen() const { return dictionary_.IsOpen(); }
@@ -40,7 +41,8 @@ private:
     TDictionaryPair pair_;
     TDictionary dictionary_;
     TWordForms forms_;
-    std::string filmIso_, stemmingNote_;
+    std::string filmIso_, hunspellFolder_, stemmingNote_;
+    bool formsTried_ = false;
 };
 
 } // namespace tav
