@@ -61,7 +61,21 @@ std::string WithoutTags(const std::string& line) {
     return out;
 }
 
+// A form as the headword line writes it after the previous one's comma, less
+// leading remarks such as "(word containing irregular kanji usage)".
+std::string FormOf(std::string form) {
+    form = Trim(form);
+    if (!form.empty() && form[0] == ',') form = Trim(form.substr(1));
+    while (!form.empty() && form[0] == '(') {
+        const size_t close = form.find(')');
+        if (close == std::string::npos || close + 1 == form.size()) break;
+        form = Trim(form.substr(close + 1));
+    }
+    return form;
+}
+
 void ParseHeadwordLine(std::string line, TDictEntry& entry) {
+    std::vector<std::pair<std::string, std::string>> spoken; // form, pronunciation
     line = Trim(line);
     if (!line.empty() && line.back() == '>') {
         const size_t open = line.rfind('<');
@@ -77,26 +91,32 @@ void ParseHeadwordLine(std::string line, TDictEntry& entry) {
     while (p < line.size()) {
         const size_t open = line.find(" /", p);
         if (open == std::string::npos) {
-            const std::string form = Trim(line.substr(p));
-            if (!form.empty()) entry.Forms.push_back(form);
+            if (const std::string form = FormOf(line.substr(p)); !form.empty()) entry.Forms.push_back(form);
             break;
         }
-        const std::string form = Trim(line.substr(p, open - p));
+        const std::string form = line.substr(p, open - p);
         size_t close = open + 2;
         for (; close < line.size(); ++close)
             if (line[close] == '/' && (close + 1 == line.size() || line[close + 1] == ',' || line[close + 1] == ' ')) break;
         const std::string ipa = line.substr(open + 2, std::min(close, line.size()) - open - 2);
-        const std::string shown = form.rfind(',', 0) == 0 ? Trim(form.substr(1)) : form;
-        if (!shown.empty()) entry.Forms.push_back(shown);
-        if (!ipa.empty() && !HasLanguageSwitch(ipa) &&
-            std::find(entry.Pronunciations.begin(), entry.Pronunciations.end(), ipa) == entry.Pronunciations.end())
-            entry.Pronunciations.push_back(ipa);
+        if (const std::string shown = FormOf(form); !shown.empty()) {
+            entry.Forms.push_back(shown);
+            spoken.push_back({shown, ipa});
+        }
         p = close + 1;
     }
     const bool someKanji = std::any_of(entry.Forms.begin(), entry.Forms.end(), [](const std::string& f) { return !AllKana(f); });
+    const bool someKana = std::any_of(entry.Forms.begin(), entry.Forms.end(), AllKana);
     if (someKanji)
         for (const std::string& f : entry.Forms)
             if (AllKana(f)) entry.Readings.push_back(f);
+    for (const auto& [form, ipa] : spoken) {
+        // A kanji form's pronunciation is dictfmt's guess from its kana ending
+        // alone ("/bˈe̞ɽɯᵝ/" for 食べる): the readings' pronunciations stand.
+        if (ipa.empty() || HasLanguageSwitch(ipa) || (someKana && !AllKana(form))) continue;
+        if (std::find(entry.Pronunciations.begin(), entry.Pronunciations.end(), ipa) == entry.Pronunciations.end())
+            entry.Pronunciations.push_back(ipa);
+    }
 }
 
 bool IsDetail(const std::string& line) {

@@ -39,8 +39,7 @@ bool TWordForms::Open(const std::string& iso6391, std::string& error, const std:
         hunspell_ = std::move(h);
         return true;
     }
-    error = "no spelling dictionary for \"" + ValidUtf8(lang) + "\" in " + folder + " (the Debian package hunspell-" + lang +
-            " or hunspell-" + lang + "-" + lang + " installs one)";
+    error = "no spelling dictionary for \"" + ValidUtf8(lang) + "\" in " + folder + " (Debian's hunspell-* packages install them)";
     return false;
 }
 
