@@ -111,6 +111,15 @@ TEST(Lookup, WrittenDictionaryReadsBackAcrossChunks) {
     EXPECT_TRUE(dict.Lookup("", error).empty());
     EXPECT_EQ(error, "");
 
+    // An 8-bit dictionary (no 00-database-utf8 entry) sorted as `sort -df`
+    // sorts: case folded, only letters, digits and blanks counting.
+    TDictdIndex legacy;
+    ASSERT_TRUE(legacy.OpenBytes("Apple\tA\tB\nbanana\tB\tB\ncherry\tD\tB\nCherry-tree\tC\tB\nZebra\tE\tB\n", error));
+    EXPECT_FALSE(legacy.Utf8());
+    for (const char* w : {"apple", "BANANA", "zebra"}) EXPECT_EQ(legacy.Find(w).Entries.size(), 1u) << w;
+    EXPECT_EQ(legacy.Find("cherry").Entries.at(0).Offset, 3u);
+    EXPECT_EQ(legacy.Find("cherry tree").Entries.size(), 0u);
+
     // The same text as a plain .dict.
     WriteFile(files.Folder.File("plain.dict"), files.Dict.Text);
     TDictionary plain;
