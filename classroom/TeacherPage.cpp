@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkInterface>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -157,7 +159,9 @@ QHttpServerResponse Guarded(F&& fn) {
 // Watches the bytes of one connection before the HTTP server reads them, and
 // refuses a request whose head or declared body is over its limit before the
 // server has buffered any of it (the server keeps a whole request in memory).
-// Its slot is connected before the server's, so it sees every chunk first.
+// Its first slot is connected before the server's, so it sees every chunk
+// first; its second after the server's, so it knows what the server left
+// unread (already seen) when the next chunk comes.
 class TRequestGuard : public QObject {
 public:
     explicit TRequestGuard(QTcpSocket* socket) : QObject(socket), socket_(socket) {
@@ -171,21 +175,24 @@ public:
         idle_.start();
     }
 
+    // Called once the HTTP server has connected its own slot.
+    void WatchAfterServer() {
+        if (!refused_) connect(socket_, &QIODevice::readyRead, this, &TRequestGuard::Settled);
+    }
+
 private:
     void Look() {
         if (!refused_) idle_.start();
         const qint64 available = socket_->bytesAvailable();
-        // What the server left unread last time was seen already.
+        // The server reads only while the signal is delivered, so what it
+        // left unread last time (seen already) is still at the front.
         if (available > unread_) Feed(socket_->peek(available).mid(unread_));
         if (refused_) return;
         unread_ = available;
-        if (!checkPosted_) {
-            checkPosted_ = true;
-            QMetaObject::invokeMethod(this, [this] {
-                checkPosted_ = false;
-                unread_ = refused_ ? 0 : socket_->bytesAvailable();
-            }, Qt::QueuedConnection);
-        }
+    }
+
+    void Settled() {
+        if (!refused_) unread_ = socket_->bytesAvailable();
     }
 
     void Feed(const QByteArray& data) {
@@ -248,8 +255,7 @@ private:
     }
 
     // Answers and takes the connection from the HTTP server: it is not given
-    // this request or anything after it. What the client still sends is read
-    // and dropped for a moment, so it sees the answer rather than a reset.
+    // this request or anything after it.
     void Refuse(int status, const char* reason, const QString& text) {
         refused_ = true;
         QObject::disconnect(socket_, &QIODevice::readyRead, nullptr, nullptr);
@@ -261,11 +267,12 @@ private:
                        body);
         socket_->flush();
         ::shutdown(int(socket_->socketDescriptor()), SHUT_WR);
+        // Nothing more is taken in: what the client still sends fills the
+        // connection's buffers until its sending stalls, while it can read
+        // the answer and the end. Dropped at once, a connection with unread
+        // data is reset, and the reset can overtake the answer.
+        socket_->setReadBufferSize(4096);
         socket_->readAll();
-        connect(socket_, &QIODevice::readyRead, this, [this] {
-            dropped_ += socket_->readAll().size();
-            if (dropped_ > 16 * TTeacherPage::kBodyLimit) socket_->abort();
-        });
         QTimer::singleShot(2000, this, [this] { socket_->abort(); });
     }
 
@@ -274,8 +281,6 @@ private:
     QByteArray head_;
     qint64 body_ = 0;
     qint64 unread_ = 0;
-    qint64 dropped_ = 0;
-    bool checkPosted_ = false;
     bool refused_ = false;
 };
 
@@ -299,12 +304,22 @@ protected:
         }
         ++open_;
         connect(socket, &QObject::destroyed, this, [this] { --open_; });
-        new TRequestGuard(socket);
+        fresh_.push_back(new TRequestGuard(socket));
         addPendingConnection(socket);
+    }
+
+public:
+    // Connected to newConnection after the HTTP server is bound, so it runs
+    // after the server has taken the new sockets and connected to them.
+    void ServerHasTaken() {
+        for (const QPointer<TRequestGuard>& guard : fresh_)
+            if (guard) guard->WatchAfterServer();
+        fresh_.clear();
     }
 
 private:
     int open_ = 0;
+    std::vector<QPointer<TRequestGuard>> fresh_;
 };
 
 QString HostText(const QHostAddress& address) {
@@ -482,6 +497,7 @@ QString TTeacherPage::Listen(const QHostAddress& address, quint16 port, QString&
         return QString();
     }
     server_.bind(tcp);
+    QObject::connect(tcp, &QTcpServer::newConnection, tcp, &TGuardedTcpServer::ServerHasTaken);
     port_ = tcp->serverPort();
 
     // The names a browser may use for this page.
