@@ -2,6 +2,8 @@
 
 #include "content/UnicodeText.h"
 
+#include <algorithm>
+
 namespace tav {
 
 namespace {
@@ -17,21 +19,93 @@ std::string AfterElision(const std::string& word) {
     return std::string();
 }
 
+// The reading to show for a Japanese headword, in hiragana: among its
+// entries' readings the one MeCab read (行く: いく, not ゆく), else the
+// entry's first, else MeCab's.
+std::string ChooseReading(const std::string& headword, const std::string& mecabReading, const std::vector<TDictEntry>& entries, size_t from) {
+    if (!HasKanji(headword)) return std::string();
+    std::string first;
+    for (size_t i = from; i < entries.size(); ++i)
+        for (const std::string& r : entries[i].Readings) {
+            const std::string hiragana = HiraganaFromKatakana(r);
+            if (!mecabReading.empty() && hiragana == mecabReading) return hiragana;
+            if (first.empty()) first = hiragana;
+        }
+    return first.empty() ? mecabReading : first;
+}
+
 } // namespace
 
 bool TWordLookup::Open(const std::string& filmIso, const std::string& helpIso, std::string& error, const std::string& dictdFolder,
-                       const std::string& hunspellFolder) {
+                       const std::string& hunspellFolder, const std::string& mecabFolder) {
+    filmIso_ = AsciiLower(filmIso.substr(0, filmIso.find_first_of("_-.")));
+    hunspellFolder_ = hunspellFolder;
+    mecabFolder_ = mecabFolder;
+    formsTried_ = false;
+    stemmingNote_.clear();
     pair_ = FindDictionaryPair(filmIso, helpIso, dictdFolder);
     if (!pair_.Installed) {
         error = pair_.Missing;
         return false;
     }
-    if (!dictionary_.Open(pair_.IndexFile, pair_.DataFile, error)) return false;
-    filmIso_ = AsciiLower(filmIso.substr(0, filmIso.find_first_of("_-.")));
-    hunspellFolder_ = hunspellFolder;
-    formsTried_ = false;
-    stemmingNote_.clear();
-    return true;
+    return dictionary_.Open(pair_.IndexFile, pair_.DataFile, error);
+}
+
+bool TWordLookup::Find(const std::string& word, TWordLookupResult& result) {
+    std::string error;
+    std::vector<TDictEntry> entries = dictionary_.Lookup(word, error);
+    if (!error.empty() && result.Error.empty()) result.Error = error;
+    for (auto& e : entries) result.Entries.push_back(std::move(e));
+    return !entries.empty();
+}
+
+// MeCab's dictionary is small to load (it is mapped), but is loaded only
+// for a Japanese film, once.
+bool TWordLookup::OpenJapanese() {
+    if (!formsTried_) {
+        formsTried_ = true;
+        std::string error;
+        if (!japanese_.Open(error, mecabFolder_)) stemmingNote_ = "no dictionary forms: " + error;
+    }
+    return japanese_.IsOpen();
+}
+
+// The word as written, else the dictionary forms of each of its words in
+// turn ("学校へ行きます": 学校, 行く), the first of a word's forms found
+// ("勉強する", else "勉強").
+void TWordLookup::LookupJapanese(TWordLookupResult& result) {
+    const bool mecab = OpenJapanese();
+    if (Find(result.Word, result)) {
+        result.Reading = ChooseReading(result.Word, mecab ? japanese_.Reading(result.Word) : std::string(), result.Entries, 0);
+        return;
+    }
+    if (!mecab) return;
+    const std::vector<TJapaneseWord> words = japanese_.Words(result.Word);
+    bool anyContent = false;
+    for (const TJapaneseWord& w : words) anyContent = anyContent || w.Content;
+    for (const TJapaneseWord& w : words) {
+        if (w.Punctuation || (anyContent && !w.Content)) continue;
+        for (const TJapaneseForm& f : w.Forms) {
+            if (f.BaseForm == result.Word ||
+                std::find(result.DictionaryForms.begin(), result.DictionaryForms.end(), f.BaseForm) != result.DictionaryForms.end())
+                continue;
+            const size_t from = result.Entries.size();
+            if (!Find(f.BaseForm, result)) continue;
+            result.DictionaryForms.push_back(f.BaseForm);
+            if (result.DictionaryForms.size() == 1) result.Reading = ChooseReading(f.BaseForm, f.Reading, result.Entries, from);
+            break;
+        }
+        if (!anyContent) break;
+    }
+}
+
+std::optional<TWordSpan> TWordLookup::WordAt(const std::string& line, size_t byteOffset) {
+    if (byteOffset >= line.size()) return std::nullopt;
+    if (filmIso_ == "ja" && OpenJapanese() && line.size() <= TJapaneseForms::kMaxText && IsValidUtf8(line))
+        return japanese_.WordAt(line, byteOffset);
+    for (const TWordSpan& w : BreakWords(line))
+        if (w.Begin <= byteOffset && byteOffset < w.End) return w;
+    return std::nullopt;
 }
 
 TWordLookupResult TWordLookup::Lookup(const std::string& word) {
@@ -41,13 +115,11 @@ TWordLookupResult TWordLookup::Lookup(const std::string& word) {
         result.Error = "no dictionary is open";
         return result;
     }
-    auto tryWord = [&](const std::string& w) {
-        std::string error;
-        std::vector<TDictEntry> entries = dictionary_.Lookup(w, error);
-        if (!error.empty() && result.Error.empty()) result.Error = error;
-        for (auto& e : entries) result.Entries.push_back(std::move(e));
-        return !entries.empty();
-    };
+    if (filmIso_ == "ja") {
+        LookupJapanese(result);
+        return result;
+    }
+    auto tryWord = [&](const std::string& w) { return Find(w, result); };
     if (tryWord(result.Word)) return result;
     std::vector<std::string> candidates;
     if (filmIso_ == "fr" || filmIso_ == "it") {

@@ -1,7 +1,8 @@
 // The word look-up engine: a dictionary written here (index and dictzip in
 // small chunks, entries across chunk boundaries) read back exactly; the
 // installed French-English FreeDict; damaged files refused with a message;
-// and tavolin-disc lookup's exit status and messages.
+// tavolin-disc lookup's exit status and messages; Japanese through MeCab
+// (dictionary forms of inflected words, readings, the clicked word of a line).
 #include "content/UnicodeText.h"
 #include "lookup/WordLookup.h"
 #include "tests/TestSupport.h"
@@ -248,4 +249,171 @@ TEST(Lookup, ToolStatusAndMissingPair) {
     EXPECT_EQ(run({"maison", "--lang"}, out, err), 2);
     EXPECT_EQ(run({"maison", "house", "--lang", "fr"}, out, err), 2);
     EXPECT_NE(err.find("usage: tavolin-disc lookup WORD --lang CODE"), std::string::npos) << err;
+}
+
+// ---- Japanese through MeCab ----------------------------------------------------
+
+namespace {
+
+std::vector<std::string> BaseForms(const std::vector<TJapaneseForm>& forms) {
+    std::vector<std::string> out;
+    for (const TJapaneseForm& f : forms) out.push_back(f.BaseForm);
+    return out;
+}
+
+// The text of the word WordAt gives for the byte offset of `at` (its first
+// occurrence) in the line; "" for none.
+std::string ClickedWord(TJapaneseForms& forms, const std::string& line, const std::string& at, size_t extra = 0) {
+    const size_t offset = line.find(at);
+    EXPECT_NE(offset, std::string::npos) << at;
+    const std::optional<TWordSpan> span = forms.WordAt(line, offset + extra);
+    return span ? line.substr(span->Begin, span->End - span->Begin) : std::string();
+}
+
+} // namespace
+
+TEST(JapaneseLookup, DictionaryFormsAndReadings) {
+    TJapaneseForms forms;
+    std::string error;
+    ASSERT_TRUE(forms.Open(error)) << error;
+    struct TCase {
+        const char* Text;
+        std::vector<std::string> Bases;
+        const char* FirstReading;
+    };
+    const TCase cases[] = {
+        {"食べました", {"食べる"}, "たべる"},          // verb + ます + た
+        {"行かない", {"行く"}, "いく"},                // godan, negative
+        {"来なかった", {"来る"}, "くる"},              // irregular: 来(こ) reads く in 来る
+        {"美味しかった", {"美味しい"}, "おいしい"},    // i-adjective, past
+        {"大きくない", {"大きい"}, "おおきい"},
+        {"書かれた", {"書く"}, "かく"},                // passive
+        {"勉強しています", {"勉強する", "勉強"}, "べんきょうする"}, // suru noun
+        {"学校へ", {"学校"}, "がっこう"},              // noun with a particle
+        {"学校へ行きます", {"学校", "行く"}, "がっこう"},
+        {"コンピューターを", {"コンピューター"}, "こんぴゅーたー"}, // katakana loanword
+        {"経済的な", {"経済的", "経済"}, "けいざいてき"}, // kanji compound with な
+        {"お水を", {"お水", "水"}, "おみず"},          // prefix
+        {"を", {"を"}, "を"},                          // a particle alone is looked up as itself
+        {"２０人", {"２０人", "人"}, ""},              // MeCab reads digits one by one: no reading; the counter
+    };
+    for (const TCase& c : cases) {
+        const std::vector<TJapaneseForm> got = forms.DictionaryForms(c.Text);
+        EXPECT_EQ(BaseForms(got), c.Bases) << c.Text;
+        if (!got.empty()) {
+            EXPECT_EQ(got[0].Reading, c.FirstReading) << c.Text;
+        }
+    }
+    EXPECT_EQ(forms.Reading("食べました"), "たべました");
+    EXPECT_EQ(forms.Reading("日本語の映画"), "にほんごのえいが");
+    EXPECT_EQ(HiraganaFromKatakana("コンピューター・ヴァヽヷ食べA"), "こんぴゅーたー・ゔぁゝヷ食べA");
+    EXPECT_TRUE(IsKanaText("たべるー"));
+    EXPECT_FALSE(IsKanaText("食べる"));
+    EXPECT_TRUE(HasKanji("人々"));
+    // Text MeCab is not given: invalid UTF-8, too long.
+    EXPECT_TRUE(forms.Words("\xE9\xA3\x9F\xFF").empty());
+    EXPECT_TRUE(forms.Words(std::string(TJapaneseForms::kMaxText + 3, 'a')).empty());
+}
+
+TEST(JapaneseLookup, WordAtAClickedCharacter) {
+    TJapaneseForms forms;
+    std::string error;
+    ASSERT_TRUE(forms.Open(error)) << error;
+    const std::string line = "私は昨日、友達と映画を見に行きました。 テレビを見ていた";
+    EXPECT_EQ(ClickedWord(forms, line, "私"), "私");
+    EXPECT_EQ(ClickedWord(forms, line, "映画", 3), "映画");            // the second character of the word
+    EXPECT_EQ(ClickedWord(forms, line, "まし"), "行きました");         // an auxiliary: the whole verb
+    EXPECT_EQ(ClickedWord(forms, line, "行き", 1), "行きました");      // a byte inside a character
+    EXPECT_EQ(ClickedWord(forms, line, "を見に"), "を");              // a particle is its own word
+    EXPECT_EQ(ClickedWord(forms, line, "ていた"), "見ていた");         // te-form with いる
+    EXPECT_EQ(ClickedWord(forms, line, "、"), "");
+    EXPECT_EQ(ClickedWord(forms, line, "。"), "");
+    EXPECT_EQ(ClickedWord(forms, line, " "), "");                    // the space MeCab skips
+    EXPECT_FALSE(forms.WordAt(line, line.size()));
+    EXPECT_FALSE(forms.WordAt("\xFF\xFE", 0));
+    // The words cover the line in order and never overlap.
+    size_t end = 0;
+    for (const TJapaneseWord& w : forms.Words(line)) {
+        EXPECT_GE(w.Span.Begin, end);
+        EXPECT_LT(w.Span.Begin, w.Span.End);
+        EXPECT_EQ(line.substr(w.Span.Begin, w.Span.End - w.Span.Begin), w.Surface);
+        end = w.Span.End;
+    }
+    EXPECT_EQ(end, line.size());
+}
+
+TEST(JapaneseLookup, InstalledJapaneseEnglish) {
+    SetTextLanguage("ja");
+    const TDictionaryPair pair = FindDictionaryPair("ja", "en", kDictdFolder);
+    ASSERT_TRUE(pair.Installed) << pair.Missing;
+    TWordLookup lookup;
+    std::string error;
+    ASSERT_TRUE(lookup.Open("ja", "en", error, kDictdFolder)) << error;
+    const TWordLookupResult ate = lookup.Lookup("食べました");
+    ASSERT_TRUE(ate.Found()) << lookup.StemmingNote();
+    EXPECT_EQ(ate.DictionaryForms, std::vector<std::string>{"食べる"});
+    EXPECT_EQ(ate.Reading, "たべる");
+    EXPECT_NE(FirstSense(ate.Entries).find("to eat"), std::string::npos) << FirstSense(ate.Entries);
+    EXPECT_EQ(lookup.StemmingNote(), "");
+    // Found as written: the entry's readings, MeCab's choice first.
+    const TWordLookupResult japanese = lookup.Lookup("日本語");
+    ASSERT_TRUE(japanese.Found());
+    EXPECT_TRUE(japanese.DictionaryForms.empty());
+    EXPECT_EQ(japanese.Reading, "にほんご");
+    const TWordLookupResult tv = lookup.Lookup("テレビを");
+    EXPECT_EQ(tv.DictionaryForms, std::vector<std::string>{"テレビ"});
+    EXPECT_EQ(tv.Reading, ""); // kana only: nothing to read
+    EXPECT_EQ(lookup.Lookup("行かない").Reading, "いく");
+    const std::string line = "映画を見に行きました";
+    const std::optional<TWordSpan> span = lookup.WordAt(line, line.find("した"));
+    ASSERT_TRUE(span);
+    EXPECT_EQ(line.substr(span->Begin, span->End - span->Begin), "行きました");
+
+    // tavolin-disc prints the reading of the headword.
+    QProcess p;
+    p.start(TAVOLIN_DISC_TOOL, QStringList{"lookup", "食べました", "--lang", "ja", "--help-lang", "en"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const std::string out = p.readAllStandardOutput().toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(out.rfind("食べました: dictionary form 食べる\n食べる: reading たべる\n食べる", 0), 0u) << out;
+}
+
+TEST(JapaneseLookup, MissingMecabDictionary) {
+    TempFolder folder;
+    TJapaneseForms forms;
+    std::string error;
+    EXPECT_FALSE(forms.Open(error, folder.File("none")));
+    EXPECT_NE(error.find("no MeCab dictionary in " + folder.File("none")), std::string::npos) << error;
+    EXPECT_NE(error.find("mecab-ipadic-utf8"), std::string::npos) << error;
+    EXPECT_TRUE(forms.Words("食べました").empty());
+    EXPECT_TRUE(forms.DictionaryForms("食べました").empty());
+    EXPECT_FALSE(forms.WordAt("食べました", 0));
+    // A damaged dictionary is refused by MeCab, with a message.
+    WriteFile(folder.File("sys.dic"), std::string(5000, '\x7F'));
+    WriteFile(folder.File("dicrc"), "cost-factor = 800\n");
+    error.clear();
+    EXPECT_FALSE(forms.Open(error, folder.Path()));
+    EXPECT_NE(error.find("MeCab cannot load the dictionary in " + folder.Path()), std::string::npos) << error;
+    // The EUC-JP IPA dictionary, where Debian's mecab-ipadic put it.
+    if (QFileInfo::exists("/var/lib/mecab/dic/ipadic/sys.dic")) {
+        error.clear();
+        EXPECT_FALSE(forms.Open(error, "/var/lib/mecab/dic/ipadic"));
+        EXPECT_NE(error.find("is in EUC-JP, not UTF-8"), std::string::npos) << error;
+    }
+
+    // The look-up goes on without dictionary forms, and says why.
+    SetTextLanguage("ja");
+    const TDictionaryPair pair = FindDictionaryPair("ja", "en", kDictdFolder);
+    ASSERT_TRUE(pair.Installed) << pair.Missing;
+    TWordLookup lookup;
+    ASSERT_TRUE(lookup.Open("ja", "en", error, kDictdFolder, kHunspellFolder, folder.File("none"))) << error;
+    const TWordLookupResult ate = lookup.Lookup("食べました");
+    EXPECT_FALSE(ate.Found());
+    EXPECT_EQ(ate.Error, "");
+    EXPECT_NE(lookup.StemmingNote().find("no dictionary forms: no MeCab dictionary"), std::string::npos) << lookup.StemmingNote();
+    const TWordLookupResult eat = lookup.Lookup("食べる");
+    EXPECT_TRUE(eat.Found());
+    EXPECT_EQ(eat.Reading, "たべる"); // the entry's own
+    const std::string line = "映画を見に行きました";
+    EXPECT_TRUE(lookup.WordAt(line, 0)); // ICU's words instead
 }

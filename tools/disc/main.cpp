@@ -22,7 +22,8 @@ const char* const kLookupUsage =
     "usage: tavolin-disc lookup WORD --lang CODE [--help-lang CODE]\n"
     "Looks WORD up in the installed FreeDict dictionary from the language CODE (ISO 639-1: fr, es,\n"
     "de, ja...) to the help language (default en), through its dictionary form when the word\n"
-    "itself has no entry (Hunspell). Prints the dictionary forms, readings and senses.\n"
+    "itself has no entry (Hunspell; MeCab for Japanese). Prints the dictionary forms, readings\n"
+    "(a Japanese headword's in hiragana) and senses.\n"
     "Exit status: 0 found, 1 not found or no dictionary for the pair, 2 usage error.\n";
 
 void PrintEntry(const tav::TDictEntry& e, std::ostream& out) {
@@ -86,6 +87,7 @@ int Lookup(const std::vector<std::string>& args, std::ostream& out, std::ostream
         for (size_t i = 0; i < r.DictionaryForms.size(); ++i) out << (i ? ", " : "") << r.DictionaryForms[i];
         out << '\n';
     }
+    if (!r.Reading.empty()) out << (r.DictionaryForms.empty() ? r.Word : r.DictionaryForms.front()) << ": reading " << r.Reading << '\n';
     for (size_t i = 0; i < r.Entries.size(); ++i) {
         if (i) out << '\n';
         PrintEntry(r.Entries[i], out);
