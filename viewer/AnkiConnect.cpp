@@ -44,22 +44,31 @@ void TAnkiConnect::Call(const QString& action, const QJsonObject& params, int ti
 
 void TAnkiConnect::AddNote(const std::string& deckName, const TAnkiNote& note,
                            std::function<void(const TAnkiConnectResult&)> done) {
+    AddNote(deckName, FilledLineNote(note), std::move(done));
+}
+
+void TAnkiConnect::AddNote(const std::string& deckName, const TAnkiFilledNote& note,
+                           std::function<void(const TAnkiConnectResult&)> done) {
     auto finish = std::make_shared<std::function<void(const TAnkiConnectResult&)>>(std::move(done));
     auto failed = [finish](bool noAnswer, const QString& reason) {
         (*finish)({noAnswer ? TAnkiConnectResult::NotRunning : TAnkiConnectResult::Failed, reason});
     };
     // Past the first answer Anki is there: a missing answer later is a failure, not an absence.
     auto failedLater = [finish](bool, const QString& reason) { (*finish)({TAnkiConnectResult::Failed, reason}); };
+    if (!note.Type || note.Values.size() != note.Type->Fields.size()) {
+        (*finish)({TAnkiConnectResult::Failed, QStringLiteral("the note does not match its note type")});
+        return;
+    }
+    const TAnkiNoteType* type = note.Type;
     const QString deck = QString::fromStdString(deckName);
-    const auto values = AnkiFieldValues(note);
     QJsonObject fields;
-    for (size_t i = 0; i < values.size(); ++i)
-        fields.insert(QString::fromStdString(AnkiFieldNames()[i]), QString::fromStdString(values[i]));
+    for (size_t i = 0; i < note.Values.size(); ++i)
+        fields.insert(QString::fromStdString(type->Fields[i]), QString::fromStdString(note.Values[i]));
 
-    auto addNote = [this, deck, fields, finish, failedLater] {
+    auto addNote = [this, deck, fields, type, finish, failedLater] {
         const QJsonObject params{
             {"note", QJsonObject{{"deckName", deck},
-                                 {"modelName", kAnkiModelName},
+                                 {"modelName", type->Name},
                                  {"fields", fields},
                                  {"tags", QJsonArray{"tavolin"}},
                                  {"options", QJsonObject{{"allowDuplicate", false}, {"duplicateScope", "deck"}}}}}};
@@ -67,36 +76,36 @@ void TAnkiConnect::AddNote(const std::string& deckName, const TAnkiNote& note,
              failedLater);
     };
     // The media one after the other, then the note.
-    auto storeMedia = [this, note, addNote, failedLater] {
-        auto storePicture = [this, note, addNote, failedLater] {
-            if (note.PictureName.empty() || note.Picture.isEmpty()) return addNote();
-            Call("storeMediaFile",
-                 {{"filename", QString::fromStdString(note.PictureName)},
-                  {"data", QString::fromLatin1(note.Picture.toBase64())}},
-                 kCallTimeoutMs, [addNote](const QJsonValue&) { addNote(); }, failedLater);
-        };
-        if (note.SoundName.empty() || note.Sound.isEmpty()) return storePicture();
+    auto media = std::make_shared<std::vector<std::pair<std::string, QByteArray>>>();
+    for (const auto& m : note.Media)
+        if (!m.first.empty() && !m.second.isEmpty()) media->push_back(m);
+    auto storeNext = std::make_shared<std::function<void(size_t)>>();
+    *storeNext = [this, media, addNote, failedLater, weak = std::weak_ptr(storeNext)](size_t i) {
+        if (i >= media->size()) return addNote();
+        auto self = weak.lock();
         Call("storeMediaFile",
-             {{"filename", QString::fromStdString(note.SoundName)}, {"data", QString::fromLatin1(note.Sound.toBase64())}},
-             kCallTimeoutMs, [storePicture](const QJsonValue&) { storePicture(); }, failedLater);
+             {{"filename", QString::fromStdString((*media)[i].first)},
+              {"data", QString::fromLatin1((*media)[i].second.toBase64())}},
+             kCallTimeoutMs, [self, i](const QJsonValue&) { (*self)(i + 1); }, failedLater);
     };
+    auto storeMedia = [storeNext] { (*storeNext)(0); };
     auto createDeck = [this, deck, storeMedia, failedLater] {
         Call("createDeck", {{"deck", deck}}, kCallTimeoutMs, [storeMedia](const QJsonValue&) { storeMedia(); },
              failedLater);
     };
-    auto ensureModel = [this, createDeck, failedLater] {
+    auto ensureModel = [this, type, createDeck, failedLater] {
         Call("modelNames", {}, kCallTimeoutMs,
-             [this, createDeck, failedLater](const QJsonValue& names) {
-                 if (names.toArray().contains(QString::fromUtf8(kAnkiModelName))) return createDeck();
+             [this, type, createDeck, failedLater](const QJsonValue& names) {
+                 if (names.toArray().contains(QString::fromUtf8(type->Name))) return createDeck();
                  QJsonArray fieldNames;
-                 for (const std::string& n : AnkiFieldNames()) fieldNames.append(QString::fromStdString(n));
+                 for (const std::string& n : type->Fields) fieldNames.append(QString::fromStdString(n));
                  const QJsonObject params{
-                     {"modelName", kAnkiModelName},
+                     {"modelName", type->Name},
                      {"inOrderFields", fieldNames},
-                     {"css", kAnkiCss},
+                     {"css", type->Css},
                      {"isCloze", false},
                      {"cardTemplates",
-                      QJsonArray{QJsonObject{{"Name", "Card 1"}, {"Front", kAnkiFront}, {"Back", kAnkiBack}}}}};
+                      QJsonArray{QJsonObject{{"Name", "Card 1"}, {"Front", type->Front}, {"Back", type->Back}}}}};
                  Call("createModel", params, kCallTimeoutMs, [createDeck](const QJsonValue&) { createDeck(); },
                       failedLater);
              },

@@ -30,6 +30,10 @@ public:
     // nothing answers in time (then nothing was changed in Anki).
     void AddNote(const std::string& deckName, const TAnkiNote& note,
                  std::function<void(const TAnkiConnectResult&)> done);
+    // The same for a note of any Tavolin note type (the type is made when
+    // Anki does not have it).
+    void AddNote(const std::string& deckName, const TAnkiFilledNote& note,
+                 std::function<void(const TAnkiConnectResult&)> done);
 
     static constexpr int kProbeTimeoutMs = 1500;
     static constexpr int kCallTimeoutMs = 8000;

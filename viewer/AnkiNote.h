@@ -31,6 +31,43 @@ extern const char* const kAnkiCss;
 // The note's field values in AnkiFieldNames order (HTML, UTF-8).
 std::vector<std::string> AnkiFieldValues(const TAnkiNote& note);
 
+// A note type as Anki stores it: name, fixed id (so Anki merges it on
+// import), fields in order (the first sorts and checks duplicates), one card
+// and the fields of which at least one must be filled for the card to exist.
+struct TAnkiNoteType {
+    const char* Name;
+    long long Id;
+    std::vector<std::string> Fields;
+    const char* Front;
+    const char* Back;
+    const char* Css;
+    std::vector<int> Required;
+};
+// "Tavolin film line" (the fields above) and "Tavolin word".
+const TAnkiNoteType& AnkiLineNoteType();
+const TAnkiNoteType& AnkiWordNoteType();
+
+// A note ready for Anki: its type, field values (HTML) in the type's order,
+// and the media files the values name.
+struct TAnkiFilledNote {
+    const TAnkiNoteType* Type = nullptr;
+    std::vector<std::string> Values;
+    std::vector<std::pair<std::string, QByteArray>> Media; // file name, bytes
+};
+TAnkiFilledNote FilledLineNote(const TAnkiNote& note);
+
+// One of the learner's words with the line it came from.
+struct TAnkiWordNote {
+    std::string Word, DictionaryForm, Reading, Sense;
+    TAnkiNote Line; // the sentence, its translation, sound, picture and film
+};
+extern const char* const kAnkiWordModelName;
+// Word, DictionaryForm, Reading, Sense, Sentence (the word in bold),
+// Translation, Sound, Picture, Film.
+const std::vector<std::string>& AnkiWordFieldNames();
+std::vector<std::string> AnkiWordFieldValues(const TAnkiWordNote& note);
+TAnkiFilledNote FilledWordNote(const TAnkiWordNote& note);
+
 // HTML special characters escaped, line breaks as <br>.
 std::string EscapeHtml(const std::string& text);
 // A field's text as Anki compares and sorts it: tags removed (a picture

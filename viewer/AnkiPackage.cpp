@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -25,9 +26,8 @@ namespace tav {
 
 namespace {
 
-// Every Tavolin deck shares one note type, so Anki merges it on import
-// instead of creating a copy per film.
-constexpr qint64 kModelId = 1733400000000;
+// Every Tavolin deck shares its note types (fixed ids), so Anki merges
+// them on import instead of creating a copy per film.
 constexpr qint64 kDefaultDeckId = 1;
 const char* const kCollectionEntry = "collection.anki2";
 const char* const kMediaEntry = "media";
@@ -65,28 +65,29 @@ QJsonObject DeckJson(qint64 id, const QString& name, qint64 modSec) {
                        {"conf", 1},          {"extendNew", 0},         {"extendRev", 0}};
 }
 
-QJsonObject ModelJson(qint64 deckId) {
+QJsonObject ModelJson(const TAnkiNoteType& type, qint64 deckId) {
     QJsonArray fields;
     int ord = 0;
-    for (const std::string& name : AnkiFieldNames())
+    for (const std::string& name : type.Fields)
         fields.append(QJsonObject{{"name", QString::fromStdString(name)}, {"ord", ord++}, {"sticky", false},
                                   {"rtl", false}, {"font", "Arial"}, {"size", 20}, {"media", QJsonArray{}}});
-    const QJsonObject card{{"name", "Card 1"}, {"ord", 0},  {"qfmt", kAnkiFront}, {"afmt", kAnkiBack},
+    const QJsonObject card{{"name", "Card 1"}, {"ord", 0},  {"qfmt", type.Front}, {"afmt", type.Back},
                            {"bqfmt", ""},      {"bafmt", ""}, {"did", QJsonValue::Null}, {"bfont", ""},
                            {"bsize", 0}};
-    // A card exists when the note has its sound or its picture.
-    const QJsonArray req{QJsonArray{0, "any", QJsonArray{2, 3}}};
+    QJsonArray required;
+    for (int f : type.Required) required.append(f);
+    const QJsonArray req{QJsonArray{0, "any", required}};
     return QJsonObject{
-        {"id", kModelId},
-        {"name", kAnkiModelName},
+        {"id", type.Id},
+        {"name", type.Name},
         {"type", 0},
-        {"mod", kModelId / 1000},
+        {"mod", type.Id / 1000},
         {"usn", -1},
         {"sortf", 0},
         {"did", deckId},
         {"tmpls", QJsonArray{card}},
         {"flds", fields},
-        {"css", kAnkiCss},
+        {"css", type.Css},
         {"latexPre", "\\documentclass[12pt]{article}\n\\special{papersize=3in,5in}\n\\usepackage[utf8]{inputenc}\n"
                      "\\usepackage{amssymb,amsmath}\n\\pagestyle{empty}\n\\setlength{\\parindent}{0in}\n"
                      "\\begin{document}\n"},
@@ -112,7 +113,7 @@ QJsonObject DeckConfigJson() {
 QJsonObject CollectionConfigJson() {
     return QJsonObject{{"activeDecks", QJsonArray{1}}, {"curDeck", 1},      {"newSpread", 0},
                        {"collapseTime", 1200},         {"timeLim", 0},      {"estTimes", true},
-                       {"dueCounts", true},            {"curModel", QString::number(kModelId)},
+                       {"dueCounts", true},            {"curModel", QString::number(AnkiLineNoteType().Id)},
                        {"nextPos", 1},                 {"sortType", "noteFld"}, {"sortBackwards", false},
                        {"addToCur", true}};
 }
@@ -176,7 +177,10 @@ void CreateCollection(TCollectionDb& db, qint64 nowMs) {
 }
 
 // Finds or adds the deck and the note type, then the note and its card.
-void AddNote(TCollectionDb& db, const std::string& deckName, const TAnkiNote& note, qint64 nowMs) {
+void AddNote(TCollectionDb& db, const std::string& deckName, const TAnkiFilledNote& note, qint64 nowMs) {
+    if (!note.Type || note.Values.size() != note.Type->Fields.size() || note.Values.empty())
+        throw EAnkiError("a note does not match its note type");
+    const TAnkiNoteType& type = *note.Type;
     QSqlQuery col(db.Db());
     if (!col.exec("SELECT models, decks FROM col") || !col.next())
         throw EAnkiError("the deck file holds no Anki collection");
@@ -193,7 +197,7 @@ void AddNote(TCollectionDb& db, const std::string& deckName, const TAnkiNote& no
         while (decks.contains(QString::number(deckId))) ++deckId;
         decks.insert(QString::number(deckId), DeckJson(deckId, name, nowMs / 1000));
     }
-    if (!models.contains(QString::number(kModelId))) models.insert(QString::number(kModelId), ModelJson(deckId));
+    if (!models.contains(QString::number(type.Id))) models.insert(QString::number(type.Id), ModelJson(type, deckId));
 
     QSqlQuery upd(db.Db());
     upd.prepare("UPDATE col SET models = ?, decks = ?, mod = ?");
@@ -214,7 +218,7 @@ void AddNote(TCollectionDb& db, const std::string& deckName, const TAnkiNote& no
         QSqlQuery q(db.Db());
         if (q.exec("SELECT count(*) FROM notes") && q.next()) position = q.value(0).toLongLong() + 1;
     }
-    const std::vector<std::string> values = AnkiFieldValues(note);
+    const std::vector<std::string>& values = note.Values;
     std::string flds;
     for (size_t i = 0; i < values.size(); ++i) {
         if (i) flds += '\x1f';
@@ -225,7 +229,7 @@ void AddNote(TCollectionDb& db, const std::string& deckName, const TAnkiNote& no
     n.prepare("INSERT INTO notes VALUES (?, ?, ?, ?, -1, ' tavolin ', ?, ?, ?, 0, '')");
     n.addBindValue(noteId);
     n.addBindValue(NewGuid());
-    n.addBindValue(kModelId);
+    n.addBindValue(type.Id);
     n.addBindValue(nowMs / 1000);
     n.addBindValue(QString::fromStdString(flds));
     n.addBindValue(QString::fromStdString(StripHtmlKeepMedia(values[0])));
@@ -271,6 +275,11 @@ std::string AnkiPackagePath(const std::string& folder, const std::string& deckNa
 }
 
 void AppendToAnkiPackage(const std::string& path, const std::string& deckName, const TAnkiNote& note) {
+    AppendToAnkiPackage(path, deckName, std::vector<TAnkiFilledNote>{FilledLineNote(note)});
+}
+
+void AppendToAnkiPackage(const std::string& path, const std::string& deckName,
+                         const std::vector<TAnkiFilledNote>& notes) {
     QTemporaryDir work;
     if (!work.isValid()) throw EAnkiError("no temporary folder for the deck");
     const QString collection = work.filePath(kCollectionEntry);
@@ -303,7 +312,7 @@ void AppendToAnkiPackage(const std::string& path, const std::string& deckName, c
         TCollectionDb db(collection);
         if (!exists) CreateCollection(db, nowMs);
         if (!db.Db().transaction()) throw EAnkiError("the deck's database is busy");
-        AddNote(db, deckName, note, nowMs);
+        for (const TAnkiFilledNote& note : notes) AddNote(db, deckName, note, nowMs);
         if (!db.Db().commit()) throw EAnkiError("the deck's database could not be written");
     }
 
@@ -312,12 +321,18 @@ void AppendToAnkiPackage(const std::string& path, const std::string& deckName, c
     for (auto it = media.begin(); it != media.end(); ++it) next = std::max(next, it.key().toInt() + 1);
     std::list<QByteArray> keep; // buffers stay alive until the zip is written
     std::vector<std::pair<std::string, const QByteArray*>> fresh;
-    for (const auto& [name, bytes] : {std::pair{note.SoundName, &note.Sound}, std::pair{note.PictureName, &note.Picture}}) {
-        if (name.empty() || bytes->isEmpty()) continue;
-        const QString key = QString::number(next++);
-        media.insert(key, QString::fromStdString(name));
-        fresh.emplace_back(key.toStdString(), bytes);
-    }
+    // A file several notes share (two words of one line) goes in once.
+    QSet<QString> names;
+    for (auto it = media.begin(); it != media.end(); ++it) names.insert(it->toString());
+    for (const TAnkiFilledNote& note : notes)
+        for (const auto& [name, bytes] : note.Media) {
+            const QString n = QString::fromStdString(name);
+            if (name.empty() || bytes.isEmpty() || names.contains(n)) continue;
+            names.insert(n);
+            const QString key = QString::number(next++);
+            media.insert(key, n);
+            fresh.emplace_back(key.toStdString(), &bytes);
+        }
     keep.push_back(QJsonDocument(media).toJson(QJsonDocument::Compact));
     const QByteArray& mediaJson = keep.back();
 

@@ -5,6 +5,7 @@
 // film; new notes are appended to the file that is already there.
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "viewer/AnkiNote.h"
 
@@ -23,5 +24,9 @@ std::string AnkiPackagePath(const std::string& folder, const std::string& deckNa
 // written beside the old one and renamed over it, so a failure leaves the
 // old file as it was. Throws EAnkiError with a clear reason.
 void AppendToAnkiPackage(const std::string& path, const std::string& deckName, const TAnkiNote& note);
+// The same for several notes of any Tavolin note type in one rewrite; a
+// media file several of them name is stored once.
+void AppendToAnkiPackage(const std::string& path, const std::string& deckName,
+                         const std::vector<TAnkiFilledNote>& notes);
 
 } // namespace tav

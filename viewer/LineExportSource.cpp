@@ -59,4 +59,49 @@ std::optional<TLineExport> ViewerLineExport(const TForm_Main& main, const TMovie
     return LineExportFor(main, *Form_Movie, *entry, translations, DocumentsFolder());
 }
 
+TLineExport WordLineExport(const TForm_Main& main, const TForm_Movie* movie, const TMyWord& word,
+                           const std::map<int, std::string>& translations, const std::string& deckFolder) {
+    TMovieEntry entry;
+    entry.SequenceNumber = word.SequenceNumber;
+    entry.StartFrame = word.StartFrame;
+    entry.EndFrame = word.EndFrame;
+    entry.LineText = word.Line;
+    for (const TMovieEntry& e : main.MovieEntries)
+        if (e.SequenceNumber == word.SequenceNumber && e.StartFrame == word.StartFrame) {
+            entry = e;
+            break;
+        }
+    const bool sameCourse = word.Course.empty() || word.Course == main.TargetFolderName;
+    TLineExport line;
+    if (movie && sameCourse && movie->PartCount >= 1 && entry.EndFrame > entry.StartFrame) {
+        line = LineExportFor(main, *movie, entry, translations, deckFolder);
+    } else {
+        // Text only: the title and deck as for a line of this film.
+        line.LineNumber = entry.SequenceNumber;
+        line.Text = entry.LineText;
+        if (sameCourse)
+            if (auto it = translations.find(entry.SequenceNumber); it != translations.end()) line.Translation = it->second;
+        line.Title = FilmTitleFromCaption(LookupKey(main.SettingsLines, "PCCaption", "Tavolin"));
+        if (line.Title.empty()) line.Title = main.TargetFolderName;
+        line.DeckFolder = deckFolder;
+    }
+    if (!word.Line.empty()) line.Text = word.Line;
+    return line;
+}
+
+TWordsExport ViewerWordsExport(const TForm_Main& main, const std::vector<TMyWord>& words) {
+    TWordsExport out;
+    const auto translations = LoadLineTranslations(LineTranslationFile(main.TargetFolder, main.HelpLanguage));
+    const TForm_Movie* movie = Form_Movie && Form_Movie->PartCount >= 1 ? Form_Movie : nullptr;
+    out.DeckFolder = DocumentsFolder();
+    for (const TMyWord& w : words) {
+        out.Words.push_back(w);
+        out.Lines.push_back(WordLineExport(main, movie, w, translations, out.DeckFolder));
+    }
+    out.Title = out.Lines.empty() ? FilmTitleFromCaption(LookupKey(main.SettingsLines, "PCCaption", "Tavolin"))
+                                  : out.Lines.front().Title;
+    if (out.Title.empty()) out.Title = main.TargetFolderName;
+    return out;
+}
+
 } // namespace tav

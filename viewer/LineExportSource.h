@@ -34,4 +34,16 @@ const TMovieEntry* LineJustHeard(const std::vector<TMovieEntry>& entries, int po
 // the documents folder; nothing without a line or a clip pool.
 std::optional<TLineExport> ViewerLineExport(const TForm_Main& main, const TMovieEntry* entry);
 
+// The export of a word's line: the film's entry of the word's sequence
+// number and frames (the word's own frames and text when the film has no
+// such entry). No film file (so no sound or picture) for a word of another
+// course or without a film.
+TLineExport WordLineExport(const TForm_Main& main, const TForm_Movie* movie, const TMyWord& word,
+                           const std::map<int, std::string>& translations, const std::string& deckFolder);
+
+// All the words with their lines, for TAnkiWordExporter: the film the viewer
+// plays, translations into the help language, the deck file in the
+// documents folder.
+TWordsExport ViewerWordsExport(const TForm_Main& main, const std::vector<TMyWord>& words);
+
 } // namespace tav

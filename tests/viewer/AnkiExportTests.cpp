@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -19,8 +20,10 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "../app/AppFixture.h"
 #include "tests/TestSupport.h"
@@ -437,4 +440,252 @@ TEST_F(AnkiExport, AServerThatNeverAnswersIsGivenUpQuicklyAndTheDeckFileWritten)
     EXPECT_FALSE(out.ToAnki);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(out.FilePath)));
     EXPECT_LT(clock.elapsed(), TAnkiConnect::kProbeTimeoutMs + 4000);
+}
+
+// ---- the learner's words: one "Tavolin word" note per word ---------------------
+
+namespace {
+
+TMyWord WordOf(const TMovieEntry& e, const std::string& word, const std::string& form, const std::string& sense) {
+    TMyWord w;
+    w.Word = word;
+    w.DictionaryForm = form;
+    w.Reading = "r\xC3\xA9";
+    w.Sense = sense;
+    w.Line = e.LineText;
+    w.SequenceNumber = e.SequenceNumber;
+    w.StartFrame = e.StartFrame;
+    w.EndFrame = e.EndFrame;
+    return w;
+}
+
+} // namespace
+
+TEST(AnkiWordNote, FieldsFollowTheWordTypeAndTheSentenceShowsTheWord) {
+    TAnkiWordNote note;
+    note.Word = "chat";
+    note.Reading = "\xCA\x83" "a";
+    note.Sense = "cat <animal> & pet";
+    note.Line.Text = "Le chat & le chien.";
+    note.Line.Translation = "The cat and the dog.";
+    note.Line.Film = "Biscuit";
+    note.Line.SoundName = "s.mp3";
+    note.Line.Sound = "ID3";
+    note.Line.PictureName = "p.jpg";
+    note.Line.Picture = "JPEG";
+    const TAnkiNoteType& type = AnkiWordNoteType();
+    EXPECT_STREQ(type.Name, "Tavolin word");
+    EXPECT_NE(type.Id, AnkiLineNoteType().Id);
+    EXPECT_STREQ(AnkiLineNoteType().Name, kAnkiModelName) << "the line note type is the one decks already have";
+    ASSERT_EQ(type.Fields, (std::vector<std::string>{"Word", "DictionaryForm", "Reading", "Sense", "Sentence",
+                                                     "Translation", "Sound", "Picture", "Film"}));
+    const TAnkiFilledNote filled = FilledWordNote(note);
+    ASSERT_EQ(filled.Type, &type);
+    ASSERT_EQ(filled.Values.size(), type.Fields.size());
+    EXPECT_EQ(filled.Values[0], "chat");
+    EXPECT_EQ(filled.Values[1], "chat") << "a word that is its own dictionary form";
+    EXPECT_EQ(filled.Values[2], "\xCA\x83" "a");
+    EXPECT_EQ(filled.Values[3], "cat &lt;animal&gt; &amp; pet");
+    EXPECT_EQ(filled.Values[4], "Le <b>chat</b> &amp; le chien.");
+    EXPECT_EQ(filled.Values[5], "The cat and the dog.");
+    EXPECT_EQ(filled.Values[6], "[sound:s.mp3]");
+    EXPECT_EQ(filled.Values[7], "<img src=\"p.jpg\">");
+    EXPECT_EQ(filled.Values[8], "Biscuit");
+    ASSERT_EQ(filled.Media.size(), 2u);
+    EXPECT_EQ(filled.Media[0].first, "s.mp3");
+    EXPECT_EQ(filled.Media[1].second, QByteArray("JPEG"));
+    // Every field the templates name exists.
+    for (const char* tmpl : {type.Front, type.Back}) {
+        const QRegularExpression ref(QStringLiteral("\\{\\{[#/]?([A-Za-z]+)\\}\\}"));
+        for (auto it = ref.globalMatch(QString::fromUtf8(tmpl)); it.hasNext();) {
+            const std::string name = it.next().captured(1).toStdString();
+            if (name == "FrontSide") continue;
+            EXPECT_NE(std::find(type.Fields.begin(), type.Fields.end(), name), type.Fields.end()) << name;
+        }
+    }
+
+    // A word of a sentence without it, a dictionary form of its own, no media.
+    TAnkiWordNote bare;
+    bare.Word = "mangeons";
+    bare.DictionaryForm = "manger";
+    bare.Line.Text = "Nous mangeons.";
+    TAnkiFilledNote b = FilledWordNote(bare);
+    EXPECT_EQ(b.Values[1], "manger");
+    EXPECT_EQ(b.Values[4], "Nous <b>mangeons</b>.");
+    EXPECT_EQ(b.Values[6], "");
+    EXPECT_TRUE(b.Media.empty());
+    bare.Line.Text = "Autre phrase.";
+    EXPECT_EQ(FilledWordNote(bare).Values[4], "Autre phrase.");
+}
+
+TEST_F(AnkiExport, WordsGoIntoTheDeckFileAsWordNotesWithTheirLinesSoundAndPicture) {
+    const TMovieEntry a = main->MovieEntries.at(1), b = main->MovieEntries.at(2);
+    std::vector<TMyWord> words{WordOf(a, "un", "une", "one"), WordOf(b, "deux", "", "two & more"),
+                               WordOf(a, "trois", "", "three"), WordOf(a, "quatre", "", "four")};
+    words[2].Course = "another course"; // no film at hand for it
+    std::map<int, std::string> tr{{a.SequenceNumber, "Line one in English"}};
+    TWordsExport what;
+    for (const TMyWord& w : words) {
+        what.Words.push_back(w);
+        what.Lines.push_back(WordLineExport(*main, movie.get(), w, tr, docs.Path()));
+    }
+    what.Title = what.Lines[0].Title;
+    what.DeckFolder = docs.Path();
+    EXPECT_FALSE(what.Lines[0].Range.File.empty());
+    EXPECT_TRUE(what.Lines[2].Range.File.empty()) << "a word of another course has no media";
+
+    // A deck file with a line note in it already: it keeps it.
+    TAnkiExporter lines(nullptr, DeadPort());
+    const TExportOutcome first = Run(lines, Line(3));
+    ASSERT_TRUE(first.Ok) << first.Message.toStdString();
+
+    TAnkiWordExporter exporter(nullptr, DeadPort());
+    TWordsOutcome out;
+    bool done = false;
+    ASSERT_TRUE(exporter.Export(what, [&](const TWordsOutcome& o) {
+        out = o;
+        done = true;
+    }));
+    EXPECT_TRUE(exporter.Busy());
+    EXPECT_FALSE(exporter.Export(what, [](const TWordsOutcome&) { ADD_FAILURE(); }));
+    ASSERT_TRUE(WaitUntil([&] { return done; }, 30000));
+    ASSERT_TRUE(out.Ok) << out.Message.toStdString();
+    EXPECT_FALSE(out.ToAnki);
+    EXPECT_EQ(out.Exported, 4);
+    EXPECT_EQ(out.WithoutMedia, 1);
+    EXPECT_EQ(out.FilePath, first.FilePath) << "the film's one deck file";
+    EXPECT_TRUE(out.Message.startsWith("Anki is not running: 4 words were added to the deck file " +
+                                       QString::fromStdString(out.FilePath)))
+        << out.Message.toStdString();
+    EXPECT_TRUE(out.Message.contains("1 word without the line's sound and picture")) << out.Message.toStdString();
+
+    auto entries = ZipEntries(out.FilePath);
+    const QJsonObject media = QJsonDocument::fromJson(entries["media"]).object();
+    // The line note's 2 files and 2 for each line the words came from: "un"
+    // and "quatre" share line a's.
+    ASSERT_EQ(media.size(), 6) << QJsonDocument(media).toJson().toStdString();
+    for (auto it = media.begin(); it != media.end(); ++it) EXPECT_TRUE(entries.count(it.key().toStdString()));
+    Collection col(entries["collection.anki2"], scratch.File("w.anki2"));
+    ASSERT_TRUE(col.ok);
+    const QJsonObject models =
+        QJsonDocument::fromJson(col.Rows("SELECT models FROM col")[0][0].toString().toUtf8()).object();
+    ASSERT_EQ(models.size(), 2);
+    const QJsonObject wordModel = models.value(QString::number(AnkiWordNoteType().Id)).toObject();
+    EXPECT_EQ(wordModel["name"].toString(), "Tavolin word");
+    EXPECT_EQ(wordModel["flds"].toArray().size(), 9);
+    EXPECT_EQ(wordModel["flds"].toArray()[4].toObject()["name"].toString(), "Sentence");
+    EXPECT_EQ(wordModel["req"].toArray()[0].toArray()[2].toArray(), QJsonArray{0});
+    EXPECT_TRUE(models.contains(QString::number(AnkiLineNoteType().Id)));
+
+    auto notes = col.Rows(QStringLiteral("SELECT flds, sfld, mid FROM notes WHERE mid = %1 ORDER BY id")
+                              .arg(AnkiWordNoteType().Id));
+    ASSERT_EQ(notes.size(), 4u);
+    EXPECT_EQ(col.Rows("SELECT * FROM notes").size(), 5u);
+    EXPECT_EQ(col.Rows("SELECT * FROM cards").size(), 5u);
+    const QStringList un = notes[0][0].toString().split(QChar(0x1f));
+    const QStringList deux = notes[1][0].toString().split(QChar(0x1f));
+    const QStringList trois = notes[2][0].toString().split(QChar(0x1f));
+    ASSERT_EQ(un.size(), 9);
+    ASSERT_EQ(trois.size(), 9);
+    EXPECT_EQ(notes[0][1].toString(), "un");
+    EXPECT_EQ(un[1], "une");
+    EXPECT_EQ(un[2], QString::fromUtf8("r\xC3\xA9"));
+    EXPECT_EQ(un[3], "one");
+    EXPECT_TRUE(un[4].contains("<b>un</b>") || !ToQString(a.LineText).contains("un")) << un[4].toStdString();
+    EXPECT_EQ(QString(un[4]).remove("<b>").remove("</b>"), ToQString(a.LineText).toHtmlEscaped());
+    EXPECT_EQ(un[5], "Line one in English");
+    EXPECT_EQ(un[8], ToQString(what.Title).toHtmlEscaped());
+    EXPECT_EQ(deux[1], "deux");
+    EXPECT_EQ(deux[3], "two &amp; more");
+    EXPECT_TRUE(deux[5].isEmpty());
+    // Each word's sound and picture are its own line's, and in the deck.
+    std::set<QString> names;
+    for (auto it = media.begin(); it != media.end(); ++it) names.insert(it->toString());
+    for (const QStringList& f : {un, deux}) {
+        ASSERT_TRUE(f[6].startsWith("[sound:") && f[6].endsWith(".mp3]")) << f[6].toStdString();
+        EXPECT_TRUE(names.count(f[6].mid(7, f[6].size() - 8))) << f[6].toStdString();
+        EXPECT_TRUE(f[7].startsWith("<img src=\"")) << f[7].toStdString();
+    }
+    EXPECT_NE(un[6], deux[6]);
+    const QStringList quatre = notes[3][0].toString().split(QChar(0x1f));
+    ASSERT_EQ(quatre.size(), 9);
+    EXPECT_EQ(quatre[6], un[6]) << "one line, one sound";
+    EXPECT_EQ(quatre[7], un[7]);
+    EXPECT_EQ(trois[3], "three");
+    EXPECT_TRUE(trois[6].isEmpty() && trois[7].isEmpty()) << "no media for a word of another course";
+    EXPECT_TRUE(trois[5].isEmpty()) << "nor another course's translation";
+    // The sound of "un" is line a's own length.
+    const QString soundName = un[6].mid(7, un[6].size() - 8);
+    QString soundKey;
+    for (auto it = media.begin(); it != media.end(); ++it)
+        if (it->toString() == soundName) soundKey = it.key();
+    WriteFile(scratch.File("un.mp3"), entries[soundKey.toStdString()].toStdString());
+    const std::vector<float> sound = MixToMono(DecodeAll(scratch.File("un.mp3"), 44100));
+    EXPECT_NEAR(sound.size() * 1000.0 / 44100, (a.EndFrame - a.StartFrame) * 40.0, 5.0);
+}
+
+TEST_F(AnkiExport, WordsThroughAnkiConnectGetTheWordTypeAndDuplicatesAreCounted) {
+    FakeAnki anki;
+    anki.Results["modelNames"] = QJsonArray{"Basic", kAnkiModelName};
+    const TMovieEntry a = main->MovieEntries.at(1), b = main->MovieEntries.at(2);
+    TWordsExport what;
+    for (const TMyWord& w : {WordOf(a, "un", "une", "one"), WordOf(b, "deux", "", "two")}) {
+        what.Words.push_back(w);
+        what.Lines.push_back(WordLineExport(*main, movie.get(), w, {}, docs.Path()));
+    }
+    what.Title = what.Lines[0].Title;
+    what.DeckFolder = docs.Path();
+    TAnkiWordExporter exporter(nullptr, anki.server.serverPort());
+    auto run = [&] {
+        TWordsOutcome out;
+        bool done = false;
+        EXPECT_TRUE(exporter.Export(what, [&](const TWordsOutcome& o) {
+            out = o;
+            done = true;
+        }));
+        EXPECT_TRUE(WaitUntil([&] { return done; }, 30000));
+        return out;
+    };
+    const TWordsOutcome out = run();
+    ASSERT_TRUE(out.Ok) << out.Message.toStdString();
+    EXPECT_TRUE(out.ToAnki);
+    EXPECT_EQ(out.Exported, 2);
+    EXPECT_EQ(out.Message, "2 words exported to Anki (deck \u201C" + ToQString(what.Title) + "\u201D).");
+    const std::vector<QString> one{"version", "modelNames", "createModel", "createDeck", "storeMediaFile",
+                                   "storeMediaFile", "addNote"};
+    std::vector<QString> both = one;
+    both.insert(both.end(), one.begin(), one.end());
+    EXPECT_EQ(anki.Actions(), both);
+    EXPECT_EQ(anki.Param(2, "modelName").toString(), "Tavolin word");
+    EXPECT_EQ(anki.Param(2, "inOrderFields").toArray().size(), 9);
+    const QJsonObject note = anki.Param(6, "note").toObject();
+    EXPECT_EQ(note["modelName"].toString(), "Tavolin word");
+    EXPECT_EQ(note["deckName"].toString(), ToQString(what.Title));
+    const QJsonObject fields = note["fields"].toObject();
+    EXPECT_EQ(fields["Word"].toString(), "un");
+    EXPECT_EQ(fields["DictionaryForm"].toString(), "une");
+    EXPECT_EQ(fields["Sense"].toString(), "one");
+    EXPECT_EQ(fields["Sound"].toString(), "[sound:" + anki.Param(4, "filename").toString() + "]");
+    EXPECT_EQ(fields["Picture"].toString(), "<img src=\"" + anki.Param(5, "filename").toString() + "\">");
+    EXPECT_TRUE(QDir(QString::fromStdString(docs.Path())).entryList(QDir::Files).isEmpty()) << "no deck file";
+
+    // Exported again: Anki has both, and says so; nothing is written beside it.
+    anki.Calls.clear();
+    anki.Results["modelNames"] = QJsonArray{"Basic", kAnkiModelName, "Tavolin word"};
+    anki.Errors["addNote"] = "cannot create note because it is a duplicate";
+    const TWordsOutcome again = run();
+    EXPECT_TRUE(again.Ok);
+    EXPECT_EQ(again.Exported, 0);
+    EXPECT_EQ(again.AlreadyThere, 2);
+    EXPECT_EQ(again.Message, "No new words for Anki (deck \u201C" + ToQString(what.Title) +
+                                 "\u201D). 2 words were in the deck already.");
+    const std::vector<QString> actions = anki.Actions();
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), QString("createModel")), 0);
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), QString("addNote")), 2);
+
+    // Any other refusal is said with Anki's reason.
+    anki.Errors["addNote"] = "deck is read-only";
+    const TWordsOutcome refused = run();
+    EXPECT_FALSE(refused.Ok);
+    EXPECT_EQ(refused.Message, "Anki did not take the words: deck is read-only");
 }
