@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QShortcut>
 #include <QTest>
 
 #include <map>
@@ -152,9 +153,15 @@ TEST(MyWordsPanel, ListsPlaysRemovesClosesAndExports) {
         << panel->Status().toStdString();
     Shot(scene, "mywords-exported.png");
 
+    // Escape closes the panel, not whatever the viewer has on Escape.
+    int viewerEscape = 0;
+    QShortcut escape(QKeySequence(Qt::Key_Escape), &scene);
+    escape.setContext(Qt::WindowShortcut);
+    QObject::connect(&escape, &QShortcut::activated, [&] { ++viewerEscape; });
     QTest::keyClick(panel, Qt::Key_Escape);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(closed, 1);
+    EXPECT_EQ(viewerEscape, 0);
     panel->show();
     QTest::mouseClick(panel, Qt::LeftButton, {}, panel->CloseButton().center());
     EXPECT_FALSE(panel->isVisible());
