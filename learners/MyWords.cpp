@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <map>
+#include <set>
+#include <utility>
 
 #include "content/OurUtils.h"
 #include "content/UnicodeText.h"
@@ -198,11 +201,20 @@ bool TMyWords::Load() {
 void TMyWords::Rebuild() {
     words_.clear();
     positions_.clear();
+    std::set<std::pair<std::string, std::string>> seen;
+    duplicates_ = false;
     for (size_t b = 0; b < blocks_.size(); ++b)
         for (size_t s = 0; s < blocks_[b].size(); ++s) {
-            if (!blocks_[b][s].Ok) continue;
+            TSlot& slot = blocks_[b][s];
+            slot.Duplicate = false;
+            if (!slot.Ok) continue;
             TMyWord w;
-            if (!DecodeMyWord(blocks_[b][s].Raw, w)) continue;
+            if (!DecodeMyWord(slot.Raw, w)) continue;
+            // A second copy of an entry (packing cut short) is not shown twice.
+            if (!seen.insert({w.Word, w.Line}).second) {
+                slot.Duplicate = duplicates_ = true;
+                continue;
+            }
             words_.push_back(std::move(w));
             positions_.emplace_back(b, s);
         }
@@ -236,7 +248,24 @@ bool TMyWords::Add(const TMyWord& word, std::string* message) {
                         " words). Remove some words to make room for new ones.",
                     message);
 
-    const bool fresh = blocks_.empty() || blocks_.back().size() >= kBlockSize;
+    bool fresh = blocks_.empty() || blocks_.back().size() >= kBlockSize;
+    // Blocks thinned out by removals are packed before the list grows by one more.
+    if (fresh && blocks_.size() >= 4) {
+        size_t entries = 0;
+        for (const TBlock& b : blocks_)
+            for (const TSlot& slot : b) entries += slot.Duplicate ? 0 : 1;
+        if (blocks_.size() > 2 * (entries / kBlockSize + 1)) {
+            try {
+                Compact();
+            } catch (const std::exception& e) {
+                // Part of the packing may be on disk: read back what is there.
+                const std::string why = std::string("The word could not be saved: ") + e.what();
+                Load();
+                return Fail(why, message);
+            }
+            fresh = blocks_.empty() || blocks_.back().size() >= kBlockSize;
+        }
+    }
     TBlock block = fresh ? TBlock{} : blocks_.back();
     block.push_back({true, EncodeMyWord(w)});
     const size_t index = fresh ? blocks_.size() : blocks_.size() - 1;
@@ -255,31 +284,73 @@ bool TMyWords::Add(const TMyWord& word, std::string* message) {
     return true;
 }
 
+void TMyWords::Compact() {
+    std::vector<TBlock> packed;
+    for (const TBlock& b : blocks_)
+        for (const TSlot& slot : b) {
+            if (slot.Duplicate) continue;
+            if (packed.empty() || packed.back().size() >= kBlockSize) packed.emplace_back();
+            packed.back().push_back(slot);
+        }
+    // In order: every entry reaches its new (earlier or same) block before its
+    // old block is overwritten, so a write cut short can leave an entry twice
+    // in the profile (the second copy is not shown, and goes at the next
+    // packing) but never loses one.
+    const size_t before = blocks_.size();
+    for (size_t b = 0; b < packed.size(); ++b) write_(section_, BlockKey(b), BlockText(packed[b]));
+    write_(section_, "Blocks", std::to_string(packed.size()));
+    for (size_t b = packed.size(); b < before; ++b) write_(section_, BlockKey(b), std::string());
+    blocks_ = std::move(packed);
+    Rebuild();
+}
+
 bool TMyWords::Remove(size_t index, std::string* message) {
     if (!loaded_) return Fail(message_.empty() ? "Your word list could not be read." : message_, message);
     if (index >= positions_.size()) return Fail("That word is not in your list.", message);
     const auto [b, s] = positions_[index];
-    TBlock block = blocks_[b];
-    block.erase(block.begin() + ptrdiff_t(s));
+    const TMyWord& gone = words_[index];
+    // The block without the word, and without hidden second copies of it,
+    // which would show again at the next load.
+    auto without = [&](size_t k) {
+        TBlock out;
+        for (size_t i = 0; i < blocks_[k].size(); ++i) {
+            const TSlot& slot = blocks_[k][i];
+            if (k == b && i == s) continue;
+            TMyWord w;
+            if (slot.Duplicate && DecodeMyWord(slot.Raw, w) && w.Word == gone.Word && w.Line == gone.Line) continue;
+            out.push_back(slot);
+        }
+        return out;
+    };
+    std::map<size_t, TBlock> changed;
+    changed[b] = without(b);
+    if (duplicates_)
+        for (size_t k = 0; k < blocks_.size(); ++k)
+            if (k != b) {
+                TBlock block = without(k);
+                if (block.size() != blocks_[k].size()) changed[k] = std::move(block);
+            }
     // Trailing empty blocks go from the count as well.
+    auto emptyAfter = [&](size_t k) { return changed.count(k) ? changed[k].empty() : blocks_[k].empty(); };
     size_t count = blocks_.size();
-    if (b + 1 == count && block.empty()) {
-        --count;
-        while (count > 0 && blocks_[count - 1].empty()) --count;
-    }
+    while (count > 0 && emptyAfter(count - 1)) --count;
     try {
         // An empty value removes the key.
-        write_(section_, BlockKey(b), BlockText(block));
+        for (const auto& [k, block] : changed) write_(section_, BlockKey(k), BlockText(block));
         if (count != blocks_.size()) write_(section_, "Blocks", count ? std::to_string(count) : std::string());
     } catch (const std::exception& e) {
         return Fail(std::string("The word could not be removed: ") + e.what(), message);
     }
-    blocks_[b] = std::move(block);
+    for (auto& [k, block] : changed) blocks_[k] = std::move(block);
     blocks_.resize(count);
-    words_.erase(words_.begin() + ptrdiff_t(index));
-    positions_.erase(positions_.begin() + ptrdiff_t(index));
-    // Later slots of the same block move up by one.
-    for (size_t i = index; i < positions_.size() && positions_[i].first == b; ++i) --positions_[i].second;
+    if (changed.size() > 1) {
+        Rebuild();
+    } else {
+        words_.erase(words_.begin() + ptrdiff_t(index));
+        positions_.erase(positions_.begin() + ptrdiff_t(index));
+        // Later slots of the same block move up by one.
+        for (size_t i = index; i < positions_.size() && positions_[i].first == b; ++i) --positions_[i].second;
+    }
     message_.clear();
     if (message) message->clear();
     return true;

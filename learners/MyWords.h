@@ -14,7 +14,8 @@
 // '%', control bytes and a blank at either end of a field become "\HH" (two
 // hex digits). UTF-8 letters (Japanese, Cyrillic ...) stay as they are.
 // Blocks keep the number of profile reads at load small (the profile file is
-// read whole on every read) and an Add or Remove rewrites one block only.
+// read whole on every read) and an Add or Remove rewrites one block only;
+// blocks thinned out by removals are packed again when a new one is needed.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -51,7 +52,8 @@ public:
     TMyWords(std::string section, TRead read, TWrite write);
 
     // Reads the list again. Damaged entries are skipped but kept: they are
-    // written back unchanged with their block. False with Message() when the
+    // written back unchanged with their block. A second copy of an entry
+    // (left by packing cut short) is not shown. False with Message() when the
     // profile could not be read (the list is then empty and refuses to save,
     // so nothing stored is overwritten).
     bool Load();
@@ -75,12 +77,15 @@ private:
     struct TSlot {
         bool Ok = true;
         std::string Raw; // the entry as stored (kept for a damaged one)
+        bool Duplicate = false; // an earlier slot holds the same word and line
     };
     using TBlock = std::vector<TSlot>;
 
     std::string BlockKey(size_t block) const; // block is 0-based
     std::string BlockText(const TBlock& block) const;
     void Rebuild();
+    // Packs the entries into as few blocks as they need; throws when a write fails.
+    void Compact();
     bool Fail(const std::string& text, std::string* message);
 
     std::string section_;
@@ -90,6 +95,7 @@ private:
     std::vector<TMyWord> words_;                       // the good entries in order
     std::vector<std::pair<size_t, size_t>> positions_; // (block, slot) of each word
     size_t damaged_ = 0;
+    bool duplicates_ = false; // some slot is a hidden second copy
     bool loaded_ = false;
     std::string message_;
 };

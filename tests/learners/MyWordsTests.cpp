@@ -24,6 +24,7 @@ struct ProfileOnFile {
     std::string file = dir.File("Course.ini");
     int writes = 0, reads = 0;
     bool failWrites = false;
+    int failAfter = -1; // writes that still succeed before they all fail
     bool inMemory = false;
     TIniFile memory;
 
@@ -35,6 +36,8 @@ struct ProfileOnFile {
     }
     TMyWords::TWrite Writer() {
         return [this](const std::string& s, const std::string& k, const std::string& v) {
+            if (failAfter == 0) failWrites = true;
+            if (failAfter > 0) --failAfter;
             if (failWrites) throw std::runtime_error("Write to Course.ini failed - disk full");
             ++writes;
             if (!inMemory) WriteProfileChecked(s, k, v, file);
@@ -233,4 +236,64 @@ TEST(MyWords, DamagedEntriesAreSkippedAndKeptAndFailuresLoseNothing) {
     EXPECT_EQ(unreadable.Message(), "Your word list could not be read: The classroom link is not connected");
     EXPECT_FALSE(unreadable.Add(Word("cinq", "Cinq."), &why));
     EXPECT_EQ(tavtest::ReadFile(p.file), before);
+}
+
+TEST(MyWords, BlocksThinnedByRemovalsArePackedWhenTheListGrows) {
+    ProfileOnFile p;
+    TMyWords words = p.Open();
+    std::string why;
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(words.Add(Word("w" + std::to_string(i), "l", i), &why)) << why;
+    // Blocks 1 to 4 keep their first word only, block 5 stays full.
+    for (int block = 3; block >= 0; --block)
+        for (int n = 0; n < 19; ++n) ASSERT_TRUE(words.Remove(size_t(block * 20 + 1), &why)) << why;
+    ASSERT_EQ(words.Size(), 24u);
+    EXPECT_EQ(GetProfile("Words Student Ann", "Blocks", "", p.file), "5");
+
+    std::vector<std::string> expected;
+    for (const TMyWord& w : words.Words()) expected.push_back(w.Word);
+    expected.push_back("new");
+    ASSERT_TRUE(words.Add(Word("new", "l"), &why)) << why;
+    EXPECT_EQ(GetProfile("Words Student Ann", "Blocks", "", p.file), "2");
+    for (const char* gone : {"Block3", "Block4", "Block5"})
+        EXPECT_EQ(GetProfile("Words Student Ann", gone, "-", p.file), "-") << gone;
+    TMyWords reread = p.Open();
+    std::vector<std::string> order;
+    for (const TMyWord& w : reread.Words()) order.push_back(w.Word);
+    EXPECT_EQ(order, expected);
+
+    // Packing cut short after its first block (the disk filled up): the word
+    // is refused, the list is what the file holds, nothing lost and nothing
+    // shown twice; removing a word takes its hidden second copy too.
+    for (int n = 0; n < 75; ++n) ASSERT_TRUE(reread.Add(Word("more" + std::to_string(n), "l"), &why)) << why;
+    ASSERT_EQ(GetProfile("Words Student Ann", "Blocks", "", p.file), "5");
+    for (int block = 3; block >= 0; --block)
+        for (int n = 0; n < 19; ++n) ASSERT_TRUE(reread.Remove(size_t(block * 20 + 1), &why)) << why;
+    std::vector<std::string> kept;
+    for (const TMyWord& w : reread.Words()) kept.push_back(w.Word);
+    ASSERT_EQ(kept.size(), 24u);
+    p.failAfter = 1;
+    EXPECT_FALSE(reread.Add(Word("refused", "l"), &why));
+    EXPECT_EQ(why, "The word could not be saved: Write to Course.ini failed - disk full");
+    p.failWrites = false;
+    p.failAfter = -1;
+    auto words_of = [](const TMyWords& list) {
+        std::vector<std::string> v;
+        for (const TMyWord& w : list.Words()) v.push_back(w.Word);
+        return v;
+    };
+    EXPECT_EQ(words_of(reread), kept);
+    TMyWords afterCut = p.Open();
+    EXPECT_EQ(words_of(afterCut), kept);
+    EXPECT_EQ(afterCut.Damaged(), 0u);
+    EXPECT_GT(GetProfile("Words Student Ann", "Block1", "", p.file).size(),
+              GetProfile("Words Student Ann", "Block2", "", p.file).size()) << "block 1 was packed";
+
+    const std::string second = kept[1];
+    ASSERT_TRUE(afterCut.Remove(1, &why)) << why;
+    kept.erase(kept.begin() + 1);
+    EXPECT_EQ(words_of(p.Open()), kept) << second << " does not come back";
+    ASSERT_TRUE(afterCut.Add(Word("accepted", "l"), &why)) << why;
+    kept.push_back("accepted");
+    EXPECT_EQ(words_of(p.Open()), kept);
+    EXPECT_EQ(GetProfile("Words Student Ann", "Blocks", "", p.file), "2") << "packed at last";
 }
