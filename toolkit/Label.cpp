@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
 
 #include "content/UnicodeText.h"
 
@@ -92,19 +93,68 @@ void TfcLabel::SetEffects(const TTextEffects& effects) {
 
 QString TfcLabel::ShownCaption() const { return ToQString(caption_); }
 
+namespace {
+
+// A lone CR breaks the line as CR LF does.
+QString DrawnText(const QString& caption) {
+    QString text = caption;
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+}
+
+} // namespace
+
 void TfcLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (!transparent_) painter.fillRect(rect(), background_);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const int flags = int(alignment_) | (wordWrap_ ? int(Qt::TextWordWrap) : 0);
-    // A lone CR breaks the line as CR LF does.
-    QString text = ShownCaption();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
-    DrawTextWithEffects(painter, rect(), flags, text, color_, effects_);
+    DrawTextWithEffects(painter, rect(), flags, DrawnText(ShownCaption()), color_, effects_);
+}
+
+bool TfcLabel::CharacterAt(const QPoint& at, std::string& shown, size_t& byteOffset) const {
+    const QString text = DrawnText(ShownCaption());
+    if (text.isEmpty() || !rect().contains(at)) return false;
+    // The same layout QPainter::drawText makes: lines of the label's width,
+    // each aligned, the block placed by the vertical alignment.
+    QString laidOut = text;
+    laidOut.replace(QChar('\n'), QChar::LineSeparator);
+    QTextLayout layout(laidOut, font());
+    QTextOption option(alignment_ & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(wordWrap_ ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+    layout.setTextOption(option);
+    const qreal leading = QFontMetricsF(font()).leading();
+    qreal height = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width());
+        if (height > 0) height += leading;
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    qreal top = 0;
+    if (alignment_ & Qt::AlignBottom) top = this->height() - height;
+    else if (alignment_ & Qt::AlignVCenter) top = (this->height() - height) / 2;
+    const QPointF p(at.x(), at.y() - top);
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        if (p.y() < line.y() || p.y() >= line.y() + line.height()) continue;
+        const qreal left = line.cursorToX(line.textStart());
+        const qreal right = line.cursorToX(line.textStart() + line.textLength());
+        if (p.x() < std::min(left, right) || p.x() >= std::max(left, right)) return false;
+        const int cursor = line.xToCursor(p.x(), QTextLine::CursorOnCharacter);
+        if (cursor < 0 || cursor >= text.size()) return false;
+        shown = FromQString(text);
+        byteOffset = size_t(text.left(cursor).toUtf8().size());
+        return true;
+    }
+    return false;
 }
 
 void TfcLabel::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && OnClick) OnClick(this);
+    if (e->button() != Qt::LeftButton || !rect().contains(e->position().toPoint())) return;
+    if (OnClick) OnClick(this);
+    if (OnClickAt) OnClickAt(this, e->position().toPoint());
 }
 
 void TfcLabel::mouseMoveEvent(QMouseEvent* e) {

@@ -46,9 +46,14 @@ public:
     void SetBackgroundColor(const QColor& color);
     void SetEffects(const TTextEffects& effects);
     const TTextEffects& Effects() const { return effects_; }
+    // The character under a point of the label, laid out as it is drawn:
+    // the shown text (UTF-8, line breaks as '\n') and the byte offset of the
+    // character in it. False between lines or beside the text.
+    bool CharacterAt(const QPoint& at, std::string& shown, size_t& byteOffset) const;
 
     int Tag = 0;
     std::function<void(TfcLabel*)> OnClick;
+    std::function<void(TfcLabel*, const QPoint&)> OnClickAt; // with the click's place
     std::function<void(TfcLabel*, int x, int y)> OnMouseMove;
 
 protected:

@@ -9,12 +9,15 @@
 #include <QPainter>
 #include <QPointer>
 #include <QShortcut>
+#include <QTextLayout>
 
 #include <algorithm>
 
 #include "app/Main.h"
 #include "app/ScreenRegistry.h"
 #include "components/SkinButton.h"
+#include "components/WordCard.h"
+#include "components/WordCardHost.h"
 #include "components/ZrButton.h"
 #include "content/DebugLog.h"
 #include "content/LineTranslations.h"
@@ -243,6 +246,38 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
 
     AnkiExport = new TAnkiButton(this, {164, 224}, [this] { return ViewerLineExport(main_, CurrentEntry); });
 
+    // A click on a word of the caption (or of the script's current line)
+    // opens its card; the film pauses meanwhile.
+    WordCards = new TWordCardHost(main_, this);
+    WordCards->OnPlayLine = [this](const TMovieEntry* e) {
+        RunGuarded([this, e] {
+            CardPlaying = true;
+            PlayLine(e);
+        });
+    };
+    WordCards->OnClosed = [this] {
+        CardPlaying = false;
+        if (!ResumeAfterCard) return;
+        ResumeAfterCard = false;
+        // After the click that closed the card has done what it does.
+        QPointer<TForm_ScreenPlay> alive(this);
+        QMetaObject::invokeMethod(this, [this, alive] {
+            if (!alive || !isVisible() || Playing) return;
+            if (WordCards->IsOpen()) {
+                ResumeAfterCard = true; // another word's card took its place
+                return;
+            }
+            RunGuarded([this] {
+                PlayOn(-1);
+                SetPlaying(true);
+            });
+        }, Qt::QueuedConnection);
+    };
+    for (TfcLabel* caption : {fcLabel_Caption, fcLabel_Caption2}) {
+        caption->setToolTip(QStringLiteral("Click a word to look it up"));
+        caption->OnClickAt = [this](TfcLabel* label, const QPoint& at) { RunGuarded([this, label, at] { CaptionClicked(label, at); }); };
+    }
+
     Help = new THelpOverlay(this, THelpVariant::Plain);
     Help->LoadHelp(main_.HelpFolder, "\\sphelp.jpg");
     Help->LoadHints(main_.HelpFolder, "\\sphint", {{38, 577}, {302, 577}, {444, 577}, {559, 577}},
@@ -452,6 +487,11 @@ void TForm_ScreenPlay::EButton_ExpandClick() {
 // ---- captions -----------------------------------------------------------------------------
 
 void TForm_ScreenPlay::Timer_CaptionsTimer() {
+    // The film going on (not a line the card plays) closes the card.
+    if (Playing && !CardPlaying && WordCards->IsOpen()) {
+        ResumeAfterCard = false;
+        WordCards->Close();
+    }
     const TMovieEntry* e = main_.EntryAt(FilmPosition());
     if (e != CurrentEntry) {
         CurrentEntry = e;
@@ -588,6 +628,10 @@ void TForm_ScreenPlay::Timer_DropDownTimer() {
 void TForm_ScreenPlay::ListBox_DropDownMouseDown() {
     const int index = ListBox_DropDown->ItemIndex();
     if (index < 0 || size_t(index) >= main_.ScriptLines.size()) return;
+    // The caption's own line: a click on one of its words opens the card.
+    if (CurrentEntry && index == CurrentEntry->ScriptIndex &&
+        ScriptWordClicked(index, ListBox_DropDown->mapFromGlobal(QCursor::pos())))
+        return;
     const TScriptRow& row = main_.ScriptLines[size_t(index)];
     if (row.Kind != TScriptRowKind::Line || row.Entry < 0 || size_t(row.Entry) >= main_.MovieEntries.size()) {
         // Headings and blank rows are not lines: the selection stays on the caption's line.
@@ -719,6 +763,8 @@ void TForm_ScreenPlay::Shape1MouseDown(int tag) {
 
 void TForm_ScreenPlay::EButton_BackClick() {
     Timer_Captions.SetEnabled(false);
+    ResumeAfterCard = false;
+    WordCards->Close();
     RangePlay = TRangePlay::None;
     // The clip pool serves the other screens at the film's own speed.
     if (Form_Movie) Form_Movie->SetFilmRate(1.0);
@@ -727,6 +773,51 @@ void TForm_ScreenPlay::EButton_BackClick() {
     if (Form_Movie) Form_Movie->DetachDisplay();
     main_.PauseInactivityTimer(false);
     main_.PostStateChange(stMainMenu, trWipeLeft);
+}
+
+// ---- the word card -------------------------------------------------------------------------
+
+bool TForm_ScreenPlay::OpenWordCard(const std::string& text, size_t at, const TMovieEntry* entry, int x, int y) {
+    const bool wasPlaying = Playing && !CardPlaying;
+    if (!WordCards->OpenFor(text, at, entry, QPoint(x, y))) return false;
+    CardPlaying = false;
+    if (Playing) {
+        if (Form_Movie) Form_Movie->StopFilm();
+        SetPlaying(false);
+    }
+    if (wasPlaying) ResumeAfterCard = true;
+    return true;
+}
+
+void TForm_ScreenPlay::CaptionClicked(TfcLabel* label, const QPoint& at) {
+    std::string shown;
+    size_t offset = 0;
+    if (!label->CharacterAt(at, shown, offset)) return;
+    // The card stands on the caption's top edge, over the film.
+    OpenWordCard(shown, offset, CurrentEntry, label->mapTo(this, at).x(), label->mapTo(this, QPoint(0, 0)).y() - 4);
+}
+
+bool TForm_ScreenPlay::ScriptWordClicked(int index, const QPoint& at) {
+    const TScriptRow& row = main_.ScriptLines[size_t(index)];
+    if (row.Kind != TScriptRowKind::Line || row.Entry < 0 || size_t(row.Entry) >= main_.MovieEntries.size()) return false;
+    // Laid out as the list draws the selected row: bold, two pixels in.
+    const QString text = ToQString(row.Text);
+    QTextLayout layout(text, PixelFont("Arial", 13, true));
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) {
+        layout.endLayout();
+        return false;
+    }
+    line.setLineWidth(100000);
+    layout.endLayout();
+    const qreal x = at.x() - 2;
+    if (x < 0 || x >= line.naturalTextWidth()) return false;
+    const int cursor = line.xToCursor(x, QTextLine::CursorOnCharacter);
+    if (cursor < 0 || cursor >= text.size()) return false;
+    const size_t offset = size_t(text.left(cursor).toUtf8().size());
+    return OpenWordCard(FromQString(text), offset, &main_.MovieEntries[size_t(row.Entry)],
+                        ListBox_DropDown->mapTo(this, at).x(), Panel_DropDown->y() - 4);
 }
 
 // ---- line tools ---------------------------------------------------------------------------

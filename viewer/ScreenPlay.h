@@ -26,6 +26,7 @@ class TCoolListBox;
 class THelpOverlay;
 class TVolumeControl;
 class TAnkiButton;
+class TWordCardHost;
 struct TMovieEntry;
 
 // A click area over one thumbnail of the film strip: clear, with a red
@@ -84,6 +85,7 @@ public:
     std::array<TThumbShape*, kThumbs + 1> Shapes{}; // [1..24]
     THelpOverlay* Help;
     TAnkiButton* AnkiExport; // the current line to Anki (key A)
+    TWordCardHost* WordCards; // a clicked word of the caption or the script
     TTimer Timer_Captions, Timer_RwdFwd, Timer_DropDown, Timer_ScrollBar;
     TTimer Timer_WheelEnd; // the wheel has stopped turning: stand the film at the script
 
@@ -119,6 +121,11 @@ public:
     const TMovieEntry* RangeEntry = nullptr; // the line of a line play
     int RangeEnd = -1;                       // where the range play stops (excluded)
     int ResumeAt = -1;                       // stopped at a line's end: where Play goes on
+
+    // ---- the word card: the film pauses while it is open and goes on when
+    // it is closed, unless something else has started meanwhile
+    bool ResumeAfterCard = false;
+    bool CardPlaying = false; // a line play the card asked for (it stays open)
 
     // ---- operations
     void LoadStrip(const std::string& fileName);
@@ -167,6 +174,14 @@ public:
     // Plays the film on from a position (-1: where it stands); with
     // auto-pause on, only up to the end of the line at or after it.
     void PlayOn(int from);
+
+    // The word card for the character at byte offset `at` of the shown
+    // text of entry's line; its foot at y, centred on x (screen coordinates).
+    // False when no word is there.
+    bool OpenWordCard(const std::string& text, size_t at, const TMovieEntry* entry, int x, int y);
+    void CaptionClicked(TfcLabel* label, const QPoint& at);
+    // A click on the script's current row at a point of the list: the word card.
+    bool ScriptWordClicked(int index, const QPoint& at);
 
     // The knob's top for a list top line (26 .. 130).
     int KnobTopFor(int topLine) const;
