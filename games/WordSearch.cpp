@@ -5,11 +5,13 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
 #include <QPointer>
 
 #include <algorithm>
 
 #include "app/Main.h"
+#include "components/WordCardHost.h"
 #include "app/ScreenRegistry.h"
 #include "components/SkinButton.h"
 #include "components/ZrButton.h"
@@ -90,8 +92,34 @@ void TCaptionBox::paintEvent(QPaintEvent*) {
     }
 }
 
+bool TCaptionBox::CharacterAt(const QPoint& at, std::string& line, size_t& byteOffset) const {
+    const QFont font = CaptionFont();
+    const std::vector<TCaptionLine> lines = CaptionLines(text_, word_, font, width());
+    if (at.y() < 0 || at.x() < 0) return false;
+    const size_t row = size_t(at.y() / kLineStep);
+    if (row >= lines.size()) return false;
+    const QString& text = lines[row].Text;
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine tl = layout.createLine();
+    if (!tl.isValid()) {
+        layout.endLayout();
+        return false;
+    }
+    tl.setLineWidth(100000);
+    layout.endLayout();
+    if (at.x() >= tl.naturalTextWidth()) return false;
+    const int cursor = tl.xToCursor(at.x(), QTextLine::CursorOnCharacter);
+    if (cursor < 0 || cursor >= text.size()) return false;
+    line = FromQString(text);
+    byteOffset = size_t(text.left(cursor).toUtf8().size());
+    return true;
+}
+
 void TCaptionBox::mousePressEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton && OnClick) OnClick();
+    if (e->button() != Qt::LeftButton) return;
+    if (OnClickAt && OnClickAt(e->position().toPoint())) return;
+    if (OnClick) OnClick();
 }
 
 // ---- creation -------------------------------------------------------------------------------
@@ -113,6 +141,21 @@ TForm_WordSearch::TForm_WordSearch(TForm_Main& main, QWidget* parent)
     PaintBox_Caption = new TCaptionBox(this);
     PaintBox_Caption->setGeometry(41, 339, kCaptionWidth, 69);
     PaintBox_Caption->OnClick = [this] { RunGuarded([this] { EButton_PlayClick(); }); };
+    // A word of the caption opens its card; a click beside the words plays the line.
+    PaintBox_Caption->setToolTip(QStringLiteral("Click a word to look it up"));
+    PaintBox_Caption->OnClickAt = [this](const QPoint& at) {
+        bool opened = false;
+        RunGuarded([this, at, &opened] { opened = CaptionWordClicked(at); });
+        return opened;
+    };
+    WordCards = new TWordCardHost(main_, this);
+    WordCards->OnPlayLine = [this](const TMovieEntry* e) {
+        RunGuarded([this, e] {
+            if (!e || Leaving) return;
+            const TFilmRange r = SceneRange(*e, main_.ExtraStart, main_.ExtraEnd, Form_Movie ? Form_Movie->FilmLength : 0);
+            PlayRange(r.From, r.To);
+        });
+    };
 
     // The line list shows seven rows; its scroll bar lies under Panel_Scroll3.
     CoolListBox2 = MakeList(this, {41, 412, 373, kLineRows * 16}, background, 16, 13);
@@ -281,6 +324,18 @@ void TForm_WordSearch::PlayMatch() {
 
 void TForm_WordSearch::SetCaption(const std::string& text) { PaintBox_Caption->SetCaption(text, SearchWord); }
 
+bool TForm_WordSearch::CaptionWordClicked(const QPoint& at) {
+    if (Leaving || betweenResults_ || !CurrentMatch) return false;
+    std::string line;
+    size_t offset = 0;
+    if (!PaintBox_Caption->CharacterAt(at, line, offset)) return false;
+    // The card stands over the film, its foot on the caption's top edge.
+    const QPoint place = PaintBox_Caption->mapTo(this, at);
+    if (!WordCards->OpenFor(line, offset, CurrentMatch, QPoint(place.x(), PaintBox_Caption->y() - 4))) return false;
+    if (Form_Movie && Form_Movie->IsFilmPlaying()) Form_Movie->StopFilm();
+    return true;
+}
+
 // ---- events ---------------------------------------------------------------------------------
 
 void TForm_WordSearch::CoolListBoxClick() {
@@ -372,6 +427,7 @@ bool TForm_WordSearch::eventFilter(QObject* watched, QEvent* event) {
 void TForm_WordSearch::EButton_BackClick() {
     if (Leaving) return;
     Leaving = true;
+    WordCards->Close();
     Timer_UpDown.SetEnabled(false);
     Timer_UpDown2.SetEnabled(false);
     // The panel keeps the film's last picture while the screen leaves.

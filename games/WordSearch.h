@@ -20,6 +20,7 @@ class TPanel;
 class TfcLabel;
 class TCoolListBox;
 class THelpOverlay;
+class TWordCardHost;
 struct TMovieEntry;
 
 // The caption under the film: the current line in display lines of the
@@ -30,7 +31,12 @@ public:
     explicit TCaptionBox(QWidget* parent);
     void SetCaption(const std::string& text, const std::string& searchWord);
     const std::string& Text() const { return text_; }
+    // The display line under a point and the byte offset of the character
+    // in it; false between characters' lines or beside the text.
+    bool CharacterAt(const QPoint& at, std::string& line, size_t& byteOffset) const;
     std::function<void()> OnClick;
+    // A click with its place; a click on a word opens its card instead of OnClick.
+    std::function<bool(const QPoint&)> OnClickAt;
 
     static constexpr int kLineStep = 23;
 
@@ -68,6 +74,7 @@ public:
     TfcLabel* Label_Notice;      // "no line holds the word", "no word list"
     TZrButton* EButton_Back;
     THelpOverlay* Help;
+    TWordCardHost* WordCards; // a clicked word of the caption
     TTimer Timer_UpDown, Timer_UpDown2;
 
     // ---- fields
@@ -84,6 +91,8 @@ public:
     void SearchWordInFilm(int row, bool play);
     void PlayMatch();
     void SetCaption(const std::string& text);
+    // The word card for the caption's word under a point; false when none is there.
+    bool CaptionWordClicked(const QPoint& at);
 
     // ---- events
     void CoolListBoxClick();

@@ -110,6 +110,15 @@ void DrawLineTool(TLineTool tool, QPainter& p, const QRectF& r, const QColor& c)
         p.drawLine(at(0.24, 0.64), at(0.76, 0.64));
         break;
     }
+    case TLineTool::MyWords: {
+        // Two word cards, one on the other, the front one with lines of text.
+        p.drawRoundedRect(QRectF(at(0.22, 0.04), at(0.98, 0.66)), w * 0.08, w * 0.08);
+        p.fillRect(QRectF(at(0.02, 0.3), at(0.78, 0.94)), QColor(18, 26, 56));
+        p.drawRoundedRect(QRectF(at(0.02, 0.3), at(0.78, 0.94)), w * 0.08, w * 0.08);
+        p.drawLine(at(0.16, 0.52), at(0.64, 0.52));
+        p.drawLine(at(0.16, 0.74), at(0.5, 0.74));
+        break;
+    }
     }
 }
 

@@ -5,7 +5,7 @@
 
 namespace tav {
 
-enum class TLineTool { PrevLine, Replay, NextLine, Loop, Slow75, Slow50, AutoPause, Translation };
+enum class TLineTool { PrevLine, Replay, NextLine, Loop, Slow75, Slow50, AutoPause, Translation, MyWords };
 
 // The four-frame button strip of a line tool at w x h; lit for a toggle that is on.
 QImage LineToolStrip(TLineTool tool, int w, int h, bool lit = false);

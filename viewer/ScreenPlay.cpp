@@ -36,6 +36,7 @@
 #include "toolkit/Skin.h"
 #include "toolkit/Transition.h"
 #include "viewer/LineToolIcons.h"
+#include "viewer/MyWordsPanel.h"
 
 namespace tav {
 
@@ -273,6 +274,21 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
             });
         }, Qt::QueuedConnection);
     };
+    // The learner's words, under the translation button.
+    EButton_MyWords = new TZrButton(this);
+    EButton_MyWords->setObjectName(QStringLiteral("EButton_MyWords"));
+    EButton_MyWords->setGeometry(kRightToolX, kToolTop + 4 * kToolPitch, kToolW, kToolH);
+    EButton_MyWords->SetPicture(LineToolStrip(TLineTool::MyWords, kToolW, kToolH));
+    const bool canKeepWords = !main_.StudentName.empty() && !main_.ResultsSection.empty() &&
+                              (main_.Remote || !main_.ProfileFile.empty());
+    EButton_MyWords->setEnabled(canKeepWords);
+    EButton_MyWords->setToolTip(canKeepWords ? QStringLiteral("My words (W)") : QStringLiteral("Sign in to keep a list of your words"));
+    EButton_MyWords->OnClick = [this](TCustomZrImageStrip*) { RunGuarded([this] { OpenMyWords(); }); };
+    auto* wordsKey = new QShortcut(QKeySequence(Qt::Key_W), this);
+    wordsKey->setContext(Qt::WindowShortcut);
+    QObject::connect(wordsKey, &QShortcut::activated, this, [this] {
+        if (isVisible() && EButton_MyWords->isEnabled()) RunGuarded([this] { OpenMyWords(); });
+    });
     for (TfcLabel* caption : {fcLabel_Caption, fcLabel_Caption2}) {
         caption->setToolTip(QStringLiteral("Click a word to look it up"));
         caption->OnClickAt = [this](TfcLabel* label, const QPoint& at) { RunGuarded([this, label, at] { CaptionClicked(label, at); }); };
@@ -303,6 +319,8 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
 }
 
 TForm_ScreenPlay::~TForm_ScreenPlay() {
+    // The panel works on MyWords, which goes before the screen's children.
+    delete WordsPanel.data();
     if (Form_Movie) Form_Movie->SetFilmRate(1.0);
     // Left some other way than Back (a screen change from elsewhere, even in
     // full screen): the film must not play on, heard but unseen.
@@ -818,6 +836,41 @@ bool TForm_ScreenPlay::ScriptWordClicked(int index, const QPoint& at) {
     const size_t offset = size_t(text.left(cursor).toUtf8().size());
     return OpenWordCard(FromQString(text), offset, &main_.MovieEntries[size_t(row.Entry)],
                         ListBox_DropDown->mapTo(this, at).x(), Panel_DropDown->y() - 4);
+}
+
+void TForm_ScreenPlay::OpenMyWords() {
+    if (WordsPanel) {
+        // Hidden, it is finishing an export and then goes: it keeps the list till then.
+        if (WordsPanel->isVisible()) {
+            WordsPanel->raise();
+            WordsPanel->setFocus();
+        }
+        return;
+    }
+    ResumeAfterCard = false;
+    WordCards->Close();
+    if (Playing) {
+        if (Form_Movie) Form_Movie->StopFilm();
+        SetPlaying(false);
+    }
+    MyWords = LearnerWords(main_);
+    WordsPanel = OpenMyWordsPanel(this, main_, *MyWords, [this](const TMyWord& w) { RunGuarded([this, w] { PlayMyWord(w); }); });
+    if (!MyWords->Message().empty()) WordsPanel->SetStatus(ToQString(MyWords->Message()));
+    else if (MyWords->Size() == 0) WordsPanel->SetStatus(QStringLiteral("No words yet: click a word of a caption, then \u201cAdd to my words\u201d."));
+}
+
+void TForm_ScreenPlay::PlayMyWord(const TMyWord& word) {
+    if (!WordsPanel) return;
+    if (word.Course != main_.TargetFolderName) {
+        WordsPanel->SetStatus(QStringLiteral("This word comes from another course: its line is not on this disc."));
+        return;
+    }
+    const TMovieEntry* entry = main_.FindEntryByNumber(word.SequenceNumber);
+    if (!entry || entry->LineText != word.Line) {
+        WordsPanel->SetStatus(QStringLiteral("Its line is no longer in the film."));
+        return;
+    }
+    PlayLine(entry);
 }
 
 // ---- line tools ---------------------------------------------------------------------------

@@ -7,8 +7,11 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <QPointer>
+
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "toolkit/Screen.h"
@@ -27,7 +30,10 @@ class THelpOverlay;
 class TVolumeControl;
 class TAnkiButton;
 class TWordCardHost;
+class TMyWords;
+class TMyWordsPanel;
 struct TMovieEntry;
+struct TMyWord;
 
 // A click area over one thumbnail of the film strip: clear, with a red
 // two-pixel outline only while it is the selected one.
@@ -86,6 +92,9 @@ public:
     THelpOverlay* Help;
     TAnkiButton* AnkiExport; // the current line to Anki (key A)
     TWordCardHost* WordCards; // a clicked word of the caption or the script
+    TZrButton* EButton_MyWords; // the learner's word list (key W)
+    QPointer<TMyWordsPanel> WordsPanel;
+    std::unique_ptr<TMyWords> MyWords; // the list the open panel shows
     TTimer Timer_Captions, Timer_RwdFwd, Timer_DropDown, Timer_ScrollBar;
     TTimer Timer_WheelEnd; // the wheel has stopped turning: stand the film at the script
 
@@ -180,6 +189,9 @@ public:
     // False when no word is there.
     bool OpenWordCard(const std::string& text, size_t at, const TMovieEntry* entry, int x, int y);
     void CaptionClicked(TfcLabel* label, const QPoint& at);
+    // Opens the learner's word list over the film (the film stops).
+    void OpenMyWords();
+    void PlayMyWord(const TMyWord& word);
     // A click on the script's current row at a point of the list: the word card.
     bool ScriptWordClicked(int index, const QPoint& at);
 
