@@ -3,6 +3,7 @@
 // installed dictionaries ("lookup").
 #include "tools/disc/DiscCheck.h"
 #include "content/UnicodeText.h"
+#include "lookup/WordCardText.h"
 #include "lookup/WordLookup.h"
 #include "platform/VersionOption.h"
 #include "tools/discbuild/Builder.h"
@@ -26,16 +27,9 @@ const char* const kLookupUsage =
     "(a Japanese headword's in hiragana) and senses.\n"
     "Exit status: 0 found, 1 not found or no dictionary for the pair, 2 usage error.\n";
 
+// As the word card heads an entry, then every sense with its details.
 void PrintEntry(const tav::TDictEntry& e, std::ostream& out) {
-    std::string head;
-    for (const std::string& f : e.Forms)
-        if (std::find(e.Readings.begin(), e.Readings.end(), f) == e.Readings.end()) head += (head.empty() ? "" : ", ") + f;
-    if (!e.Readings.empty()) {
-        head += "  reading: ";
-        for (size_t i = 0; i < e.Readings.size(); ++i) head += (i ? ", " : "") + e.Readings[i];
-    }
-    for (const std::string& p : e.Pronunciations) head += "  /" + p + "/";
-    if (!e.Grammar.empty()) head += "  <" + e.Grammar + ">";
+    const std::string head = tav::DictEntryHead(e);
     out << head << '\n';
     for (size_t i = 0; i < e.Senses.size(); ++i) {
         out << "  " << i + 1 << ". " << e.Senses[i].Text << '\n';
