@@ -146,6 +146,17 @@ const char* const kUsageNotes[] = {
 
 void AddLine(TDictSense& sense, const std::string& line) {
     if (line.empty()) return;
+    // The Japanese-English dictionary glues an antonym in braces to the
+    // translation after it ("{寒い}hot (weather, etc.), warm").
+    if (line[0] == '{') {
+        const size_t close = line.find('}');
+        const std::string rest = close == std::string::npos ? std::string() : Trim(line.substr(close + 1));
+        if (!rest.empty() && !IsDetail(rest)) {
+            sense.Details.push_back(line.substr(0, close + 1));
+            sense.Text += (sense.Text.empty() ? "" : " ") + rest;
+            return;
+        }
+    }
     if (!IsDetail(line)) {
         sense.Text += (sense.Text.empty() ? "" : " ") + line;
         return;

@@ -960,7 +960,7 @@ QImage Background(TBackground which, int w, int h) {
         // The control shelf under the film, and the line tools beside it.
         Band(p, QRectF(330, 318, 140, 40));
         Band(p, QRectF(156, 32, 58, 236));
-        Band(p, QRectF(584, 32, 58, 190));
+        Band(p, QRectF(584, 32, 58, 236));
         Band(p, QRectF(230, 526, 360, 74));
         break;
     case TBackground::Recording:

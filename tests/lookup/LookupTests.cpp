@@ -360,6 +360,10 @@ TEST(JapaneseLookup, InstalledJapaneseEnglish) {
     ASSERT_TRUE(japanese.Found());
     EXPECT_TRUE(japanese.DictionaryForms.empty());
     EXPECT_EQ(japanese.Reading, "にほんご");
+    // An antonym in braces glued to the translation: the translation is the sense.
+    const TWordLookupResult hot = lookup.Lookup("暑い");
+    ASSERT_TRUE(hot.Found());
+    EXPECT_NE(FirstSense(hot.Entries).find("hot (weather, etc.), warm"), std::string::npos) << FirstSense(hot.Entries);
     const TWordLookupResult tv = lookup.Lookup("テレビを");
     EXPECT_EQ(tv.DictionaryForms, std::vector<std::string>{"テレビ"});
     EXPECT_EQ(tv.Reading, ""); // kana only: nothing to read
