@@ -307,7 +307,7 @@ void TMyWords::Compact() {
 bool TMyWords::Remove(size_t index, std::string* message) {
     if (!loaded_) return Fail(message_.empty() ? "Your word list could not be read." : message_, message);
     if (index >= positions_.size()) return Fail("That word is not in your list.", message);
-    const auto [b, s] = positions_[index];
+    const size_t b = positions_[index].first, s = positions_[index].second;
     const TMyWord& gone = words_[index];
     // The block without the word, and without hidden second copies of it,
     // which would show again at the next load.
