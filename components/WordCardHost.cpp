@@ -56,9 +56,8 @@ bool TWordCardHost::OpenFor(const std::string& text, size_t at, const TMovieEntr
     const auto span = lookup.WordAt(text, at);
     if (!span) return false;
     const std::string word = text.substr(span->Begin, span->End - span->Begin);
-    TWordLookupResult result;
-    if (lookup.IsOpen()) result = lookup.Lookup(word);
-    const TWordCardText card = WordCardTextOf(word, lookup.IsOpen() ? &result : nullptr, noDictionary);
+    const TWordLookupResult result = lookup.Lookup(word);
+    const TWordCardText card = WordCardTextOf(word, &result, noDictionary);
     line_ = entry;
     lineText_ = entry ? entry->LineText : text;
     others_ = OtherLinesWith(main_.MovieEntries, card, entry);

@@ -45,7 +45,10 @@ TWordCardText WordCardTextOf(const std::string& word, const TWordLookupResult* l
                 card.Reading = e.Readings.front();
                 break;
             }
-    if (!lookup->Found()) card.Note = lookup->Error.empty() ? "Not in the dictionary" : "The dictionary could not be read: " + lookup->Error;
+    if (!lookup->Found())
+        card.Note = !noDictionary.empty()     ? noDictionary
+                    : lookup->Error.empty()   ? std::string("Not in the dictionary")
+                                              : "The dictionary could not be read: " + lookup->Error;
     return card;
 }
 

@@ -30,8 +30,9 @@ std::string DictEntryHead(const TDictEntry& entry);
 
 constexpr size_t kCardEntries = 2, kCardSenses = 3;
 
-// The card of a looked-up word; lookup is null when the course has no
-// dictionary, and noDictionary says why.
+// The card of a looked-up word; noDictionary says why the course has no
+// dictionary (the look-up then brings dictionary forms only). A null lookup
+// gives the word and the note alone.
 TWordCardText WordCardTextOf(const std::string& word, const TWordLookupResult* lookup, const std::string& noDictionary);
 
 // Lines of the film other than `line` that hold the word or one of its

@@ -108,11 +108,42 @@ std::optional<TWordSpan> TWordLookup::WordAt(const std::string& line, size_t byt
     return std::nullopt;
 }
 
+void TWordLookup::FormsWithoutDictionary(TWordLookupResult& result) {
+    auto add = [&](const std::string& form) {
+        if (!form.empty() && form != result.Word &&
+            std::find(result.DictionaryForms.begin(), result.DictionaryForms.end(), form) == result.DictionaryForms.end())
+            result.DictionaryForms.push_back(form);
+    };
+    if (filmIso_ == "ja") {
+        if (!OpenJapanese()) return;
+        for (const TJapaneseWord& w : japanese_.Words(result.Word)) {
+            if (w.Punctuation || !w.Content || w.Forms.empty()) continue;
+            add(w.Forms.front().BaseForm);
+            result.Reading = w.Forms.front().Reading;
+            break;
+        }
+        return;
+    }
+    if (!formsTried_) {
+        formsTried_ = true;
+        if (!forms_.Open(filmIso_, stemmingNote_, hunspellFolder_)) stemmingNote_ = "no dictionary forms: " + stemmingNote_;
+    }
+    std::string word = result.Word;
+    if (filmIso_ == "fr" || filmIso_ == "it") {
+        const std::string rest = AfterElision(word);
+        if (!rest.empty()) word = rest;
+    }
+    const std::vector<std::string> stems = forms_.Stems(word);
+    if (!stems.empty()) add(stems.front());
+}
+
 TWordLookupResult TWordLookup::Lookup(const std::string& word) {
     TWordLookupResult result;
     result.Word = ValidUtf8(word);
     if (!dictionary_.IsOpen()) {
+        // No pair for the course: the dictionary forms alone, unchecked.
         result.Error = "no dictionary is open";
+        FormsWithoutDictionary(result);
         return result;
     }
     if (filmIso_ == "ja") {

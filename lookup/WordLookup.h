@@ -57,6 +57,9 @@ private:
     bool Find(const std::string& word, TWordLookupResult& result);
     bool OpenJapanese();
     void LookupJapanese(TWordLookupResult& result);
+    // The first dictionary form of the word by Hunspell or MeCab, for a
+    // course whose pair of languages has no dictionary.
+    void FormsWithoutDictionary(TWordLookupResult& result);
 
     TDictionaryPair pair_;
     TDictionary dictionary_;

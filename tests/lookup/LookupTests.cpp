@@ -4,6 +4,7 @@
 // tavolin-disc lookup's exit status and messages; Japanese through MeCab
 // (dictionary forms of inflected words, readings, the clicked word of a line).
 #include "content/UnicodeText.h"
+#include "lookup/WordCardText.h"
 #include "lookup/WordLookup.h"
 #include "tests/TestSupport.h"
 #include "tests/lookup/DictWriter.h"
@@ -245,6 +246,17 @@ TEST(Lookup, ToolStatusAndMissingPair) {
     EXPECT_NE(err.find("install the Debian package dict-freedict-rus-eng"), std::string::npos) << err;
     EXPECT_EQ(run({"maison", "--lang", "xx"}, out, err), 1);
     EXPECT_NE(err.find("no dictionary is known for the language code \"xx\""), std::string::npos) << err;
+    // Without a pair the card still has the dictionary form, and says what is missing.
+    SetTextLanguage("fr");
+    TWordLookup none;
+    std::string missing;
+    EXPECT_FALSE(none.Open("fr", "en", missing, files.Folder.Path() + "/nothing-here"));
+    const TWordLookupResult forms = none.Lookup("maisons");
+    EXPECT_EQ(forms.DictionaryForms, std::vector<std::string>{"maison"});
+    const TWordCardText card = WordCardTextOf("maisons", &forms, missing);
+    EXPECT_EQ(card.DictionaryForms, std::vector<std::string>{"maison"});
+    EXPECT_EQ(card.Note, missing);
+    EXPECT_NE(missing.find("dict-freedict-fra-eng"), std::string::npos) << missing;
     EXPECT_EQ(run({"maison"}, out, err), 2);
     EXPECT_EQ(run({"maison", "--lang"}, out, err), 2);
     EXPECT_EQ(run({"maison", "house", "--lang", "fr"}, out, err), 2);
