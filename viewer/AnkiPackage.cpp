@@ -76,7 +76,10 @@ QJsonObject ModelJson(const TAnkiNoteType& type, qint64 deckId) {
                            {"bsize", 0}};
     QJsonArray required;
     for (int f : type.Required) required.append(f);
-    const QJsonArray req{QJsonArray{0, "any", required}};
+    // One requirement, [0, "any", [fields]]: appended, as QJsonArray{array}
+    // may be taken for a copy of the inner array by one compiler and not another.
+    QJsonArray req;
+    req.append(QJsonArray{0, "any", required});
     return QJsonObject{
         {"id", type.Id},
         {"name", type.Name},

@@ -286,7 +286,7 @@ TEST_F(AnkiExport, DeckFileHoldsTheLineWithItsExactSoundAndPicture) {
     EXPECT_EQ(model["tmpls"].toArray().size(), 1);
     qint64 deckId = 0;
     for (auto it = decks.begin(); it != decks.end(); ++it)
-        if (it->toObject()["name"].toString() == ToQString(line.Title)) deckId = it.key().toLongLong();
+        if (it->toObject().value("name").toString() == ToQString(line.Title)) deckId = it.key().toLongLong();
     ASSERT_NE(deckId, 0) << "a deck named after the film";
     EXPECT_TRUE(decks.contains("1")) << "the default deck";
 
@@ -573,8 +573,13 @@ TEST_F(AnkiExport, WordsGoIntoTheDeckFileAsWordNotesWithTheirLinesSoundAndPictur
     const QJsonObject wordModel = models.value(QString::number(AnkiWordNoteType().Id)).toObject();
     EXPECT_EQ(wordModel["name"].toString(), "Tavolin word");
     EXPECT_EQ(wordModel["flds"].toArray().size(), 9);
-    EXPECT_EQ(wordModel["flds"].toArray()[4].toObject()["name"].toString(), "Sentence");
-    EXPECT_EQ(wordModel["req"].toArray()[0].toArray()[2].toArray(), QJsonArray{0});
+    const QJsonArray fields = wordModel["flds"].toArray();
+    EXPECT_EQ(fields.at(4).toObject().value("name").toString(), "Sentence");
+    // Read with at() and value(): operator[] on a temporary array gives a
+    // reference that crashed under clang's sanitizers.
+    const QJsonArray req = wordModel["req"].toArray();
+    const QJsonArray firstReq = req.at(0).toArray();
+    EXPECT_EQ(firstReq.at(2).toArray(), QJsonArray{0});
     EXPECT_TRUE(models.contains(QString::number(AnkiLineNoteType().Id)));
 
     auto notes = col.Rows(QStringLiteral("SELECT flds, sfld, mid FROM notes WHERE mid = %1 ORDER BY id")
