@@ -120,14 +120,14 @@ bool TfcLabel::CharacterAt(const QPoint& at, std::string& shown, size_t& byteOff
     laidOut.replace(QChar('\n'), QChar::LineSeparator);
     QTextLayout layout(laidOut, font());
     QTextOption option(alignment_ & Qt::AlignHorizontal_Mask);
-    option.setWrapMode(wordWrap_ ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+    option.setWrapMode(wordWrap_ ? QTextOption::WordWrap : QTextOption::ManualWrap);
     layout.setTextOption(option);
     const qreal leading = QFontMetricsF(font()).leading();
     qreal height = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width());
-        if (height > 0) height += leading;
+        height += leading; // before every line, as drawText places them
         line.setPosition(QPointF(0, height));
         height += line.height();
     }
