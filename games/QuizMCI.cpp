@@ -279,15 +279,6 @@ QObject* TForm_Quiz::PlayReceiver(int kind) {
     return receiver;
 }
 
-bool TForm_Quiz::PlayBlocking(const std::string& path) {
-    // The wait runs queued messages (not input): completions, timer ticks,
-    // perhaps a screen change.
-    const QPointer<TForm_Quiz> alive(this);
-    const uint32_t serial = PlaySerial;
-    QuizMedia().PlaySound(path, true, nullptr);
-    return StillCurrent(alive, serial);
-}
-
 bool TForm_Quiz::ShowStill(int frame) {
     const QPointer<TForm_Quiz> alive(this);
     const uint32_t serial = PlaySerial;
@@ -468,6 +459,7 @@ void TForm_Quiz::StartGame() {
     // otherwise keep the value left from creation.
     OpponentDelay = kStartDelayMs;
     WelcomeStep = 0;
+    EndStep = 0;
     ChangeState(1);
 }
 
@@ -706,31 +698,43 @@ void TForm_Quiz::QuestionOver() {
 }
 
 void TForm_Quiz::GameOver() {
+    // "The end", then the winner's words: each reports its end and brings
+    // the next, so Back ends the game's end at once as it does the welcome.
     const bool learnerAhead = OpponentScore < LearnerScore, opponentAhead = LearnerScore < OpponentScore;
-    const std::string result = learnerAhead    ? Numbered("P1Win", 2)
-                               : opponentAhead ? Numbered("P2Win", 2)
-                                               : Target("\\quiz\\miscq\\Draw.aif");
-    const std::string theEnd = Target("\\quiz\\miscq\\TheEnd.aif");
-    QuizMedia().PrepareSound(theEnd);
-    QuizMedia().PrepareSound(result);
-    QuizMedia().PrepareSound(Target("\\quiz\\miscq\\Bye.aif"));
-    if (learnerAhead) SlideInWinner(LoadPicture(Program("\\pc\\quiz\\winner.bmp")));
-    ShowScoreLabels(false);
-    if (!PlayBlocking(theEnd)) return;
+    if (EndStep++ == 0) {
+        EndResult = learnerAhead    ? Numbered("P1Win", 2)
+                    : opponentAhead ? Numbered("P2Win", 2)
+                                    : Target("\\quiz\\miscq\\Draw.aif");
+        const std::string theEnd = Target("\\quiz\\miscq\\TheEnd.aif");
+        QuizMedia().PrepareSound(theEnd);
+        QuizMedia().PrepareSound(EndResult);
+        QuizMedia().PrepareSound(Target("\\quiz\\miscq\\Bye.aif"));
+        if (learnerAhead) SlideInWinner(LoadPicture(Program("\\pc\\quiz\\winner.bmp")));
+        ShowScoreLabels(false);
+        PlayNotifying(theEnd);
+        OnSoundDone = 19;
+        return;
+    }
+    EndStep = 0;
     if (learnerAhead) PlayOpponentAction("no" + IntToStr(Random(8) + 1));
     else if (opponentAhead) PlayOpponentAction("yes" + IntToStr(Random(6) + 1));
     Timer_Flash.SetEnabled(true);
-    PlayNotifying(result);
+    PlayNotifying(EndResult);
     OnSoundDone = 20;
 }
 
 void TForm_Quiz::Goodbye() {
-    Timer_Flash.SetEnabled(false);
-    fcLabel_Score1->show();
-    fcLabel_Score2->show();
-    repaint();
-    PlayOpponentAction("wave");
-    if (!PlayBlocking(Target("\\quiz\\miscq\\Bye.aif"))) return;
+    if (EndStep++ == 0) {
+        Timer_Flash.SetEnabled(false);
+        fcLabel_Score1->show();
+        fcLabel_Score2->show();
+        repaint();
+        PlayOpponentAction("wave");
+        PlayNotifying(Target("\\quiz\\miscq\\Bye.aif"));
+        OnSoundDone = 20;
+        return;
+    }
+    EndStep = 0;
     EButton_BackClick();
 }
 

@@ -116,6 +116,8 @@ public:
     int QuestionsPerGame = 20;
     int State = 0;
     int WelcomeStep = 0; // which sound of the welcome state 1 plays next
+    int EndStep = 0;     // which sound of the game's end (states 19 and 20) plays next
+    std::string EndResult; // the winner's words, drawn when the game ends
     int OnClipDone = 0, OnSoundDone = 0, OnOpponentDone = 0;
     std::array<TChangeState, 21> StateTable{}; // [1..20]
     QImage RoundStrip;
@@ -187,9 +189,8 @@ private:
     std::string Program(const std::string& name) const;
     std::string Target(const std::string& name) const;
     std::string Numbered(const std::string& stem, int count) const; // target "\quiz\miscq\" stem + 1..count + ".aif"
-    // Blocking plays: false when the step that asked must stop (the screen
-    // is gone or being left, or the game moved on during the wait).
-    bool PlayBlocking(const std::string& path);
+    // Shows one film picture, waiting for it: false when the step that asked
+    // must stop (the screen is gone or being left, or the game moved on).
     bool ShowStill(int frame);
     bool StillCurrent(const QPointer<TForm_Quiz>& alive, uint32_t serial) const;
     // A receiver for the completion of a play started now.

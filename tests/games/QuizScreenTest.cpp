@@ -244,8 +244,12 @@ TEST_F(QuizScreen, AWholeGameEndsWithTheWinnerAndHandsTheScoreOver) {
     EXPECT_EQ(quiz->LearnerScore, 600);
     EXPECT_EQ(quiz->OpponentScore, 400);
     EXPECT_EQ(media.Count("round4.aif"), 1);
-    // The twentieth question's end led on to the end of the game.
+    // The twentieth question's end led on to the end of the game: "the end",
+    // then, once it has been heard, the winner's words.
     EXPECT_EQ(media.Count("TheEnd.aif"), 1);
+    EXPECT_FALSE(media.PlayedPrefix("P1Win"));
+    media.EndSounds();
+    Settle();
     EXPECT_TRUE(media.PlayedPrefix("P1Win"));
     EXPECT_TRUE(quiz->Timer_Flash.Enabled()) << "the leader's score blinks";
     const bool shown = quiz->fcLabel_Score2->isVisible();
@@ -255,6 +259,9 @@ TEST_F(QuizScreen, AWholeGameEndsWithTheWinnerAndHandsTheScoreOver) {
     media.EndSounds();
     Settle();
     EXPECT_EQ(media.sounds.back(), "Bye.aif");
+    EXPECT_FALSE(tavtest::AtState(*main, stMainMenu)) << "the goodbye is heard first";
+    media.EndSounds();
+    Settle();
     EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
     EXPECT_EQ(main->LastScore, 600);
 }
@@ -283,6 +290,26 @@ TEST_F(QuizScreen, BackDuringTheWelcomeMusicLeavesAtOnceAndNoWordsFollow) {
     Settle();
     EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
     EXPECT_EQ(media.sounds, (std::vector<std::string>{"musak.aif"}));
+}
+
+TEST_F(QuizScreen, BackDuringTheEndOfTheGameLeavesAtOnceAndNoWordsFollow) {
+    Enter();
+    quiz->QuestionsPerGame = 1;
+    ASSERT_TRUE(RunTo(9));
+    Click(quiz->CorrectPos);
+    ASSERT_TRUE(RunTo(18));
+    for (int i = 0; i < 5 && media.Count("TheEnd.aif") == 0; ++i) {
+        media.EndOpponent();
+        Settle();
+    }
+    ASSERT_EQ(media.Count("TheEnd.aif"), 1);
+    const size_t heard = media.sounds.size();
+    quiz->EButton_BackClick();
+    EXPECT_TRUE(tavtest::WaitUntil([&] { return tavtest::AtState(*main, stMainMenu); }));
+    media.EndSounds(); // the end's completion, if it still came, finds nothing to do
+    Settle();
+    EXPECT_EQ(media.sounds.size(), heard) << "neither the winner's words nor the goodbye";
+    EXPECT_EQ(main->LastScore, 50);
 }
 
 TEST_F(QuizScreen, NineteenQuestionsRunOut) {
