@@ -16,18 +16,19 @@
 
 namespace tav {
 
-namespace {
-
-TMyWords WordListOf(TForm_Main& main) {
-    return TMyWords(
+std::unique_ptr<TMyWords> LearnerWords(TForm_Main& main) {
+    TForm_Main* m = &main;
+    return std::make_unique<TMyWords>(
         MyWordsSection(main.ResultsSection),
-        [&main](const std::string& section, const std::string& key) { return main.ReadProfileString(section, key, ""); },
-        [&main](const std::string& section, const std::string& key, const std::string& value) {
-            main.WriteProfileString(section, key, value);
+        [m](const std::string& section, const std::string& key) { return m->ReadProfileString(section, key, ""); },
+        [m](const std::string& section, const std::string& key, const std::string& value) {
+            m->WriteProfileString(section, key, value);
         });
 }
 
-} // namespace
+bool CanKeepWords(const TForm_Main& main) {
+    return !main.StudentName.empty() && !main.ResultsSection.empty() && (main.Remote || !main.ProfileFile.empty());
+}
 
 TWordCardHost::TWordCardHost(TForm_Main& main, QWidget* screen)
     : QObject(screen), Card(new TWordCard(screen)), main_(main), speech_(new TWordSpeech(this)) {
@@ -63,24 +64,19 @@ bool TWordCardHost::OpenFor(const std::string& text, size_t at, const TMovieEntr
     others_ = OtherLinesWith(main_.MovieEntries, card, entry);
     std::vector<std::string> otherTexts;
     for (const TMovieEntry* e : others_) otherTexts.push_back(e->LineText);
-    // Words are kept in the learner's profile: a file, or the classroom's.
-    const bool signedIn = !main_.StudentName.empty() && !main_.ResultsSection.empty() &&
-                          (main_.Remote || !main_.ProfileFile.empty());
-    Card->SetCard(card, otherTexts, signedIn);
+    const bool canKeep = CanKeepWords(main_);
+    Card->SetCard(card, otherTexts, canKeep);
     Card->ReplayButton->setEnabled(entry != nullptr);
-    if (signedIn) {
-        TMyWords words = WordListOf(main_);
-        if (words.Contains(word, lineText_)) Card->MarkAdded();
-    }
+    if (canKeep && LearnerWords(main_)->Contains(word, lineText_)) Card->MarkAdded();
     Card->OpenAt(anchor);
     return true;
 }
 
 void TWordCardHost::Say() {
     const std::string word = Card->Card().Word;
-    QWidget* card = Card;
-    speech_->Say(word, IsoCodeOfLanguage(main_.TargetLanguage), [this, card](const std::string& wav, const std::string& error) {
-        if (!card->isVisible()) return;
+    speech_->Say(word, IsoCodeOfLanguage(main_.TargetLanguage), [this, word](const std::string& wav, const std::string& error) {
+        // Closed, or showing another word by now: this word is not said.
+        if (!Card->isVisible() || Card->Card().Word != word) return;
         if (wav.empty()) {
             Card->SetStatus(error);
             return;
@@ -117,10 +113,10 @@ void TWordCardHost::AddToMyWords() {
     word.Course = main_.TargetFolderName;
     std::string message;
     try {
-        TMyWords words = WordListOf(main_);
-        if (words.Add(word, &message)) {
+        const std::unique_ptr<TMyWords> words = LearnerWords(main_);
+        if (words->Add(word, &message)) {
             Card->MarkAdded();
-            Card->SetStatus("Added to your words (" + std::to_string(words.Size()) + ")");
+            Card->SetStatus("Added to your words (" + std::to_string(words->Size()) + ")");
         } else {
             Card->SetStatus(message);
         }

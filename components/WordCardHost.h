@@ -8,14 +8,23 @@
 #include <QPoint>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace tav {
 
 class TForm_Main;
+class TMyWords;
 class TWordCard;
 class TWordSpeech;
 struct TMovieEntry;
+
+// The signed-in learner's words, read and saved through the main window's
+// profile calls (profile file, or the classroom manager in remote mode).
+std::unique_ptr<TMyWords> LearnerWords(TForm_Main& main);
+// True when a learner is signed in and has a profile to keep words in.
+bool CanKeepWords(const TForm_Main& main);
 
 class TWordCardHost : public QObject {
     Q_OBJECT

@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextLayout>
 #include <QPointer>
 
 #include <algorithm>
@@ -99,20 +98,10 @@ bool TCaptionBox::CharacterAt(const QPoint& at, std::string& line, size_t& byteO
     const size_t row = size_t(at.y() / kLineStep);
     if (row >= lines.size()) return false;
     const QString& text = lines[row].Text;
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    QTextLine tl = layout.createLine();
-    if (!tl.isValid()) {
-        layout.endLayout();
-        return false;
-    }
-    tl.setLineWidth(100000);
-    layout.endLayout();
-    if (at.x() >= tl.naturalTextWidth()) return false;
-    const int cursor = tl.xToCursor(at.x(), QTextLine::CursorOnCharacter);
-    if (cursor < 0 || cursor >= text.size()) return false;
+    const std::optional<size_t> offset = Utf8OffsetAtX(text, font, at.x());
+    if (!offset) return false;
     line = FromQString(text);
-    byteOffset = size_t(text.left(cursor).toUtf8().size());
+    byteOffset = *offset;
     return true;
 }
 

@@ -31,6 +31,18 @@ QFont PixelFont(const std::string& family, int pixelSize, bool bold) {
     return font;
 }
 
+std::optional<size_t> Utf8OffsetAtX(const QString& text, const QFont& font, qreal x) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setLineWidth(1e6);
+    layout.endLayout();
+    if (!line.isValid() || x < 0 || x >= line.naturalTextWidth()) return std::nullopt;
+    const int cursor = line.xToCursor(x, QTextLine::CursorOnCharacter);
+    if (cursor < 0 || cursor >= text.size()) return std::nullopt;
+    return size_t(text.left(cursor).toUtf8().size());
+}
+
 void DrawTextWithEffects(QPainter& painter, const QRect& rect, int flags, const QString& text, const QColor& color,
                          const TTextEffects& effects) {
     if (effects.ShadowOffset > 0) {

@@ -8,12 +8,17 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tav {
 
 // A font by family and pixel size; "Arial Black" becomes a heavy Arial.
 QFont PixelFont(const std::string& family, int pixelSize, bool bold = false);
+
+// The byte offset in UTF-8 of the character of a one-line text drawn from
+// x = 0 in font under x; nothing left of the text or beyond its end.
+std::optional<size_t> Utf8OffsetAtX(const QString& text, const QFont& font, qreal x);
 
 struct TTextEffects {
     int ShadowOffset = 0; // pixels down and right; 0: no shadow

@@ -30,16 +30,6 @@ QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s
 QString WordsCount(size_t n) { return n == 1 ? QStringLiteral("1 word") : QStringLiteral("%1 words").arg(n); }
 } // namespace
 
-std::unique_ptr<TMyWords> LearnerWords(TForm_Main& main) {
-    TForm_Main* m = &main;
-    return std::make_unique<TMyWords>(
-        MyWordsSection(main.ResultsSection),
-        [m](const std::string& section, const std::string& key) { return m->ReadProfileString(section, key, ""); },
-        [m](const std::string& section, const std::string& key, const std::string& value) {
-            m->WriteProfileString(section, key, value);
-        });
-}
-
 TMyWordsPanel::TMyWordsPanel(QWidget* parent, TMyWords& words, quint16 ankiConnectPort)
     : QWidget(parent), words_(words), exporter_(new TAnkiWordExporter(this, ankiConnectPort)) {
     setGeometry(DefaultGeometry());

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "components/WordCardHost.h" // LearnerWords
 #include "learners/MyWords.h"
 #include "viewer/AnkiExport.h"
 
@@ -18,9 +19,6 @@ namespace tav {
 
 class TForm_Main;
 
-// The signed-in learner's words, read and saved through the main window's
-// profile calls (profile file, or the classroom manager in remote mode).
-std::unique_ptr<TMyWords> LearnerWords(TForm_Main& main);
 
 class TMyWordsPanel : public QWidget {
     Q_OBJECT

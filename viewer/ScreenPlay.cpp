@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QShortcut>
-#include <QTextLayout>
 
 #include <algorithm>
 
@@ -279,8 +278,7 @@ TForm_ScreenPlay::TForm_ScreenPlay(TForm_Main& main, QWidget* parent)
     EButton_MyWords->setObjectName(QStringLiteral("EButton_MyWords"));
     EButton_MyWords->setGeometry(kRightToolX, kToolTop + 4 * kToolPitch, kToolW, kToolH);
     EButton_MyWords->SetPicture(LineToolStrip(TLineTool::MyWords, kToolW, kToolH));
-    const bool canKeepWords = !main_.StudentName.empty() && !main_.ResultsSection.empty() &&
-                              (main_.Remote || !main_.ProfileFile.empty());
+    const bool canKeepWords = CanKeepWords(main_);
     EButton_MyWords->setEnabled(canKeepWords);
     EButton_MyWords->setToolTip(canKeepWords ? QStringLiteral("My words (W)") : QStringLiteral("Sign in to keep a list of your words"));
     EButton_MyWords->OnClick = [this](TCustomZrImageStrip*) { RunGuarded([this] { OpenMyWords(); }); };
@@ -820,21 +818,9 @@ bool TForm_ScreenPlay::ScriptWordClicked(int index, const QPoint& at) {
     if (row.Kind != TScriptRowKind::Line || row.Entry < 0 || size_t(row.Entry) >= main_.MovieEntries.size()) return false;
     // Laid out as the list draws the selected row: bold, two pixels in.
     const QString text = ToQString(row.Text);
-    QTextLayout layout(text, PixelFont("Arial", 13, true));
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (!line.isValid()) {
-        layout.endLayout();
-        return false;
-    }
-    line.setLineWidth(100000);
-    layout.endLayout();
-    const qreal x = at.x() - 2;
-    if (x < 0 || x >= line.naturalTextWidth()) return false;
-    const int cursor = line.xToCursor(x, QTextLine::CursorOnCharacter);
-    if (cursor < 0 || cursor >= text.size()) return false;
-    const size_t offset = size_t(text.left(cursor).toUtf8().size());
-    return OpenWordCard(FromQString(text), offset, &main_.MovieEntries[size_t(row.Entry)],
+    const std::optional<size_t> offset = Utf8OffsetAtX(text, PixelFont("Arial", 13, true), at.x() - 2);
+    if (!offset) return false;
+    return OpenWordCard(FromQString(text), *offset, &main_.MovieEntries[size_t(row.Entry)],
                         ListBox_DropDown->mapTo(this, at).x(), Panel_DropDown->y() - 4);
 }
 
