@@ -117,6 +117,7 @@ std::string ConfiguredContent(const std::string& configFile) {
 
 TContentFolders ContentFolders(const std::string& programFolder, const std::string& configured) {
     TContentFolders out;
+    out.Named = configured;
     if (!configured.empty()) out.BeforeDiscs.push_back(configured);
     const std::string userData = UserBase("XDG_DATA_HOME", ".local/share");
     if (!userData.empty()) out.BeforeDiscs.push_back(userData + "/tavolin/disc");
@@ -135,12 +136,20 @@ void SetContentAsker(TContentAsker asker) { Asker() = std::move(asker); }
 
 void SetContentDialog(TContentDialog dialog) { Dialog() = std::move(dialog); }
 
+TFoundContent FindContent(const TContentFolders& folders) {
+    if (auto& a = Asker()) return {a(), false};
+    if (std::string f = FirstWithContent(folders.BeforeDiscs); !f.empty())
+        return {f, !folders.Named.empty() && Clean(f) == Clean(folders.Named)};
+    if (std::string f = LocateContent(); !f.empty()) return {f, true};
+    return {FirstWithContent(folders.AfterDiscs), false};
+}
+
+std::string AskWithContentDialog(bool standAlone) { return Dialog() ? Dialog()(standAlone) : std::string(); }
+
 std::string AskForContent(bool standAlone, const TContentFolders& folders) {
-    if (auto& a = Asker()) return a();
-    if (std::string f = FirstWithContent(folders.BeforeDiscs); !f.empty()) return f;
-    if (std::string f = LocateContent(); !f.empty()) return f;
-    if (std::string f = FirstWithContent(folders.AfterDiscs); !f.empty()) return f;
-    return Dialog() ? Dialog()(standAlone) : std::string();
+    if (Asker()) return Asker()();
+    if (std::string f = FindContent(folders).Root; !f.empty()) return f;
+    return AskWithContentDialog(standAlone);
 }
 
 } // namespace tav

@@ -48,6 +48,7 @@ std::string ProgramConfigFile(const std::string& programFolder, bool installed);
 std::string ConfiguredContent(const std::string& configFile);
 
 struct TContentFolders {
+    std::string Named;                    // the configured Content folder ("" when none)
     std::vector<std::string> BeforeDiscs; // named by the user: tried before the drives
     std::vector<std::string> AfterDiscs;  // installed for everyone: tried after them
 };
@@ -62,6 +63,19 @@ TContentFolders ContentFolders(const std::string& programFolder, const std::stri
 using TContentAsker = std::function<std::string()>;
 void SetContentAsker(TContentAsker asker);
 std::string AskForContent(bool standAlone, const TContentFolders& folders = {});
+
+// The same search without the last-resort dialog. Chosen is true when the
+// root is the folder the configuration names or a disc in a drive: the
+// learner's own choice, which opens at once; an installed disc (or the tests'
+// asker) may share the course menu with the learner's courses.
+struct TFoundContent {
+    std::string Root; // empty when no folder holds content
+    bool Chosen = false;
+};
+TFoundContent FindContent(const TContentFolders& folders);
+// The installed last-resort dialog alone; empty when there is none or the
+// learner gave up.
+std::string AskWithContentDialog(bool standAlone);
 
 // The last resort when no folder holds the content: asks the learner (Browse
 // offered in stand-alone mode) and returns the root, or empty when they gave

@@ -23,6 +23,9 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QDragEnterEvent>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
@@ -32,6 +35,7 @@ namespace tav {
 TForm_Main* Form_Main = nullptr;
 
 std::function<int()> TForm_Main::LanguageFromSystem = [] { return LanguageFromWindows(); };
+std::function<void(TForm_Main&, const std::vector<std::string>&)> TForm_Main::FilesDropped;
 
 namespace {
 
@@ -66,6 +70,7 @@ TForm_Main::TForm_Main(const std::vector<std::string>& args, const std::string& 
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
 
     if (programFolder.empty()) {
         const TProgramLocation location = LocateProgramFolder(QCoreApplication::applicationDirPath().toStdString());
@@ -243,11 +248,14 @@ void TForm_Main::FormShow() {
     }
     TScreen* first = CreateScreen(FirstState(), *this, FormContainer_Main);
     FormContainer_Main->ShowScreen(first, trNone, nullptr);
+    shownState_ = FirstState();
     emit ScreenChanged(FirstState());
     if (Remote && Link) Link->HideHubrell();
 }
 
-int TForm_Main::FirstState() const {
+int TForm_Main::FirstState() const { return Courses.empty() ? ContentFirstState() : stCourseMenu; }
+
+int TForm_Main::ContentFirstState() const {
     if (FileExists(ContentRoot + "\\CustomStart\\CustomStart.txt")) return stCustomStart;
     if (!MultiMenuPicture.empty()) return stMultiMenu;
     return stStartMenu;
@@ -266,14 +274,24 @@ bool TForm_Main::StartUp() {
     // The program's own configuration may name the content folder.
     const std::string programConfig = ProgramConfigFile(ProgramFolder, Installed);
     const TContentFolders contentFolders = ContentFolders(ProgramFolder, ConfiguredContent(programConfig));
+    Courses.clear();
     if (!Remote) {
-        // 3. Stand-alone: the content beside the program, else on a disc.
+        // 3. Stand-alone: the content beside the program, else on a disc. A
+        //    disc in a drive or a named folder opens at once; the content
+        //    beside the program or an installed disc shares the course menu
+        //    with the learner's own courses.
         ContentRoot = ProgramFolder;
+        const std::vector<TCourse> library = LibraryCourses(CoursesFolder());
+        bool chosen = false;
         if (!HasContentFiles(ContentRoot)) {
-            std::string found = AskForContent(true, contentFolders);
-            if (found.empty()) return false;
-            ContentRoot = found;
+            TFoundContent found = FindContent(contentFolders);
+            if (found.Root.empty() && !library.empty()) found.Root = library.front().Root;
+            if (found.Root.empty()) found.Root = AskWithContentDialog(true);
+            if (found.Root.empty()) return false;
+            ContentRoot = found.Root;
+            chosen = found.Chosen;
         }
+        if (!chosen) Courses = CoursesToOffer(ContentRoot, library);
         LogonName = tav::LogonName();
         appData = AppDataFolder();
     } else {
@@ -302,8 +320,26 @@ bool TForm_Main::StartUp() {
         while (ContentRoot.size() > 1 && (ContentRoot.back() == '\\' || ContentRoot.back() == '/'))
             ContentRoot.pop_back();
     }
+    savedAppData_ = appData;
+    if (!LoadContent(Remote ? &info : nullptr)) return false;
 
+    // 7. Learner names start in the default font.
+    NameFont = "Arial";
+    NameCharset = 1;
+
+    // 8. System settings, the application hook, the inactivity timer.
+    ApplySystemSettings();
+    TAppEvents::Instance().SetHook([this](QObject* r, QEvent* e) { return AppMessageHook(r, e); });
+    if (TimeoutMinutes > 0) RestartInactivityTimer();
+    Started = true;
+    return true;
+}
+
+// Steps 5 and 6 of start-up for the content root set: the configuration,
+// the data folder, the target's key files and indexes.
+bool TForm_Main::LoadContent(const TStudentInfo* remote) {
     // 5. Configuration and the data folder.
+    const std::string programConfig = ProgramConfigFile(ProgramFolder, Installed);
     std::string configName;
     if (!programConfig.empty()) configName = programConfig;
     else if (FileExists(ContentRoot + "\\sconfig.txt")) configName = ContentRoot + "\\sconfig.txt";
@@ -311,7 +347,7 @@ bool TForm_Main::StartUp() {
     ConfigFile = std::make_unique<TIniFile>();
     ConfigFile->LoadFromFile(configName);
     ReadDefaults();
-    ComputeDataFolder(appData);
+    ComputeDataFolder(savedAppData_);
 
     // 6. The target's key files and indexes.
     try {
@@ -324,14 +360,16 @@ bool TForm_Main::StartUp() {
         AttenuationValues.clear();
         MovieNames.clear();
         StartLinePool.clear();
-        if (Remote) {
-            std::string name = info.TargetFolderName, path;
+        // Another content root has its own help pictures: the help folder is found again.
+        HelpLanguage = 0;
+        if (remote) {
+            std::string name = remote->TargetFolderName, path;
             if (name.empty()) {
                 name = LookupKey(TargetLines, "TargetFolderName", "");
                 path = LookupKey(TargetLines, "TargetPathForPC", "");
             }
             LoadTarget(name, path);
-            LoadStudent(info.LearnerName);
+            LoadStudent(remote->LearnerName);
         } else {
             StudentName = "You";
             ResultsSection = "Student You";
@@ -348,17 +386,34 @@ bool TForm_Main::StartUp() {
         if (Remote && Link) Link->Disconnect(false);
         return false;
     }
-
-    // 7. Learner names start in the default font.
-    NameFont = "Arial";
-    NameCharset = 1;
-
-    // 8. System settings, the application hook, the inactivity timer.
-    ApplySystemSettings();
-    TAppEvents::Instance().SetHook([this](QObject* r, QEvent* e) { return AppMessageHook(r, e); });
-    if (TimeoutMinutes > 0) RestartInactivityTimer();
-    Started = true;
     return true;
+}
+
+bool TForm_Main::OpenCourse(const std::string& root) {
+    if (Remote || !HasContentFiles(root)) {
+        if (!Remote) MessageDlg("This course cannot be opened: its files are missing.", TMsgIcon::Error);
+        return false;
+    }
+    const std::string before = ContentRoot;
+    ContentRoot = root;
+    if (LoadContent(nullptr)) return true;
+    // The course is damaged: back to the content that was open, as it was.
+    ContentRoot = before;
+    try {
+        LoadContent(nullptr);
+    } catch (...) {
+    }
+    return false;
+}
+
+void TForm_Main::RefreshCourses() {
+    if (Remote) return;
+    const std::vector<TCourse> library = LibraryCourses(CoursesFolder());
+    // The disc the program started with stays first; a course of the library is not it.
+    std::string found = Courses.empty() ? ContentRoot : Courses.front().Root;
+    if (!Courses.empty() && Courses.front().InLibrary) found.clear();
+    if (!found.empty() && !HasContentFiles(found)) found.clear();
+    Courses = CoursesToOffer(found, library);
 }
 
 void TForm_Main::LoadTarget(const std::string& folderName, const std::string& path) {
@@ -497,7 +552,7 @@ void TForm_Main::StateChange(int wParam, int lParam) {
     // A transition still running ends now, with no screen-ready message: its
     // screen is being replaced.
     FormContainer_Main->FinishTransition();
-    if (state > kLastState) {
+    if (state > kLastScreenState) {
         MessageDlg("Unknown state change " + IntToStr(wParam), TMsgIcon::Error);
         return;
     }
@@ -511,6 +566,7 @@ void TForm_Main::StateChange(int wParam, int lParam) {
         transitionBusy_ = true;
     }
     FormContainer_Main->ShowScreen(screen, effect, [this] { TransitionDone(); });
+    shownState_ = state;
     emit ScreenChanged(state);
 }
 
@@ -537,6 +593,38 @@ void TForm_Main::ReportActivity(int code) {
 }
 
 void TForm_Main::FlushInput() { TAppEvents::Instance().FlushInput(); }
+
+// ---- films dropped on the window ------------------------------------------------
+
+// Only on the menus before the film's own screens: a drop must not break
+// into an activity or a recording.
+bool TForm_Main::DropsWelcome() const {
+    return Started && !Remote && FilesDropped &&
+           (shownState_ == stStartMenu || shownState_ == stCourseMenu || shownState_ == stMultiMenu ||
+            shownState_ == stMainMenu);
+}
+
+void TForm_Main::dragEnterEvent(QDragEnterEvent* e) {
+    if (!DropsWelcome() || !e->mimeData()->hasUrls()) return;
+    for (const QUrl& url : e->mimeData()->urls())
+        if (url.isLocalFile()) {
+            e->acceptProposedAction();
+            return;
+        }
+}
+
+void TForm_Main::dropEvent(QDropEvent* e) {
+    if (!DropsWelcome()) return;
+    std::vector<std::string> files;
+    for (const QUrl& url : e->mimeData()->urls())
+        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+    if (files.empty()) return;
+    e->acceptProposedAction();
+    // The dialog is modal: it opens after the drop has ended.
+    QTimer::singleShot(0, this, Guarded([this, files] {
+        if (DropsWelcome()) FilesDropped(*this, files);
+    }));
+}
 
 void TForm_Main::keyPressEvent(QKeyEvent* e) {
     if (!KeyScreen) {

@@ -17,6 +17,7 @@
 
 #include "app/ClassroomLink.h"
 #include "app/CommandLine.h"
+#include "app/CourseLibrary.h"
 #include "app/ScreenRegistry.h"
 #include "content/IniFile.h"
 #include "content/KeyFiles.h"
@@ -55,6 +56,10 @@ public:
     TStringList SourceHelpLangs, MovieNames, AttenuationCache;
     std::map<std::string, int> AttenuationValues; // the cache's values by key
     std::string MultiMenuPicture;
+    // The courses the course menu offers (empty: the found content opens at once).
+    std::vector<TCourse> Courses;
+    // The course the build screen is to make (set by the new-course dialog).
+    TCourseRequest PendingCourse;
 
     // ---- learner
     std::string StudentName;
@@ -106,6 +111,14 @@ public:
     std::string BuildWebAddress() const;
     // The state of the first screen StartUp leads to.
     int FirstState() const;
+    // The first screen of the loaded content (custom start, multi menu or start menu).
+    int ContentFirstState() const;
+    // Switches the stand-alone program to another content root (a course of
+    // the library): its configuration, target and indexes are read as at
+    // start-up. On failure the reason was shown and the content before stays.
+    bool OpenCourse(const std::string& root);
+    // Reads the courses again after one was built or removed.
+    void RefreshCourses();
 
     // ---- learner profile (remote manager, profile file, or nothing)
     std::string ReadProfileString(const std::string& section, const std::string& key,
@@ -149,6 +162,10 @@ public:
     // was chosen before the loop could run (an error during start-up).
     static int RunEventLoop();
 
+    // Films (and subtitle files) dropped on the window while a menu shows:
+    // the program opens the new-course dialog with them.
+    static std::function<void(TForm_Main&, const std::vector<std::string>& files)> FilesDropped;
+
     // The language of the user's locale as a help-language code, used when
     // the learner never chose one (tests replace it).
     static std::function<int()> LanguageFromSystem;
@@ -163,6 +180,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void FormCreate(const std::vector<std::string>& args);
@@ -170,11 +189,15 @@ private:
     void StateChange(int wParam, int lParam);
     void TransitionDone();
     void ReadDefaults();
+    bool LoadContent(const TStudentInfo* remote);
     void ComputeDataFolder(const std::string& appData);
     void ApplySystemSettings();
     void RestoreSystemSettings();
     void CenterContainer();
 
+    bool DropsWelcome() const;
+    int shownState_ = -100;      // the state of the screen shown
+    std::string savedAppData_; // the learner's application data folder, for a content switch
     bool shownOnce_ = false;
     bool firstRestore_ = true;
     bool closing_ = false;

@@ -33,8 +33,13 @@ enum TState {
     stQuiz = 18,
     stRecSelect = 19,
     stRecording = 20,
+    // The learner's course library and the building of a course: outside the
+    // film's screens, so no activity is reported for them.
+    stCourseMenu = 21,
+    stCourseBuild = 22,
 };
-constexpr int kLastState = 20;
+constexpr int kLastState = 20;       // the last of the film's screens
+constexpr int kLastScreenState = 22; // the last state of all
 // The custom start screen has no state number: nothing leads back to it.
 constexpr int stCustomStart = -1;
 

@@ -7,6 +7,7 @@
 #include "content/OurUtils.h"
 #include "content/UnicodeText.h"
 #include "components/HelpOverlay.h"
+#include "menus/NewCourseDialog.h"
 #include "platform/ShellOpen.h"
 #include "toolkit/Blend.h"
 #include "toolkit/ErrorHandler.h"
@@ -19,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace tav {
 
@@ -87,6 +89,14 @@ TForm_StartMenu::TForm_StartMenu(TForm_Main& main, QWidget* parent) : TScreen(pa
     EButton_Licence->OnClick = Click([this] { EButton_LicenceClick(); });
     EButton_Back->OnClick = Click([this] { EButton_BackClick(); });
 
+    // Building a course is the learner's own business: the classroom manager names the content.
+    Button_NewCourse = new QPushButton(QStringLiteral("New course from a film\u2026"), this);
+    Button_NewCourse->setStyleSheet(skin::DialogStyleSheet());
+    Button_NewCourse->setGeometry(584, 34, 206, 30);
+    Button_NewCourse->setCursor(Qt::PointingHandCursor);
+    Button_NewCourse->setVisible(!main_.Remote);
+    connect(Button_NewCourse, &QPushButton::clicked, this, [this] { RunGuarded([this] { NewCourseClick(); }); });
+
     Panel_HideButtons = new TPanel(this, QColor(235, 231, 219));
     Panel_HideButtons->setGeometry(261, 425, 283, 62);
     Panel_HideButtons->setVisible(main_.Remote);
@@ -150,8 +160,14 @@ void TForm_StartMenu::EButton_InfoClick() {
     ShellOpen(address);
 }
 
+void TForm_StartMenu::NewCourseClick() { AskForNewCourse(main_); }
+
 void TForm_StartMenu::EButton_BackClick() {
-    if (!main_.MultiMenuPicture.empty()) {
+    if (!main_.Courses.empty()) {
+        // Back to the choice of courses; the next one brings its own film.
+        FreeClipPool();
+        main_.PostStateChange(stCourseMenu, trWipeLeft);
+    } else if (!main_.MultiMenuPicture.empty()) {
         // The next target brings its own film: the main menu makes a new pool.
         FreeClipPool();
         main_.PostStateChange(stMultiMenu, trWipeLeft);

@@ -1,10 +1,12 @@
 #pragma once
 // The start menu: start (sign in, or straight to the main menu in remote
 // mode), the help language, the read-me and licence texts, the information
-// web page, and the way out.
+// web page, a new course from the learner's own film, and the way out (to
+// the course menu when there are courses to choose from).
 #include "toolkit/Screen.h"
 
 class QPlainTextEdit;
+class QPushButton;
 
 namespace tav {
 
@@ -28,6 +30,7 @@ public:
     TZrButton* EButton_Info;
     TZrButton* EButton_Licence;
     TZrButton* EButton_Back;
+    QPushButton* Button_NewCourse; // "New course from a film…" (not in remote mode)
     TPanel* Panel_HideButtons;
     QWidget* Panel_Text;
     TImage* Image_Text;
@@ -41,6 +44,7 @@ public:
     void EButton_InfoClick();
     void EButton_LicenceClick();
     void EButton_BackClick();
+    void NewCourseClick();
     void PaintBox_ExitTextClick();
     // Shows a text file (Mac text) in the text panel over the darkened menu.
     void ShowTextFile(const std::string& fileName);

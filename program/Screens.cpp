@@ -15,6 +15,9 @@
 #include "games/QuizMCI.h"
 #include "games/WordSearch.h"
 #include "menus/ActivitiesMenu.h"
+#include "menus/CourseBuild.h"
+#include "menus/CourseMenu.h"
+#include "menus/NewCourseDialog.h"
 #include "menus/MainMenu.h"
 #include "media/Movie.h"
 #include "menus/StartMenu.h"
@@ -46,6 +49,11 @@ void RegisterScreens() {
     SetContentDialog(AskForContentWithDialog);
     RegisterScreen(stMultiMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MultiMenu(main, parent); });
     RegisterScreen(stStartMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_StartMenu(main, parent); });
+    RegisterScreen(stCourseMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_CourseMenu(main, parent); });
+    RegisterScreen(stCourseBuild, [](TForm_Main& main, QWidget* parent) { return new TForm_CourseBuild(main, parent); });
+    TForm_Main::FilesDropped = [](TForm_Main& main, const std::vector<std::string>& files) {
+        AskForNewCourse(main, files);
+    };
     RegisterScreen(stMainMenu, [](TForm_Main& main, QWidget* parent) { return new TForm_MainMenu(main, parent); });
     RegisterScreen(stActivitiesMenu,
                    [](TForm_Main& main, QWidget* parent) { return new TForm_ActivitiesMenu(main, parent); });

@@ -115,9 +115,9 @@ TEST_F(Navigation, FastMakesEveryChangeImmediate) {
 TEST_F(Navigation, UnknownStateKeepsTheCurrentScreen) {
     Start();
     MessageCapture box;
-    PostMessage(main.get(), WM_USER, 21, 1);
+    PostMessage(main.get(), WM_USER, 23, 1);
     ASSERT_TRUE(WaitUntil([&] { return !box.Messages.empty(); }));
-    EXPECT_EQ(box.Last(), "Unknown state change 21");
+    EXPECT_EQ(box.Last(), "Unknown state change 23");
     EXPECT_EQ(box.Messages[0].Icon, TMsgIcon::Error);
     EXPECT_TRUE(ShowsState(stMultiMenu));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);

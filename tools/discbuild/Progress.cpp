@@ -2,11 +2,17 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace discbuild {
 
 TProgress::TProgress(std::FILE* out, std::vector<std::pair<std::string, double>> stages)
     : out_(out), terminal_(isatty(fileno(out)) != 0), stages_(std::move(stages)) {
+    // The program's build screen reads "progress" lines instead of a bar.
+    const char* mode = std::getenv("TAVOLIN_PROGRESS");
+    lines_ = mode && std::strcmp(mode, "lines") == 0;
+    if (lines_) terminal_ = false;
     for (const auto& s : stages_) total_ += s.second;
     clock_.start();
 }
@@ -27,6 +33,11 @@ void TProgress::Update(double fraction) {
 }
 
 void TProgress::Finish() {
+    if (lines_) {
+        std::fprintf(out_, "progress 1 0 done\n");
+        std::fflush(out_);
+        return;
+    }
     if (terminal_) std::fprintf(out_, "\r\033[K");
     std::fprintf(out_, "done in %.1f s\n", clock_.elapsed() / 1000.0);
     std::fflush(out_);
@@ -36,6 +47,15 @@ void TProgress::Draw(bool force) {
     const double whole = total_ > 0 ? (doneBefore_ + fraction_ * stages_[current_].second) / total_ : 0;
     const double elapsed = clock_.elapsed() / 1000.0;
     const std::string& name = stages_[current_].first;
+    if (lines_) {
+        // "progress <whole 0..1> <seconds left, -1 unknown> <stage>", at most five a second.
+        if (!force && clock_.elapsed() - lastDraw_ < 200) return;
+        lastDraw_ = clock_.elapsed();
+        const int left = whole > 0.02 ? int(elapsed / whole - elapsed) : -1;
+        std::fprintf(out_, "progress %.4f %d %s\n", whole, left, name.c_str());
+        std::fflush(out_);
+        return;
+    }
     if (!terminal_) {
         const int quarter = int(fraction_ * 4);
         if (force || quarter > lastQuarter_) {

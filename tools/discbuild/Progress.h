@@ -1,7 +1,8 @@
 #pragma once
 // Build progress: on a terminal one bar with the stage and the time left,
 // redrawn in place; otherwise a plain line when a stage starts and at every
-// quarter of it.
+// quarter of it; with TAVOLIN_PROGRESS=lines in the environment, lines
+// "progress <fraction> <seconds left> <stage>" for the program's build screen.
 #include <QElapsedTimer>
 #include <cstdio>
 #include <string>
@@ -22,6 +23,7 @@ private:
     void Draw(bool force);
     std::FILE* out_;
     bool terminal_;
+    bool lines_ = false; // TAVOLIN_PROGRESS=lines: one machine-readable line per update
     std::vector<std::pair<std::string, double>> stages_;
     size_t current_ = 0;
     double fraction_ = 0, total_ = 0, doneBefore_ = 0;
