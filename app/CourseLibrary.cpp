@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -137,6 +138,12 @@ bool RemoveCourse(const std::string& folder, const std::string& root, std::strin
         return false;
     }
     const QFileInfo fi(Q(root));
+    if (fi.isSymLink()) {
+        // A course linked into the library: the link goes, the folder it names stays.
+        if (QFile::remove(fi.absoluteFilePath())) return true;
+        why = "The link " + root + " could not be removed.";
+        return false;
+    }
     const QString aside = fi.absolutePath() + "/." + fi.fileName() + ".removing";
     QDir(aside).removeRecursively();
     if (!QDir().rename(fi.absoluteFilePath(), aside)) {

@@ -174,7 +174,7 @@ void TForm_CourseMenu::ShowPage(int page) {
     const int count = int(main_.Courses.size());
     const int pages = std::max(1, (count + kCardsPerPage - 1) / kCardsPerPage);
     page_ = std::clamp(page, 0, pages - 1);
-    for (TCourseCard* c : Cards) c->deleteLater();
+    for (QWidget* c : Cards) c->deleteLater();
     for (QPushButton* b : RemoveButtons)
         if (b) b->deleteLater();
     Cards.clear();

@@ -16,7 +16,6 @@ class TForm_Main;
 class TImage;
 class TZrButton;
 
-class TCourseCard;
 
 class TForm_CourseMenu : public TScreen {
     Q_OBJECT
@@ -30,7 +29,7 @@ public:
     QPushButton* Button_NewCourse;
     QPushButton* Button_PageBack;
     QPushButton* Button_PageOn;
-    std::vector<TCourseCard*> Cards;        // the cards of the page shown
+    std::vector<QWidget*> Cards;             // the course cards of the page shown
     std::vector<QPushButton*> RemoveButtons; // one per card of a learner's own course (else nullptr)
 
     void CardClick(int index);   // index into main.Courses

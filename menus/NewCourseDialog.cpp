@@ -4,6 +4,7 @@
 #include "app/ScreenRegistry.h"
 #include "content/LanguageCodes.h"
 #include "toolkit/Skin.h"
+#include "tools/discbuild/FilmTracks.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -69,7 +70,20 @@ QString TrackText(const TFilmTrackInfo& t) {
 
 } // namespace
 
-std::function<TFilmDescription(const std::string&)> TNewCourseDialog::DescribeFilm;
+// The film's tracks through libavformat.
+std::function<TFilmDescription(const std::string&)> TNewCourseDialog::DescribeFilm = [](const std::string& film) {
+    const discbuild::TFilmTracks tracks = discbuild::ListFilmTracks(film);
+    TFilmDescription d;
+    d.Title = tracks.Title;
+    d.Error = tracks.Error;
+    for (const discbuild::TFilmTrack& t : tracks.Tracks) {
+        const TFilmTrackInfo info{t.Number, t.Language, t.Title, t.Codec,
+                                  t.kind == discbuild::TFilmTrack::PictureSubtitle};
+        (t.kind == discbuild::TFilmTrack::Audio ? d.Audio : d.Subtitles).push_back(info);
+    }
+    if (d.Error.empty() && d.Audio.empty()) d.Error = "This film has no sound: a course needs the film's voices.";
+    return d;
+};
 
 std::function<std::string(QWidget*, const QString&, const QString&)> TNewCourseDialog::ChooseFile =
     [](QWidget* parent, const QString& caption, const QString& filter) {
@@ -77,21 +91,12 @@ std::function<std::string(QWidget*, const QString&, const QString&)> TNewCourseD
     };
 
 std::string LanguageOfTag(const std::string& tag) {
-    const QString t = Q(tag).trimmed().toLower();
-    if (t.isEmpty() || t == "und" || t == "mul" || t == "zxx") return {};
-    QLocale::Language l = QLocale::AnyLanguage;
-    for (QLocale::LanguageCodeTypes type : {QLocale::LanguageCodeTypes(QLocale::ISO639Part1),
-                                            QLocale::LanguageCodeTypes(QLocale::ISO639Part2B),
-                                            QLocale::LanguageCodeTypes(QLocale::ISO639Part2T)})
-        if (l == QLocale::AnyLanguage) l = QLocale::codeToLanguage(t.left(3).section('-', 0, 0), type);
-    if (l == QLocale::AnyLanguage) {
-        // An English name: "French", "japanese".
-        for (const auto& [name, iso] : Languages())
-            if (name.compare(t, Qt::CaseInsensitive) == 0) return iso;
-        return {};
-    }
-    const QString code = QLocale::languageToCode(l, QLocale::ISO639Part1);
-    return code.isEmpty() ? std::string() : code.toStdString();
+    if (std::string iso = discbuild::TwoLetterLanguage(tag); !iso.empty()) return iso;
+    // An English name: "French", "japanese".
+    const QString t = Q(tag).trimmed();
+    for (const auto& [name, iso] : Languages())
+        if (name.compare(t, Qt::CaseInsensitive) == 0) return iso;
+    return {};
 }
 
 std::string LanguageOfFileName(const std::string& fileName) {
@@ -193,6 +198,8 @@ TNewCourseDialog::TNewCourseDialog(QWidget* parent, int helpLanguage)
     connect(Combo_Subtitles, &QComboBox::activated, this, [this] { SubtitlesChosen(); });
     connect(Combo_Help, &QComboBox::activated, this, [this] { HelpChosen(); });
     connect(Combo_Language, &QComboBox::currentIndexChanged, this, [this] { UpdateProblem(); });
+    connect(Combo_Subtitles, &QComboBox::currentIndexChanged, this, [this] { UpdateProblem(); });
+    connect(Combo_Help, &QComboBox::currentIndexChanged, this, [this] { UpdateProblem(); });
     connect(Combo_HelpLanguage, &QComboBox::currentIndexChanged, this, [this] { UpdateProblem(); });
     connect(Edit_Title, &QLineEdit::textEdited, this, [this] {
         titleEdited_ = true;
