@@ -1,0 +1,39 @@
+#pragma once
+// A film made at test time whose speech is at known times: espeak-ng
+// sentences in a few voices with pauses of varied length (some long, between
+// scenes), over a music bed and a little noise, with a still picture, muxed
+// into an MKV (MPEG-4 video, FLAC sound: no encoder delay, so the times are
+// exact) by the ffmpeg program.
+#include <string>
+#include <vector>
+
+#include "Subtitles.h"
+
+namespace tavtest {
+
+struct TSpeechFilm {
+    std::string Path;
+    std::vector<discbuild::TSubtitleCue> Cues; // one per sentence: where its voice is heard
+    int DurationMs = 0;
+};
+
+enum class TFilmSound { Speech, NoiseOnly, None };
+
+// Writes the film to path (work files beside it). seed varies the sentences
+// and pauses. Throws std::runtime_error when espeak-ng or ffmpeg fails.
+TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, TFilmSound sound = TFilmSound::Speech);
+
+// The cues' times as t * stretch + offsetMs (cues that would start before 0
+// are left out, as a subtitle file cannot hold them).
+std::vector<discbuild::TSubtitleCue> Distort(const std::vector<discbuild::TSubtitleCue>& cues, double stretch,
+                                             int offsetMs);
+
+// Start-time errors of aligned cues against the true ones, matched by their
+// source line: median and 90th percentile in ms.
+struct TErrors {
+    double Median = 0, P90 = 0;
+    size_t Count = 0;
+};
+TErrors StartErrors(const std::vector<discbuild::TSubtitleCue>& got, const std::vector<discbuild::TSubtitleCue>& truth);
+
+} // namespace tavtest
