@@ -362,8 +362,12 @@ bool TTrackReader::Open() {
     if (!decoder) return Fail("ffmpeg cannot decode the subtitle format " + codecName_ + " of track " + std::to_string(index_));
     codec_.reset(avcodec_alloc_context3(decoder));
     if (!codec_) return Fail("not enough memory to decode the subtitles");
-    if ((rc = avcodec_parameters_to_context(codec_.get(), par)) < 0 ||
-        (codec_->pkt_timebase = stream_->time_base, rc = avcodec_open2(codec_.get(), decoder, nullptr)) < 0)
+    rc = avcodec_parameters_to_context(codec_.get(), par);
+    if (rc >= 0) {
+        codec_->pkt_timebase = stream_->time_base; // durations of text events are in it
+        rc = avcodec_open2(codec_.get(), decoder, nullptr);
+    }
+    if (rc < 0)
         return Fail("ffmpeg cannot decode track " + std::to_string(index_) + " (" + codecName_ + "): " + AvError(rc));
     for (unsigned i = 0; i < fmt->nb_streams; ++i)
         if (int(i) != index_) fmt->streams[i]->discard = AVDISCARD_ALL;
