@@ -75,7 +75,7 @@ std::vector<uint8_t> DrawCue(const TPictureCue& cue, int& w, int& h) {
 // A Blu-ray (PGS) display set as Matroska stores it: its segments (type,
 // size, data) one after the other. No bitmap: an empty set that clears the
 // screen.
-std::vector<uint8_t> PgsDisplaySet(const std::vector<uint8_t>* index, int w, int h, int number) {
+std::vector<uint8_t> PgsDisplaySet(const std::vector<uint8_t>* index, int w, int h, int number, int canvasWidth = 720) {
     std::vector<uint8_t> out;
     auto u16 = [](std::vector<uint8_t>& b, int v) { b.push_back(uint8_t(v >> 8)); b.push_back(uint8_t(v)); };
     auto segment = [&](uint8_t type, const std::vector<uint8_t>& data) {
@@ -85,7 +85,7 @@ std::vector<uint8_t> PgsDisplaySet(const std::vector<uint8_t>* index, int w, int
     };
     const int x = 120, y = 380;
     std::vector<uint8_t> pcs;
-    u16(pcs, 720);
+    u16(pcs, canvasWidth);
     u16(pcs, 480);
     pcs.push_back(0x10);                  // frame rate
     u16(pcs, number);                     // composition number
@@ -545,6 +545,35 @@ TEST(TrackSubtitles, PictureTrackIsReadWithOcrAndAPoorReadingIsLeftOutAndListed)
     EXPECT_NEAR(dvb.Cues[1].StartMs, 2200, 10);
     EXPECT_NEAR(dvb.Cues[1].EndMs, 3300, 10);
     std::printf("DVB OCR confidence: mean %.0f\n", report.MeanConfidence);
+
+    // A picture wider than any film (9000 pixels) is refused before it is
+    // composed; the track then holds nothing else.
+    {
+        const std::string wide = films.Path("wide.sup");
+        std::vector<uint8_t> index(9000 * 8, 0);
+        index[0] = 1;
+        std::string sup;
+        auto add = [&](const std::vector<uint8_t>& set, int ms) { // "PG", times in 90 kHz, then the segments
+            for (size_t at = 0; at < set.size();) {
+                const size_t size = 3 + (size_t(set[at + 1]) << 8 | set[at + 2]);
+                const uint32_t pts = uint32_t(ms * 90);
+                sup += "PG";
+                for (int shift = 24; shift >= 0; shift -= 8) sup += char(pts >> shift);
+                sup += std::string(4, '\0');
+                sup.append(reinterpret_cast<const char*>(&set[at]), size);
+                at += size;
+            }
+        };
+        add(PgsDisplaySet(&index, 9000, 8, 0, 9200), 500);
+        add(PgsDisplaySet(nullptr, 9000, 8, 1, 9200), 1500);
+        Write(wide, sup);
+        const TSubtitleFile refused = ReadSubtitleTrack(wide, 0, {}, report);
+        EXPECT_TRUE(refused.Cues.empty());
+        EXPECT_NE(report.Error, "");
+        bool told = false;
+        for (const TSubtitleProblem& p : refused.Problems) told = told || p.Text.find("9000 x 8") != std::string::npos;
+        EXPECT_TRUE(told) << report.Error;
+    }
 
     // A stricter threshold than any reading: nothing is kept, and the error says why.
     TOcrOptions strict;

@@ -492,9 +492,8 @@ TSubtitleFile TTrackReader::Read() {
     for (;;) {
         const int rc = av_read_frame(fmt, pkt.get());
         if (rc == AVERROR_EOF) break;
-        if (rc < 0) {
-            if (rc == AVERROR(EAGAIN)) continue;
-            if (++readErrors > 20) {
+        if (rc < 0) { // the demuxer skips damage itself; an error that keeps coming ends the reading
+            if (++readErrors > 100) {
                 Problem(0, "the film is damaged after " + Clock(lastEndMs) + " (" + AvError(rc) +
                                "); the track's cues after it are missing");
                 break;
