@@ -11,7 +11,6 @@ extern "C" {
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <complex>
 #include <memory>
 #include <stdexcept>
 
@@ -27,11 +26,15 @@ constexpr int kBands = 8;
 constexpr double kBandLowHz = 300, kBandHighHz = 3400;
 constexpr int kMinLag = kSpeechSampleRate / 400, kMaxLag = kSpeechSampleRate / 75; // pitch 75..400 Hz
 
-// In-place radix-2 FFT of kFft points (inverse when inverse is true, unscaled).
+// In-place radix-2 FFT of kFft points on separate real and imaginary parts
+// (inverse when inverse is true, unscaled).
 class TFft {
 public:
-    TFft() : Twiddle(kFft / 2), Reverse(kFft) {
-        for (int i = 0; i < kFft / 2; ++i) Twiddle[i] = std::polar(1.0f, float(-2 * M_PI * i / kFft));
+    TFft() : Cos(kFft / 2), Sin(kFft / 2), Reverse(kFft) {
+        for (int i = 0; i < kFft / 2; ++i) {
+            Cos[i] = float(std::cos(2 * M_PI * i / kFft));
+            Sin[i] = float(-std::sin(2 * M_PI * i / kFft));
+        }
         int bits = 0;
         while ((1 << bits) < kFft) ++bits;
         for (int i = 0; i < kFft; ++i) {
@@ -41,24 +44,30 @@ public:
             Reverse[i] = r;
         }
     }
-    void Run(std::complex<float>* x, bool inverse) const {
+    void Run(float* re, float* im, bool inverse) const {
         for (int i = 0; i < kFft; ++i)
-            if (i < Reverse[i]) std::swap(x[i], x[Reverse[i]]);
+            if (i < Reverse[i]) {
+                std::swap(re[i], re[Reverse[i]]);
+                std::swap(im[i], im[Reverse[i]]);
+            }
+        const float sign = inverse ? -1.0f : 1.0f;
         for (int len = 2; len <= kFft; len <<= 1) {
-            const int step = kFft / len;
+            const int half = len / 2, step = kFft / len;
             for (int i = 0; i < kFft; i += len)
-                for (int j = 0; j < len / 2; ++j) {
-                    std::complex<float> w = Twiddle[j * step];
-                    if (inverse) w = std::conj(w);
-                    const std::complex<float> u = x[i + j], v = x[i + j + len / 2] * w;
-                    x[i + j] = u + v;
-                    x[i + j + len / 2] = u - v;
+                for (int j = 0; j < half; ++j) {
+                    const float wr = Cos[j * step], wi = sign * Sin[j * step];
+                    const int u = i + j, v = u + half;
+                    const float vr = re[v] * wr - im[v] * wi, vi = re[v] * wi + im[v] * wr;
+                    re[v] = re[u] - vr;
+                    im[v] = im[u] - vi;
+                    re[u] += vr;
+                    im[u] += vi;
                 }
         }
     }
 
 private:
-    std::vector<std::complex<float>> Twiddle;
+    std::vector<float> Cos, Sin;
     std::vector<int> Reverse;
 };
 
@@ -67,9 +76,16 @@ const TFft& Fft() {
     return fft;
 }
 
+// FFT bin where a band of the voice band starts (band kBands: where the last ends).
 int BandEdgeBin(int band) {
-    const double hz = kBandLowHz * std::pow(kBandHighHz / kBandLowHz, double(band) / kBands);
-    return int(std::lround(hz * kFft / kSpeechSampleRate));
+    static const std::array<int, kBands + 1> edges = [] {
+        std::array<int, kBands + 1> e{};
+        for (int b = 0; b <= kBands; ++b)
+            e[size_t(b)] = int(std::lround(kBandLowHz * std::pow(kBandHighHz / kBandLowHz, double(b) / kBands) * kFft /
+                                           kSpeechSampleRate));
+        return e;
+    }();
+    return edges[size_t(band)];
 }
 
 std::string AvError(int code) {
@@ -120,13 +136,14 @@ void TSpeechDetector::FeedSilence(size_t count) {
 }
 
 void TSpeechDetector::AnalyseFrame(const float* samples) {
-    std::complex<float> x[kFft];
-    for (int i = 0; i < kWin; ++i) x[i] = samples[i] * Window[i];
-    for (int i = kWin; i < kFft; ++i) x[i] = 0;
-    Fft().Run(x, false);
+    float re[kFft], im[kFft];
+    for (int i = 0; i < kWin; ++i) re[i] = samples[i] * Window[i];
+    std::fill(re + kWin, re + kFft, 0.0f);
+    std::fill(im, im + kFft, 0.0f);
+    Fft().Run(re, im, false);
 
     float power[kFft / 2 + 1];
-    for (int k = 0; k <= kFft / 2; ++k) power[k] = std::norm(x[k]);
+    for (int k = 0; k <= kFft / 2; ++k) power[k] = re[k] * re[k] + im[k] * im[k];
 
     // Band levels of the voice band, and its overall level.
     double total = 0;
@@ -135,7 +152,7 @@ void TSpeechDetector::AnalyseFrame(const float* samples) {
         const int lo = BandEdgeBin(b), hi = BandEdgeBin(b + 1);
         for (int k = lo; k < hi; ++k) e += power[k];
         total += e;
-        BandDb.push_back(float(10 * std::log10(e + 1e-9)));
+        BandPower.push_back(float(e));
     }
     // 0 dB: a full-scale sine in the band (window gain of a Hann window squared).
     LevelDb.push_back(float(10 * std::log10(total / (kWin * kWin / 16.0) + 1e-12)));
@@ -145,13 +162,14 @@ void TSpeechDetector::AnalyseFrame(const float* samples) {
     const int loBin = 60 * kFft / kSpeechSampleRate, hiBin = BandEdgeBin(kBands);
     for (int k = 0; k < kFft; ++k) {
         const int f = k <= kFft / 2 ? k : kFft - k;
-        x[k] = (f >= loBin && f <= hiBin) ? power[f] : 0.0f;
+        re[k] = (f >= loBin && f <= hiBin) ? power[f] : 0.0f;
+        im[k] = 0;
     }
-    Fft().Run(x, true);
-    const float r0 = x[0].real();
+    Fft().Run(re, im, true);
+    const float r0 = re[0];
     float best = 0;
     if (r0 > 1e-9f)
-        for (int lag = kMinLag; lag <= kMaxLag; ++lag) best = std::max(best, x[lag].real() / r0 / WindowAc[lag]);
+        for (int lag = kMinLag; lag <= kMaxLag; ++lag) best = std::max(best, re[lag] / r0 / WindowAc[lag]);
     Voicing.push_back(std::clamp(best, 0.0f, 1.0f));
 
     // Spectral stability: the shape of the voice band now against 80 ms ago.
@@ -197,9 +215,8 @@ TSpeechTrack TSpeechDetector::Finish() {
         for (int b = 0; b < kBands; ++b) {
             const size_t a = t ? t - 1 : t, c = t + 1 < n ? t + 1 : t;
             // Mean of the powers, in dB.
-            const double p = std::pow(10.0, BandDb[a * kBands + b] / 10) + std::pow(10.0, BandDb[t * kBands + b] / 10) +
-                             std::pow(10.0, BandDb[c * kBands + b] / 10);
-            smooth[t * kBands + b] = float(10 * std::log10(p / 3));
+            const double p = double(BandPower[a * kBands + b]) + BandPower[t * kBands + b] + BandPower[c * kBands + b];
+            smooth[t * kBands + b] = float(10 * std::log10(p / 3 + 1e-9));
         }
 
     // The background of each band: a low percentile of its level over 2.5 s
@@ -259,7 +276,7 @@ TSpeechTrack TSpeechDetector::Finish() {
             lastOn = long(t);
         }
     }
-    BandDb.clear();
+    BandPower.clear();
     Voicing.clear();
     Stability.clear();
     LevelDb.clear();
@@ -338,6 +355,7 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
     AVChannelLayout swrLayout{};
     std::vector<float> out;
     long decodedFrames = 0, badPackets = 0, packets = 0;
+    size_t skip = 0; // resampled samples still to drop before film time 0
     double lastReport = -1;
 
     auto makeResampler = [&](const AVFrame* f) {
@@ -387,9 +405,12 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
         const int64_t ts = f->best_effort_timestamp;
         if (ts != AV_NOPTS_VALUE) {
             const double at = ts * av_q2d(st->time_base) - fileStart;
-            const double have = (detector.SamplesFed() + swr_get_delay(swr.get(), kSpeechSampleRate)) /
-                                double(kSpeechSampleRate);
-            if (at - have > 0.05 && (decodedFrames == 0 || at - have < 6 * 3600))
+            const double have = (double(detector.SamplesFed()) + double(swr_get_delay(swr.get(), kSpeechSampleRate)) -
+                                 double(skip)) / kSpeechSampleRate;
+            // Sound that starts before the film's first moment is cut; a time
+            // past the film's end is a damaged stamp, not a gap.
+            if (decodedFrames == 0 && at < -0.005) skip = size_t(std::lround(-at * kSpeechSampleRate));
+            if (at - have > 0.05 && (duration <= 0 || at < duration + 1))
                 detector.FeedSilence(size_t((at - have) * kSpeechSampleRate));
             if (duration > 0 && progress && at - lastReport >= 5) {
                 lastReport = at;
@@ -402,7 +423,11 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
         uint8_t* dst = reinterpret_cast<uint8_t*>(out.data());
         const int got = swr_convert(swr.get(), &dst, int(out.size()), const_cast<const uint8_t**>(f->extended_data),
                                     f->nb_samples);
-        if (got > 0) detector.Feed(out.data(), size_t(got));
+        if (got > 0) {
+            const size_t cut = std::min(skip, size_t(got));
+            skip -= cut;
+            detector.Feed(out.data() + cut, size_t(got) - cut);
+        }
         ++decodedFrames;
     };
 

@@ -51,8 +51,9 @@ private:
     std::vector<float> Window, WindowAc; // analysis window and its autocorrelation
     std::vector<float> Pending;          // samples not yet covered by a whole frame
     size_t Fed = 0;
-    // Per 10 ms frame: band levels (dB), voicing 0..1, whole-band level (dB).
-    std::vector<float> BandDb;
+    // Per 10 ms frame: band powers, voicing 0..1, whole-band level (dB),
+    // spectral stability (-1..1, ends at the frame).
+    std::vector<float> BandPower;
     std::vector<float> Voicing, LevelDb, Stability;
     // The voice band's spectral shape of the last frames, for Stability.
     static constexpr int kShapeLow = 10, kShapeBins = 99, kShapeLag = 8;
