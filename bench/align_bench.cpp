@@ -129,15 +129,22 @@ int main(int argc, char** argv) {
         const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tavolin-align-bench";
         std::filesystem::create_directories(dir);
         const std::string path = (dir / ("speech-" + std::to_string(seconds) + ".mkv")).string();
-        t0 = std::chrono::steady_clock::now();
-        const tavtest::TSpeechFilm film = tavtest::MakeSpeechFilm(path, seconds, 7);
-        std::printf("\ngenerated film: %d s made in %.1f s\n", seconds, Seconds(t0));
-        t0 = std::chrono::steady_clock::now();
-        const TSpeechTrack speech = ReadSpeech(path);
-        std::printf("generated film: speech read in %.2f s (%.0fx real time)\n", Seconds(t0),
-                    speech.DurationMs / 1000.0 / Seconds(t0));
-        missed += RunCases("generated film", film.Cues, speech);
-        std::filesystem::remove(path);
+        struct TMix {
+            const char* Name;
+            tavtest::TBackground Background;
+        };
+        for (const TMix& mix : {TMix{"generated film, quiet music", {0.03f, 0.012f}},
+                                TMix{"generated film, loud music and noise", {0.12f, 0.04f}}}) {
+            t0 = std::chrono::steady_clock::now();
+            const tavtest::TSpeechFilm film = tavtest::MakeSpeechFilm(path, seconds, 7, tavtest::TFilmSound::Speech, mix.Background);
+            std::printf("\n%s: %d s made in %.1f s\n", mix.Name, seconds, Seconds(t0));
+            t0 = std::chrono::steady_clock::now();
+            const TSpeechTrack speech = ReadSpeech(path);
+            std::printf("%s: speech read in %.2f s (%.0fx real time)\n", mix.Name, Seconds(t0),
+                        speech.DurationMs / 1000.0 / Seconds(t0));
+            missed += RunCases(mix.Name, film.Cues, speech);
+            std::filesystem::remove(path);
+        }
 
         if (speed) {
             // Two hours of 5.1 AC-3 sound at 48 kHz with a small H.264 picture.

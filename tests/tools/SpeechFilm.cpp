@@ -109,7 +109,7 @@ void AddMusic(std::vector<float>& out, std::mt19937& rng, float level) {
 
 } // namespace
 
-TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, TFilmSound sound) {
+TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, TFilmSound sound, TBackground background) {
     std::mt19937 rng(seed);
     TSpeechFilm film;
     film.Path = path;
@@ -160,8 +160,8 @@ TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, 
         std::remove((work + ".wav").c_str());
     }
     if (sound != TFilmSound::None) {
-        AddMusic(track, rng, sound == TFilmSound::Speech ? 0.03f : 0.08f);
-        std::normal_distribution<float> noise(0.0f, 0.012f);
+        AddMusic(track, rng, background.Music);
+        std::normal_distribution<float> noise(0.0f, background.Noise);
         for (float& s : track) s += noise(rng);
         WriteWave(work + ".audio.wav", track);
     }

@@ -19,9 +19,17 @@ struct TSpeechFilm {
 
 enum class TFilmSound { Speech, NoiseOnly, None };
 
+// Levels of the background (peak amplitude of the tune, RMS of the noise);
+// the voices peak at about 0.6.
+struct TBackground {
+    float Music = 0.03f;
+    float Noise = 0.012f;
+};
+
 // Writes the film to path (work files beside it). seed varies the sentences
 // and pauses. Throws std::runtime_error when espeak-ng or ffmpeg fails.
-TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, TFilmSound sound = TFilmSound::Speech);
+TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, TFilmSound sound = TFilmSound::Speech,
+                           TBackground background = {});
 
 // The cues' times as t * stretch + offsetMs (cues that would start before 0
 // are left out, as a subtitle file cannot hold them).
