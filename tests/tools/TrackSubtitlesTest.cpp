@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
@@ -35,30 +36,33 @@ void Write(const std::string& path, const std::string& bytes) {
 }
 
 // One picture cue: the words drawn white with a black outline, or, when
-// noisy, buried under random specks.
+// noisy, buried under random specks; lines are broken at '\n'.
 struct TPictureCue {
     int StartMs, EndMs;
     std::string Text;
     bool Noisy = false;
+    int PixelSize = 34;
 };
 
 // A 4-colour DVD subtitle bitmap: 0 transparent, 1 white fill, 2 black outline.
 std::vector<uint8_t> DrawCue(const TPictureCue& cue, int& w, int& h) {
+    const QStringList lines = QString::fromStdString(cue.Text).split('\n');
+    const int lineHeight = cue.PixelSize * 4 / 3;
     w = 480;
-    h = 64;
+    h = int(lines.size()) * lineHeight + cue.PixelSize / 2;
     QImage art(w, h, QImage::Format_ARGB32);
     art.fill(Qt::transparent);
     {
         QPainter p(&art);
         p.setRenderHint(QPainter::Antialiasing);
         QFont font("DejaVu Sans");
-        font.setPixelSize(34);
+        font.setPixelSize(cue.PixelSize);
         font.setBold(true);
         QPainterPath path;
-        path.addText(12, 46, font, QString::fromStdString(cue.Text));
-        p.setPen(QPen(Qt::black, 2));
-        p.setBrush(Qt::white);
-        p.drawPath(path);
+        for (int k = 0; k < lines.size(); ++k) path.addText(12, (k + 1) * lineHeight, font, lines[k]);
+        // The border around the letters, as subtitle renderers draw it, then the letters over it.
+        p.strokePath(path, QPen(Qt::black, cue.PixelSize > 24 ? 4 : 3));
+        p.fillPath(path, Qt::white);
     }
     std::vector<uint8_t> index(size_t(w) * h);
     std::mt19937 random(7);
@@ -337,9 +341,10 @@ const TFilms& Films() {
             MuxPictureSubtitles(f->Video, {{500, 1500, "GUTEN TAG"}, {2200, 3300, "BIS MORGEN"}}, "ger", f->Dvb,
                                 TPictureFormat::Dvb);
             MuxPictureSubtitles(f->Video,
-                            {{400, 1400, "BONJOUR MADAME"},
-                             {1600, 2600, "MERCI BEAUCOUP"},
-                             {2800, 3600, "TOUT VA BIEN", true}},
+                            {{300, 1100, "BONJOUR MADAME"},
+                             {1200, 2000, "MERCI BEAUCOUP"},
+                             {2100, 2900, "TOUT VA BIEN", true},
+                             {3000, 3900, "- Où est la gare ?\n- À droite, là-bas.", false, 22}},
                             "fre", f->Pictures);
             QFile whole(QString::fromStdString(f->Mkv));
             f->Ok = whole.open(QIODevice::ReadOnly);
@@ -499,18 +504,26 @@ TEST(TrackSubtitles, PictureTrackIsReadWithOcrAndAPoorReadingIsLeftOutAndListed)
     ASSERT_EQ(report.Error, "");
     EXPECT_EQ(f.Format, "OCR (dvd_subtitle)");
     EXPECT_EQ(report.Language, "fra"); // from the track's "fre"
-    EXPECT_EQ(report.Pictures, 3);
-    EXPECT_EQ(report.Kept, 2);
-    ASSERT_EQ(f.Cues.size(), 2u);
+    EXPECT_EQ(report.Pictures, 4);
+    EXPECT_EQ(report.Kept, 3);
+    ASSERT_EQ(f.Cues.size(), 4u);
     EXPECT_EQ(f.Cues[0].Text, "BONJOUR MADAME");
-    EXPECT_NEAR(f.Cues[0].StartMs, 400, 10);
-    EXPECT_NEAR(f.Cues[0].EndMs, 1400, 10);
+    EXPECT_NEAR(f.Cues[0].StartMs, 300, 10);
+    EXPECT_NEAR(f.Cues[0].EndMs, 1100, 10);
     EXPECT_EQ(f.Cues[1].Text, "MERCI BEAUCOUP");
-    EXPECT_NEAR(f.Cues[1].StartMs, 1600, 10);
-    EXPECT_NEAR(f.Cues[1].EndMs, 2600, 10);
+    EXPECT_NEAR(f.Cues[1].StartMs, 1200, 10);
+    EXPECT_NEAR(f.Cues[1].EndMs, 2000, 10);
+    // Two lines of small letters with accents and dialogue dashes: two turns.
+    EXPECT_EQ(f.Cues[2].Text, "Où est la gare ?");
+    EXPECT_NEAR(f.Cues[2].StartMs, 3000, 10);
+    EXPECT_TRUE(f.Cues[2].NewTurn);
+    EXPECT_EQ(f.Cues[3].Text, "À droite, là-bas.");
+    EXPECT_TRUE(f.Cues[3].NewTurn);
+    EXPECT_EQ(f.Cues[2].EndMs, f.Cues[3].StartMs);
+    EXPECT_NEAR(f.Cues[3].EndMs, 3900, 10);
     ASSERT_EQ(report.Dropped.size(), 1u);
-    EXPECT_NEAR(report.Dropped[0].StartMs, 2800, 10);
-    EXPECT_NEAR(report.Dropped[0].EndMs, 3600, 10);
+    EXPECT_NEAR(report.Dropped[0].StartMs, 2100, 10);
+    EXPECT_NEAR(report.Dropped[0].EndMs, 2900, 10);
     EXPECT_LE(report.Dropped[0].Text.size(), 163u);
     EXPECT_LT(report.Dropped[0].Confidence, 60);
     EXPECT_GT(report.MeanConfidence, 0);
@@ -581,7 +594,7 @@ TEST(TrackSubtitles, PictureTrackIsReadWithOcrAndAPoorReadingIsLeftOutAndListed)
     const TSubtitleFile none = ReadSubtitleTrack(films.Pictures, 1, strict, report);
     EXPECT_TRUE(none.Cues.empty());
     EXPECT_NE(report.Error.find("confidence"), std::string::npos) << report.Error;
-    EXPECT_EQ(report.Dropped.size(), 3u);
+    EXPECT_EQ(report.Dropped.size(), 4u);
 }
 
 TEST(TrackSubtitles, WrongOrDamagedInputGivesAPlainErrorAndNoCues) {
