@@ -304,7 +304,7 @@ const char* kVtt =
 // The films, made once for the whole program.
 struct TFilms {
     QTemporaryDir Dir;
-    std::string Mkv, Mp4, Pictures, Pgs, Dvb, Truncated, Noise, Video;
+    std::string Mkv, Mp4, Pictures, Pgs, Dvb, Japanese, Truncated, Noise, Video;
     bool Ok = false;
     std::string Path(const char* name) const { return (Dir.path() + "/" + name).toStdString(); }
 };
@@ -323,6 +323,7 @@ const TFilms& Films() {
         f->Pictures = d + "/pictures.mkv";
         f->Pgs = d + "/pgs.mkv";
         f->Dvb = d + "/dvb.mkv";
+        f->Japanese = d + "/japanese.mkv";
         f->Truncated = d + "/truncated.mkv";
         f->Noise = d + "/noise.mkv";
         f->Ok =
@@ -338,6 +339,8 @@ const TFilms& Films() {
         if (f->Ok) {
             MuxPictureSubtitles(f->Video, {{300, 1300, "HELLO WORLD"}, {2000, 3500, "SEE YOU SOON"}}, "eng", f->Pgs,
                                 TPictureFormat::Pgs);
+            MuxPictureSubtitles(f->Video, {{200, 1500, "こんにちは、元気？"}, {1800, 3000, "うん、元気だよ。\nありがとう。"}},
+                                "jpn", f->Japanese, TPictureFormat::Pgs);
             MuxPictureSubtitles(f->Video, {{500, 1500, "GUTEN TAG"}, {2200, 3300, "BIS MORGEN"}}, "ger", f->Dvb,
                                 TPictureFormat::Dvb);
             MuxPictureSubtitles(f->Video,
@@ -558,6 +561,17 @@ TEST(TrackSubtitles, PictureTrackIsReadWithOcrAndAPoorReadingIsLeftOutAndListed)
     EXPECT_NEAR(dvb.Cues[1].StartMs, 2200, 10);
     EXPECT_NEAR(dvb.Cues[1].EndMs, 3300, 10);
     std::printf("DVB OCR confidence: mean %.0f\n", report.MeanConfidence);
+
+    // Japanese in PGS pictures, read with Tesseract's Japanese data.
+    const TSubtitleFile ja = ReadSubtitleTrack(films.Japanese, 1, {}, report);
+    ASSERT_EQ(report.Error, "");
+    EXPECT_EQ(report.Language, "jpn");
+    ASSERT_EQ(ja.Cues.size(), 2u);
+    EXPECT_EQ(ja.Cues[0].Text, "こんにちは、元気？"); // no spaces between the characters, a full-width ?
+    EXPECT_NEAR(ja.Cues[0].StartMs, 200, 10);
+    EXPECT_NEAR(ja.Cues[0].EndMs, 1500, 10);
+    EXPECT_EQ(ja.Cues[1].Text, "うん、元気だよ。 ありがとう。"); // lines joined as the file reader joins them
+    std::printf("Japanese OCR confidence: mean %.0f\n", report.MeanConfidence);
 
     // A picture wider than any film (9000 pixels) is refused before it is
     // composed; the track then holds nothing else.

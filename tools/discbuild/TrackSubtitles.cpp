@@ -278,6 +278,35 @@ struct TOcr {
     }
 };
 
+bool IsCjk(QChar c) {
+    const ushort u = c.unicode();
+    return (u >= 0x3000 && u <= 0x30FF) || (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) ||
+           (u >= 0xFF00 && u <= 0xFFEF) || c.isHighSurrogate() || c.isLowSurrogate();
+}
+
+// Tesseract puts spaces between Chinese and Japanese characters and reads
+// their full-width ? and ! as ASCII; the text is given back as it is written.
+std::string JoinCjk(const std::string& line) {
+    const QString in = QString::fromUtf8(line.c_str());
+    QString out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        QChar c = in[i];
+        if (c == ' ') {
+            qsizetype next = i + 1;
+            while (next < in.size() && in[next] == ' ') ++next;
+            const bool cjkBefore = !out.isEmpty() && IsCjk(out.back());
+            const bool cjkAfter = next < in.size() && IsCjk(in[next]);
+            if (cjkBefore || cjkAfter) {
+                i = next - 1;
+                continue;
+            }
+        }
+        if ((c == '?' || c == '!') && !out.isEmpty() && IsCjk(out.back())) c = QChar(c == '?' ? 0xFF1F : 0xFF01);
+        out += c;
+    }
+    return out.toUtf8().toStdString();
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string s;
     for (const std::string& l : lines) s += (s.empty() ? "" : " ") + l;
@@ -435,7 +464,9 @@ void TTrackReader::TakePicture(const AVSubtitle& sub, int startMs, int endMs) {
     CloseOpen(startMs);
     if (picture.Pixels.empty() || !PrepareForOcr(picture)) return;
     int confidence = 0;
-    const std::vector<std::string> lines = ocr_->Read(picture, confidence);
+    std::vector<std::string> lines = ocr_->Read(picture, confidence);
+    if (report_.Language == "jpn" || report_.Language == "chi_sim")
+        for (std::string& l : lines) l = JoinCjk(l);
     ++report_.Pictures;
     confidenceSum_ += confidence;
     if (lines.empty() || confidence < options_.MinConfidence) {
