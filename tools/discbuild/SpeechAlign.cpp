@@ -50,6 +50,8 @@ private:
 
 struct TSpan {
     double Start, End; // ms
+    double Lead = 0;   // the cue's opening part, counted again (ms)
+    double Before = 0; // the quiet expected before it (ms)
 };
 
 bool Spoken(const TSubtitleCue& c) {
@@ -58,7 +60,10 @@ bool Spoken(const TSubtitleCue& c) {
 
 double Score(const TScorer& s, const std::vector<TSpan>& spans, double rate, double offsetMs) {
     double total = 0;
-    for (const TSpan& c : spans) total += s.Range(c.Start * rate + offsetMs, c.End * rate + offsetMs);
+    for (const TSpan& c : spans) {
+        const double a = c.Start * rate + offsetMs, b = c.End * rate + offsetMs;
+        total += s.Range(a, b) + 2 * s.Range(a, a + c.Lead) - s.Range(a - c.Before, a);
+    }
     return total;
 }
 
@@ -93,10 +98,22 @@ double Contrast(const TSpeechTrack& speech, const std::vector<TSpan>& spans) {
     return in / nin - out / (n - nin);
 }
 
+// Subtitles start with the voice but stay on a while after it (for reading),
+// so a cue's opening counts more than its end, and speech just before a cue
+// that follows a pause counts against the fit. Without this, cues held on
+// after the voice would fit equally well anywhere up to their hold earlier.
+void SetWeights(std::vector<TSpan>& spans) {
+    for (size_t i = 0; i < spans.size(); ++i) {
+        spans[i].Lead = std::min(400.0, spans[i].End - spans[i].Start);
+        spans[i].Before = i ? std::clamp(spans[i].Start - spans[i - 1].End, 0.0, 250.0) : 250.0;
+    }
+}
+
 std::vector<TSpan> SpokenSpans(const std::vector<TSubtitleCue>& cues) {
     std::vector<TSpan> spans;
     for (const TSubtitleCue& c : cues)
         if (Spoken(c)) spans.push_back({double(c.StartMs), double(c.EndMs)});
+    SetWeights(spans);
     return spans;
 }
 
@@ -207,6 +224,7 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
                     ownMs += p.End[i] - p.Start[i];
                 }
             }
+            SetWeights(own);
             const double nextStart = b < n ? p.Start[b] : 1e300;
             double moved = 0;
             if (own.size() >= 2 && ownMs >= 2000 && p.Stretches > 1) {
@@ -235,20 +253,27 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
             }
             previousEnd = std::max(previousEnd, sEnd);
         }
-        p.Score = 0;
+        std::vector<TSpan> final;
         for (size_t i = 0; i < n; ++i)
-            if (Spoken(cues[i])) p.Score += scorer.Range(p.Start[i], p.End[i]);
+            if (Spoken(cues[i])) final.push_back({p.Start[i], p.End[i]});
+        SetWeights(final);
+        p.Score = Score(scorer, final, 1, 0);
         return p;
     };
     std::vector<TPlan> plans;
     for (const TCandidate& c : tried) plans.push_back(makePlan(c));
+    // The best fit, or one nearly as good with fewer changes: no rate change
+    // and fewer stretches moved on their own (over a short film, rates near 1
+    // cannot be told apart).
     size_t chosen = 0;
     for (size_t k = 1; k < plans.size(); ++k)
         if (plans[k].Score > plans[chosen].Score) chosen = k;
-    // Another rate must fit clearly better than none.
+    const double bestScore = plans[chosen].Score;
+    auto changes = [](const TPlan& p) { return p.Moved + (p.Rate != 0 ? 1 : 0); };
     for (size_t k = 0; k < plans.size(); ++k)
-        if (plans[k].Rate == 0 && plans[chosen].Rate != 0 &&
-            plans[chosen].Score - plans[k].Score < 0.005 * std::abs(plans[k].Score))
+        if (plans[k].Score >= bestScore - 0.01 * std::abs(bestScore) &&
+            (changes(plans[k]) < changes(plans[chosen]) ||
+             (changes(plans[k]) == changes(plans[chosen]) && plans[k].Score > plans[chosen].Score)))
             chosen = k;
     TPlan& plan = plans[chosen];
 
