@@ -76,18 +76,6 @@ TSpeechTrack DemoSpeech(const std::string& folder) {
     return all;
 }
 
-// Cues as subtitle files time them: shown until a while after the voice
-// stops (for reading), at least a second, never into the next cue.
-std::vector<TSubtitleCue> HeldOn(std::vector<TSubtitleCue> cues) {
-    for (size_t i = 0; i < cues.size(); ++i) {
-        int end = cues[i].EndMs + 300 + int((i * 7919) % 900);
-        end = std::max(end, cues[i].StartMs + 1000);
-        if (i + 1 < cues.size()) end = std::min(end, cues[i + 1].StartMs - 80);
-        cues[i].EndMs = std::max(cues[i].EndMs, end);
-    }
-    return cues;
-}
-
 struct TCase {
     int OffsetMs;
     double Stretch;
@@ -157,7 +145,7 @@ int main(int argc, char** argv) {
             missed += RunCases(mix.Name, film.Cues, speech);
             if (mix.Background.Music < 0.1f)
                 missed += RunCases("the same film, cues held on as subtitles are (0.3-1.2 s after the voice)",
-                                   HeldOn(film.Cues), speech);
+                                   tavtest::HeldOn(film.Cues), speech);
             std::filesystem::remove(path);
         }
 

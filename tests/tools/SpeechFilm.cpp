@@ -185,6 +185,16 @@ std::vector<discbuild::TSubtitleCue> Distort(const std::vector<discbuild::TSubti
     return out;
 }
 
+std::vector<discbuild::TSubtitleCue> HeldOn(std::vector<discbuild::TSubtitleCue> cues) {
+    for (size_t i = 0; i < cues.size(); ++i) {
+        int end = cues[i].EndMs + 300 + int((i * 7919) % 900);
+        end = std::max(end, cues[i].StartMs + 1000);
+        if (i + 1 < cues.size()) end = std::min(end, cues[i + 1].StartMs - 80);
+        cues[i].EndMs = std::max(cues[i].EndMs, end);
+    }
+    return cues;
+}
+
 TErrors StartErrors(const std::vector<discbuild::TSubtitleCue>& got, const std::vector<discbuild::TSubtitleCue>& truth) {
     std::vector<double> e;
     for (const discbuild::TSubtitleCue& g : got)

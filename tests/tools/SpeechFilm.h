@@ -36,6 +36,10 @@ TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, 
 std::vector<discbuild::TSubtitleCue> Distort(const std::vector<discbuild::TSubtitleCue>& cues, double stretch,
                                              int offsetMs);
 
+// Cues as subtitle files time them: shown until 0.3-1.2 s after the voice
+// stops (for reading), at least a second, never into the next cue.
+std::vector<discbuild::TSubtitleCue> HeldOn(std::vector<discbuild::TSubtitleCue> cues);
+
 // Start-time errors of aligned cues against the true ones, matched by their
 // source line: median and 90th percentile in ms.
 struct TErrors {

@@ -346,7 +346,7 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
         result.Report = "times kept: they already fit the speech";
         return result;
     }
-    result.Report = "moved " + Seconds(offset);
+    result.Report = "moved " + Seconds(result.OffsetMs);
     if (plan.Rate != 0) result.Report += ", rate " + result.RateText;
     if (result.StretchesMoved)
         result.Report += " (" + std::to_string(result.StretchesMoved) +
