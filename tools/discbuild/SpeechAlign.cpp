@@ -301,11 +301,13 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
         }
         chance.push_back(Contrast(speech, moved));
     }
-    double chanceMean = 0, chanceSpread = 0;
-    for (double v : chance) chanceMean += v / chance.size();
-    for (double v : chance) chanceSpread += (v - chanceMean) * (v - chanceMean) / chance.size();
-    chanceSpread = std::sqrt(chanceSpread);
-    if (chance.size() < 4 || contrast < 0.15 || contrast - chanceMean < std::max(0.1, 5 * chanceSpread))
+    // Median and spread from the median absolute deviation: a film that
+    // repeats itself (a song, a recap) may fit a few of those places too.
+    const double chanceMedian = Median(chance);
+    std::vector<double> deviation;
+    for (double v : chance) deviation.push_back(std::abs(v - chanceMedian));
+    const double chanceSpread = 1.4826 * Median(deviation);
+    if (chance.size() < 4 || contrast < 0.15 || contrast - chanceMedian < std::max(0.1, 5 * chanceSpread))
         return keep("the fit to the speech is not confident (no clear best fit)");
     for (const TPlan& other : plans) {
         if (&other == &plan || other.Score < 0.95 * plan.Score) continue;
