@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "SpeechAlign.h"
 #include "SpeechFilm.h"
@@ -23,10 +24,11 @@ struct TFilms {
     TSpeechTrack SpeechTrack, NoiseTrack;
 };
 
-// Made once for the whole program (espeak-ng and ffmpeg take a few seconds).
+// Made once for the whole program (espeak-ng and ffmpeg take a few seconds),
+// removed at its exit.
 TFilms& Films() {
-    static TFilms* films = [] {
-        auto* f = new TFilms;
+    static const std::unique_ptr<TFilms> films = [] {
+        auto f = std::make_unique<TFilms>();
         const std::string dir = f->Dir.path().toStdString();
         f->Speech = tavtest::MakeSpeechFilm(dir + "/speech.mkv", 75, 11);
         // Music louder than under the speech, and more noise.
