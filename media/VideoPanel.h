@@ -1,6 +1,9 @@
 #pragma once
 // The widget a player shows its pictures in: it paints the latest frame
 // scaled into its picture rectangle (the whole widget unless one is set).
+// A frame of a clearly other shape than the rectangle (a 16:9 film in a
+// 352 x 288 panel) keeps its shape, centred on black; a frame shrunk into
+// the rectangle is averaged down, not sampled, so a sharp film stays clean.
 #include <QImage>
 #include <QRect>
 #include <QWidget>
@@ -27,6 +30,8 @@ protected:
 
 private:
     QImage frame_;
+    QImage scaled_;         // frame_ averaged down to the size it is painted at
+    qint64 scaledKey_ = 0;  // frame_'s cache key when scaled_ was made
     QRect pictureRect_;
     int frameCount_ = 0;
 };

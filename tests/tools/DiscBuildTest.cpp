@@ -3,7 +3,9 @@
 // starts on a key frame showing exactly the line's first film unit, the
 // help-language lines sit beside the index, films in languages Mac OS Roman
 // cannot carry give UTF-8 discs of whole words, and a refused or interrupted
-// build leaves nothing behind.
+// build leaves nothing behind. A 1080p film gives 1280 x 720 H.264 parts
+// whose frame at a line's start, as the program's decoder seeks it, is the
+// line's first.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -22,6 +24,7 @@
 #include "content/SpellingTable.h"
 #include "content/TargetIndex.h"
 #include "content/UnicodeText.h"
+#include "media/MediaDecoder.h"
 #include "tools/disc/DiscCheck.h"
 
 namespace {
@@ -384,6 +387,78 @@ TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {
     EXPECT_NE(p.exitCode(), 0);
     EXPECT_FALSE(QDir(QString::fromStdString(d + "/cut")).exists());
     EXPECT_FALSE(QDir(QString::fromStdString(d + "/.cut.building")).exists());
+}
+
+// A 1920 x 1080 film: parts of 1280 x 720 H.264, a key frame at each line's
+// start, and the program's decoder seeking to a line's start shows the
+// line's first frame. The frame number's bars are drawn one and a half times
+// larger, so that they sit where FrameNumberOf reads them in the part.
+TEST(DiscBuildSharp, A1080pFilmGives720pH264PartsWhoseFrameAtALineStartIsItsFirst) {
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    const int seconds = 9;
+    std::string bars = "drawbox=x=0:y=0:w=iw:h=30:color=white:t=fill";
+    for (int b = 0; b < 12; ++b)
+        bars += ",drawbox=x=" + std::to_string(12 + b * 42) + ":y=90:w=30:h=252:color=white:t=fill:enable='mod(floor(n/" +
+                std::to_string(1 << b) + "),2)'";
+    ASSERT_EQ(tavtest::RunShell("ffmpeg -v error -y -f lavfi -i color=c=0x202020:s=1920x1080:r=25:d=" +
+                                std::to_string(seconds) + " -f lavfi -i sine=f=330:d=" + std::to_string(seconds) +
+                                " -vf \"" + bars + "\" -c:v libx264 -preset ultrafast -g 100 -c:a aac " + d + "/film.mp4"),
+              0);
+    {
+        std::ofstream srt(d + "/film.srt");
+        const int starts[] = {520, 1760, 3080, 4400, 5640, 6880, 7960};
+        for (int k = 0; k < 7; ++k)
+            srt << k + 1 << "\n" << Ts(starts[k], ',') << " --> " << Ts(starts[k] + 900, ',')
+                << "\nThe little dog is in the garden.\n\n";
+    }
+    const std::string root = d + "/disc";
+    QString output;
+    ASSERT_EQ(RunTool({"build", QString::fromStdString(d + "/film.mp4"), QString::fromStdString(d + "/film.srt"), "--lang",
+                       "en", "--title", "Sharp", "--out", QString::fromStdString(root), "--part-seconds", "5", "--cache",
+                       QString::fromStdString(d + "/cache")},
+                      &output),
+              0)
+        << output.toStdString();
+    tav::TDisc disc;
+    ASSERT_TRUE(tav::OpenDisc(disc, root));
+    tav::TDiscTarget t;
+    const auto targets = tav::DiscTargets(disc);
+    ASSERT_TRUE(tav::LoadDiscTarget(disc, t, targets[0].first, targets[0].second));
+    ASSERT_EQ(t.MovieNames.size(), 2u);
+    const auto& entries = t.Index.MovieEntries;
+    ASSERT_EQ(entries.size(), 7u);
+    int partStart = 0;
+    size_t next = 0;
+    for (const std::string& name : t.MovieNames) {
+        const std::string part = root + "/" + targets[0].first + "/" + name;
+        const std::string info = d + "/info.txt";
+        ASSERT_EQ(tavtest::RunShell("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height "
+                                    "-of csv=p=0 " + part + " > " + info +
+                                    " && ffprobe -v error -select_streams v:0 -show_entries frame=key_frame -of csv=p=0 " +
+                                    part + " >> " + info),
+                  0);
+        std::ifstream in(info);
+        std::string stream;
+        std::getline(in, stream);
+        EXPECT_EQ(stream, "h264,1280,720") << name;
+        std::vector<char> keys;
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) keys.push_back(line[0]);
+        tav::TMediaDecoder decoder(part, 44100);
+        EXPECT_EQ(decoder.DurationUs(), int64_t(keys.size()) * 40000) << name << ": the part lasts as long as its frames";
+        for (; next < entries.size() && entries[next].StartFrame < partStart + int(keys.size()); ++next) {
+            const int j = entries[next].StartFrame - partStart;
+            EXPECT_EQ(keys[size_t(j)], '1') << "line " << next + 1;
+            tav::TVideoFrame frame;
+            ASSERT_TRUE(decoder.SeekExact(int64_t(j) * 40000, &frame)) << "line " << next + 1;
+            EXPECT_EQ(frame.Image.size(), QSize(1280, 720));
+            EXPECT_EQ(tavtest::FrameNumberOf(frame.Image), entries[next].StartFrame) << "line " << next + 1;
+        }
+        partStart += int(keys.size());
+    }
+    EXPECT_EQ(next, entries.size());
+    EXPECT_EQ(partStart, seconds * 25);
 }
 
 } // namespace

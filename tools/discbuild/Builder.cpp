@@ -173,17 +173,6 @@ void ReportFit(const TMacFitter& fit, const std::string& path, std::ostream& out
         out << path << ": \"" << ch << "\" has no Mac OS Roman code and was left out (" << n << "x)\n";
 }
 
-// The picture area of the letter-boxed working copy.
-QRect ActiveArea(const TFilmInfo& info) {
-    const double aspect = double(info.Width) / std::max(info.Height, 1);
-    if (aspect >= double(kPartWidth) / kPartHeight) {
-        const int h = std::min(kPartHeight, int(kPartWidth / aspect + 0.5));
-        return QRect(0, (kPartHeight - h) / 2, kPartWidth, h);
-    }
-    const int w = std::min(kPartWidth, int(kPartHeight * aspect + 0.5));
-    return QRect((kPartWidth - w) / 2, 0, w, kPartHeight);
-}
-
 QImage Fill(const QImage& src, int w, int h) {
     if (src.isNull()) {
         QImage blank(w, h, QImage::Format_RGB32);
@@ -346,7 +335,7 @@ void TBuild::Run(const std::string& root) {
 
     const double minutes = info_.DurationMs / 60000.0;
     progress_ = std::make_unique<TProgress>(stderr, std::vector<std::pair<std::string, double>>{
-        {"reading the film", minutes * 6}, {"film parts", minutes * 3}, {"pictures", 4}, {"words", 4}, {"quiz", 6},
+        {"reading the film", 1 + minutes * 0.3}, {"film parts", minutes * 9}, {"pictures", 4}, {"words", 4}, {"quiz", 6},
         {"checking", 1}});
     const std::string targetName = FolderNameFor(lang_);
     const std::string targetDir = root + "/" + targetName;
@@ -355,24 +344,28 @@ void TBuild::Run(const std::string& root) {
     QDir().mkpath(Q(work_));
 
     Stage("reading the film");
-    scenes_ = PrepareWorkingCopy(o_.Film, info_, work_ + "/film.mkv", Tick());
+    // The cuts are chosen before the one pass that makes the parts: scene
+    // changes are looked for only near the places ChooseCuts aims at (the
+    // film split into equal parts), where it may cut.
+    const int partUnits = o_.PartSeconds * 25;
+    const int parts = std::clamp((filmUnits + partUnits - 1) / partUnits, 1, 8);
+    std::vector<int> aims;
+    for (int k = 1; k < parts; ++k) aims.push_back(int((long long)filmUnits * k / parts));
+    starts_ = ChooseCuts(filmUnits, ScenesNear(o_.Film, aims, 30 * 25, work_, Tick()), lines_, 8, partUnits);
 
     Stage("film parts");
-    starts_ = ChooseCuts(filmUnits, scenes_, lines_, 8, o_.PartSeconds * 25);
+    std::vector<int> keys;
+    for (const TFilmLine& l : lines_) keys.push_back(l.StartUnits);
+    scenes_ = EncodeFilm(o_.Film, info_, starts_, keys, work_, Tick());
     std::vector<std::string> partFiles;
     for (size_t k = 0; k < starts_.size(); ++k) {
-        const int from = starts_[k], to = k + 1 < starts_.size() ? starts_[k + 1] : filmUnits;
-        std::vector<int> keys;
-        for (const TFilmLine& l : lines_)
-            if (l.StartUnits >= from && l.StartUnits < to) keys.push_back(l.StartUnits - from);
-        const std::string name = "part" + std::to_string(k + 1) + ".mpg";
-        const double before = double(from) / filmUnits, share = double(to - from) / filmUnits;
-        EncodePart(work_ + "/film.mkv", from, to - from, keys, targetDir + "/" + name, [&](double f) {
-            progress_->Update(before + (f < 0 ? 0 : f) * share);
-            return !gInterrupted.load();
-        });
+        const std::string name = "part" + std::to_string(k + 1) + ".mp4";
+        if (!QFile::rename(Q(work_ + "/" + name), Q(targetDir + "/" + name)))
+            throw std::runtime_error("cannot move the film part " + name + " into " + targetDir);
         partFiles.push_back(name);
     }
+    const QSize partSize = PartSize(info_);
+    out_ << "film parts: " << partSize.width() << "x" << partSize.height() << " H.264\n";
     Report.Built.push_back(std::to_string(partFiles.size()) + " film part(s) with a key frame at each of " +
                            std::to_string(lines_.size()) + " lines");
 
@@ -468,7 +461,7 @@ void TBuild::Run(const std::string& root) {
             ++own;
         } else {
             if (found != ownPictures.end()) out_ << found->second << ": not a picture Qt reads; the film's frame is used\n";
-            pictures.push_back(Fill(frames[i].copy(ActiveArea(info_)), 280, 212));
+            pictures.push_back(Fill(frames[i], 280, 212));
         }
     }
     progress_->Update(0.5);
@@ -555,8 +548,7 @@ void TBuild::WritePictures(const std::string& root, const std::string& targetDir
     for (int u : places) strip.push_back({u, StripHint(lines_, u)});
     demodisc::WriteStripIndex(targetDir + "/strip.txt", strip);
     std::vector<QImage> thumbs;
-    for (const QImage& f : GrabFrames(work_ + "/film.mkv", places, work_))
-        thumbs.push_back(f.isNull() ? f : f.copy(ActiveArea(info_)));
+    for (const QImage& f : GrabFrames(work_ + "/film.mkv", places, work_)) thumbs.push_back(f);
     demodisc::WriteFilmStrip(thumbs, targetDir + "/minis.jpg");
     progress_->Update(0.8);
 
@@ -570,10 +562,10 @@ void TBuild::WritePictures(const std::string& root, const std::string& targetDir
         names.push_back(a.Name);
     }
     std::vector<QImage> faces;
+    // The working copy has no bars: the face is the middle square of the frame.
     for (const QImage& f : GrabFrames(work_ + "/film.mkv", at, work_)) {
-        const QRect area = ActiveArea(info_);
-        const int side = std::min(area.width(), area.height());
-        faces.push_back(Fill(f.isNull() ? f : f.copy(area.center().x() - side / 2, area.top(), side, side), 150, 150));
+        const int side = std::min(f.width(), f.height());
+        faces.push_back(Fill(f.isNull() ? f : f.copy((f.width() - side) / 2, 0, side, side), 150, 150));
     }
     demodisc::WriteActorSheet(faces, names, targetDir + "/recpic",
                               PictureWords(lang_).ChooseActor);
