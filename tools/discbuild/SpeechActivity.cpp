@@ -369,8 +369,21 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
         }
         AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
         SwrContext* s = nullptr;
-        const int e = swr_alloc_set_opts2(&s, &mono, AV_SAMPLE_FMT_FLT, kSpeechSampleRate, &inLayout,
-                                          AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
+        int e = swr_alloc_set_opts2(&s, &mono, AV_SAMPLE_FMT_FLT, kSpeechSampleRate, &inLayout,
+                                    AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
+        // Surround sound carries the dialogue in the centre channel: take it
+        // with a little of the front pair (in case the centre is empty) and
+        // leave the surrounds and effects out.
+        const int centre = av_channel_layout_index_from_channel(&inLayout, AV_CHAN_FRONT_CENTER);
+        if (e >= 0 && s && centre >= 0 && inLayout.nb_channels >= 3) {
+            std::vector<double> matrix(size_t(inLayout.nb_channels), 0.0);
+            matrix[size_t(centre)] = 1.0;
+            for (AVChannel side : {AV_CHAN_FRONT_LEFT, AV_CHAN_FRONT_RIGHT}) {
+                const int k = av_channel_layout_index_from_channel(&inLayout, side);
+                if (k >= 0) matrix[size_t(k)] = 0.3;
+            }
+            e = swr_set_matrix(s, matrix.data(), inLayout.nb_channels);
+        }
         av_channel_layout_uninit(&inLayout);
         if (e < 0 || !s || swr_init(s) < 0) {
             swr_free(&s);
