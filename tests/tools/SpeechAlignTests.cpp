@@ -20,8 +20,8 @@ namespace {
 
 struct TFilms {
     QTemporaryDir Dir;
-    tavtest::TSpeechFilm Speech, Noise, Silent;
-    TSpeechTrack SpeechTrack, NoiseTrack;
+    tavtest::TSpeechFilm Speech, Noise, Silent, Surround;
+    TSpeechTrack SpeechTrack, NoiseTrack, SurroundTrack;
 };
 
 // Made once for the whole program (espeak-ng and ffmpeg take a few seconds),
@@ -34,7 +34,11 @@ TFilms& Films() {
         // Music louder than under the speech, and more noise.
         f->Noise = tavtest::MakeSpeechFilm(dir + "/noise.mkv", 75, 12, tavtest::TFilmSound::NoiseOnly, {0.08f, 0.03f});
         f->Silent = tavtest::MakeSpeechFilm(dir + "/silent.mkv", 4, 13, tavtest::TFilmSound::None);
+        // 5.1 sound with loud music and noise on every channel but the centre.
+        f->Surround = tavtest::MakeSpeechFilm(dir + "/surround.mkv", 40, 14, tavtest::TFilmSound::Speech,
+                                              {0.3f, 0.1f, true});
         f->SpeechTrack = ReadSpeech(f->Speech.Path);
+        f->SurroundTrack = ReadSpeech(f->Surround.Path);
         f->NoiseTrack = ReadSpeech(f->Noise.Path);
         return f;
     }();
@@ -63,6 +67,10 @@ TEST(SpeechAlign, ShiftedAndStretchedCuesComeBackToTheSpeech) {
     // clearly more than outside them.
     EXPECT_GT(SpeechFitScore(f.Speech.Cues, f.SpeechTrack), 0.6);
     EXPECT_GT(f.SpeechTrack.SpeechFraction(), 0.4);
+    // In surround sound the voices are found in the centre channel.
+    EXPECT_NE(f.SurroundTrack.Source.find("(ac3, "), std::string::npos) << f.SurroundTrack.Source;
+    EXPECT_NE(f.SurroundTrack.Source.find(", 6 channels)"), std::string::npos) << f.SurroundTrack.Source;
+    EXPECT_GT(SpeechFitScore(f.Surround.Cues, f.SurroundTrack), 0.3); // about 0.06 with all channels mixed alike
 
     // Timed for the film at 25 frames a second, and 3.2 s late, held on
     // after the voice as subtitles are.

@@ -159,18 +159,32 @@ TSpeechFilm MakeSpeechFilm(const std::string& path, int seconds, unsigned seed, 
         }
         std::remove((work + ".wav").c_str());
     }
+    // The background: mixed with the voices, or for surround sound on every
+    // channel but the centre, which carries the voices alone.
+    std::vector<float> bed(track.size(), 0.0f);
     if (sound != TFilmSound::None) {
-        AddMusic(track, rng, background.Music);
+        AddMusic(bed, rng, background.Music);
         std::normal_distribution<float> noise(0.0f, background.Noise);
-        for (float& s : track) s += noise(rng);
+        for (float& s : bed) s += noise(rng);
+        if (!background.Surround)
+            for (size_t i = 0; i < track.size(); ++i) track[i] += bed[i];
         WriteWave(work + ".audio.wav", track);
+        if (background.Surround) WriteWave(work + ".bed.wav", bed);
     }
 
     std::string cmd = "ffmpeg -y -nostdin -f lavfi -i color=c=0x406080:s=160x120:r=25:d=" + std::to_string(seconds);
-    if (sound != TFilmSound::None) cmd += " -i " + Quote(work + ".audio.wav") + " -c:a flac";
+    if (sound != TFilmSound::None) cmd += " -i " + Quote(work + ".audio.wav");
+    if (background.Surround) {
+        cmd += " -i " + Quote(work + ".bed.wav") +
+               " -filter_complex \"[2:a]asplit=5[a][b][c][d][e];[a][b][1:a][c][d][e]join=inputs=6:channel_layout=5.1:"
+               "map=0.0-FL|1.0-FR|2.0-FC|3.0-LFE|4.0-BL|5.0-BR[s]\" -map 0:v -map \"[s]\" -c:a ac3 -b:a 384k";
+    } else if (sound != TFilmSound::None) {
+        cmd += " -c:a flac";
+    }
     cmd += " -c:v mpeg4 -q:v 10 -shortest " + Quote(path);
     Run(cmd);
     std::remove((work + ".audio.wav").c_str());
+    std::remove((work + ".bed.wav").c_str());
     return film;
 }
 

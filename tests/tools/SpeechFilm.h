@@ -3,7 +3,7 @@
 // sentences in a few voices with pauses of varied length (some long, between
 // scenes), over a music bed and a little noise, with a still picture, muxed
 // into an MKV (MPEG-4 video, FLAC sound: no encoder delay, so the times are
-// exact) by the ffmpeg program.
+// exact; or 5.1 AC-3) by the ffmpeg program.
 #include <string>
 #include <vector>
 
@@ -24,6 +24,7 @@ enum class TFilmSound { Speech, NoiseOnly, None };
 struct TBackground {
     float Music = 0.03f;
     float Noise = 0.012f;
+    bool Surround = false; // 5.1 AC-3: the voices alone in the centre, the background on the others
 };
 
 // Writes the film to path (work files beside it). seed varies the sentences
