@@ -1,9 +1,10 @@
 #pragma once
-// Where people speak in a film: one audio track decoded to 16 kHz mono and a
-// speech probability for every 10 ms of it. The detector looks for voiced,
-// syllable-modulated energy in the voice band (300-3400 Hz) above a noise
-// floor that follows the background, so that steady music, hum and noise do
-// not count as speech.
+// Where people speak in a film: one audio track decoded to 16 kHz mono (the
+// centre channel first for surround sound) and a speech probability for every
+// 10 ms of it. The detector looks for voiced energy in the voice band
+// (300-3400 Hz) rising above a floor that follows the background, in most of
+// its bands at once, with a spectrum that keeps moving (held music notes keep
+// theirs still), so that steady music, hum and noise do not count as speech.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -18,7 +19,7 @@ constexpr int kSpeechSampleRate = 16000;
 struct TSpeechTrack {
     std::vector<float> Speech; // 0..1 per 10 ms frame, frame k covers [10k, 10k + 10) ms of the film
     int DurationMs = 0;        // Speech.size() * 10
-    std::string Source;        // the track that was read, e.g. "audio track 1 of 2 (aac, 48000 Hz, 6 channels)"
+    std::string Source;        // the track that was read, e.g. "sound track 1 of 2 (aac, 48000 Hz, 6 channels)"
     // Fraction of the frames that are clearly speech (probability >= 0.5).
     double SpeechFraction() const;
 };
