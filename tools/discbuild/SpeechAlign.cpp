@@ -189,6 +189,7 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
         size_t Rate = 0;
         double Offset = 0, Score = -1e300;
         std::vector<double> Start, End;
+        std::vector<char> OwnMove; // the cue's stretch was moved on its own
         int Stretches = 0, Moved = 0;
     };
     auto makePlan = [&](const TCandidate& c) {
@@ -198,6 +199,7 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
         const double rate = kRates[c.Rate].Value;
         p.Start.resize(n);
         p.End.resize(n);
+        p.OwnMove.assign(n, 0);
         for (size_t i = 0; i < n; ++i) {
             p.Start[i] = cues[i].StartMs * rate + p.Offset;
             p.End[i] = cues[i].EndMs * rate + p.Offset;
@@ -248,10 +250,40 @@ TAlignment AlignCues(const std::vector<TSubtitleCue>& cues, const TSpeechTrack& 
                 for (size_t i = a; i < b; ++i) {
                     p.Start[i] += moved;
                     p.End[i] += moved;
+                    p.OwnMove[i] = 1;
                 }
                 sEnd += moved;
             }
             previousEnd = std::max(previousEnd, sEnd);
+        }
+        // The whole file's offset again from the stretches that kept it
+        // alone (the moved ones pulled it their way), never into a moved one.
+        if (p.Moved > 0) {
+            std::vector<TSpan> kept;
+            double lo = -150, hi = 150;
+            for (size_t i = 0; i < n; ++i) {
+                if (p.OwnMove[i]) continue;
+                if (Spoken(cues[i])) kept.push_back({p.Start[i], p.End[i]});
+                if (i > 0 && p.OwnMove[i - 1]) lo = std::max(lo, p.End[i - 1] + 200 - p.Start[i]);
+                if (i + 1 < n && p.OwnMove[i + 1]) hi = std::min(hi, p.Start[i + 1] - 200 - p.End[i]);
+            }
+            SetWeights(kept);
+            double top = Score(scorer, kept, 1, 0), at = 0;
+            for (double d = std::ceil(lo / 5) * 5; d <= hi && kept.size() >= 2; d += 5) {
+                const double v = Score(scorer, kept, 1, d);
+                if (v > top) {
+                    top = v;
+                    at = d;
+                }
+            }
+            if (at != 0) {
+                for (size_t i = 0; i < n; ++i)
+                    if (!p.OwnMove[i]) {
+                        p.Start[i] += at;
+                        p.End[i] += at;
+                    }
+                p.Offset += at;
+            }
         }
         std::vector<TSpan> final;
         for (size_t i = 0; i < n; ++i)
