@@ -25,6 +25,7 @@
 #include "content/TargetIndex.h"
 #include "content/UnicodeText.h"
 #include "media/MediaDecoder.h"
+#include "media/VideoPanel.h"
 #include "tools/disc/DiscCheck.h"
 
 namespace {
@@ -390,8 +391,8 @@ TEST_F(DiscBuild, RefusedAndInterruptedBuildsLeaveNothing) {
 }
 
 // A 1920 x 1080 film: parts of 1280 x 720 H.264, a key frame at each line's
-// start, and the program's decoder seeking to a line's start shows the
-// line's first frame. The frame number's bars are drawn one and a half times
+// start, the program's decoder seeking to a line's start shows the line's
+// first frame, and the film panel shows a part's frame in its own shape. The frame number's bars are drawn one and a half times
 // larger, so that they sit where FrameNumberOf reads them in the part.
 TEST(DiscBuildSharp, A1080pFilmGives720pH264PartsWhoseFrameAtALineStartIsItsFirst) {
     QTemporaryDir dir;
@@ -459,6 +460,26 @@ TEST(DiscBuildSharp, A1080pFilmGives720pH264PartsWhoseFrameAtALineStartIsItsFirs
     }
     EXPECT_EQ(next, entries.size());
     EXPECT_EQ(partStart, seconds * 25);
+
+    // In the program's 352 x 288 film panel a part's frame keeps its shape
+    // (352 x 198 between black bars; the frame's white top band right under
+    // the upper bar) and fine detail is averaged, not sampled into stripes.
+    tav::TMediaDecoder decoder(root + "/" + targets[0].first + "/" + t.MovieNames[0], 44100);
+    tav::TVideoFrame frame;
+    ASSERT_TRUE(decoder.SeekExact(0, &frame));
+    tav::TVideoPanel panel;
+    panel.resize(352, 288);
+    panel.SetFrame(frame.Image);
+    QImage shown = panel.grab().toImage();
+    EXPECT_EQ(qGray(shown.pixel(176, 40)), 0);
+    EXPECT_GT(qGray(shown.pixel(176, 47)), 200);
+    EXPECT_EQ(qGray(shown.pixel(176, 250)), 0);
+    QImage stripes(1280, 720, QImage::Format_RGB32);
+    for (int x = 0; x < 1280; ++x)
+        for (int y = 0; y < 720; ++y) stripes.setPixel(x, y, x % 2 ? 0xFFFFFFFF : 0xFF000000);
+    panel.SetFrame(stripes);
+    shown = panel.grab().toImage();
+    for (int x = 0; x < 352; ++x) ASSERT_NEAR(qGray(shown.pixel(x, 144)), 128, 40) << "x " << x;
 }
 
 } // namespace
