@@ -76,10 +76,10 @@ std::function<TFilmDescription(const std::string&)> TNewCourseDialog::DescribeFi
     TFilmDescription d;
     d.Title = tracks.Title;
     d.Error = tracks.Error;
+    // Tracks are numbered as the builder takes them: among all of their kind, text and pictures alike.
     for (const discbuild::TFilmTrack& t : tracks.Tracks) {
-        const TFilmTrackInfo info{t.Number, t.Language, t.Title, t.Codec,
-                                  t.kind == discbuild::TFilmTrack::PictureSubtitle};
-        (t.kind == discbuild::TFilmTrack::Audio ? d.Audio : d.Subtitles).push_back(info);
+        std::vector<TFilmTrackInfo>& list = t.kind == discbuild::TFilmTrack::Audio ? d.Audio : d.Subtitles;
+        list.push_back({int(list.size()), t.Language, t.Title, t.Codec, t.kind == discbuild::TFilmTrack::PictureSubtitle});
     }
     if (d.Error.empty() && d.Audio.empty()) d.Error = "This film has no sound: a course needs the film's voices.";
     return d;

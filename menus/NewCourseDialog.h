@@ -23,7 +23,7 @@ class TForm_Main;
 
 // A film's tracks as the dialog offers them.
 struct TFilmTrackInfo {
-    int Number = 0;         // among the film's tracks of its kind, from 0
+    int Number = 0;         // among the film's sound or subtitle tracks, from 0 (as --subtitle-track takes it)
     std::string Language;   // the track's language tag as written ("fre", "en", "")
     std::string Title;      // the track's own title, may be empty
     std::string Codec;      // "subrip", "ass", "hdmv_pgs_subtitle" ...

@@ -16,11 +16,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "CueSource.h"
 #include "FilmSource.h"
 #include "Languages.h"
 #include "MacFit.h"
 #include "Material.h"
 #include "Progress.h"
+#include "SpeechAlign.h"
 #include "Subtitles.h"
 #include "content/LanguageCodes.h"
 #include "content/LineTranslations.h"
@@ -38,13 +40,20 @@
 namespace discbuild {
 
 const char* const kBuildUsage =
-    "usage: tavolin-disc build FILM SUBTITLES --lang CODE --title TEXT --out ROOT\n"
-    "                          [--help-subtitles FILE --help-lang CODE] [--pictures DIR] [--cache DIR]\n"
+    "usage: tavolin-disc build FILM [SUBTITLES] --lang CODE --title TEXT --out ROOT\n"
+    "                          [--subtitle-track N] [--audio-track N] [--no-align]\n"
+    "                          [--help-subtitles FILE | --help-track N] [--help-lang CODE]\n"
+    "                          [--pictures DIR] [--cache DIR]\n"
     "  FILM: any film ffmpeg reads; SUBTITLES: SRT, WebVTT or ASS/SSA in the film's language.\n"
+    "    Without SUBTITLES the film's own subtitle track in --lang is used (text tracks\n"
+    "    decoded, picture tracks read with OCR); --subtitle-track N chooses one (from 0).\n"
+    "  --audio-track N: the film's sound track (from 0; default the first).\n"
+    "  --no-align: keep the subtitles' times (they are fitted to the film's speech otherwise).\n"
     "  --lang: the film's language (program code, e.g. 2, short code en, or name English).\n"
     "    A language Mac OS Roman cannot carry (Japanese, Chinese, Korean, Russian, Greek,\n"
     "    Polish, Czech, Turkish) gets a UTF-8 disc; right-to-left scripts are refused.\n"
-    "  --help-subtitles/--help-lang: subtitles in a help language, shown beside each line.\n"
+    "  --help-subtitles/--help-track, --help-lang: subtitles in a help language, shown beside\n"
+    "    each line, from a file or a subtitle track of the film.\n"
     "  --pictures: dictionary pictures, each file named after its word (e.g. dog.jpg).\n"
     "  --cache: where spoken words are kept between builds (default ROOT.cache).\n"
     "  --part-seconds: length of the film parts (default 240; at most eight parts).\n";
@@ -74,13 +83,18 @@ struct TReport {
 
 const char* const kRightToLeftRefusal = "Right-to-left scripts (Arabic, Hebrew) are not supported yet";
 
-// Subtitles read, their problems listed as FILE:LINE. Throws when nothing
-// can be read or the text is in a right-to-left script.
-std::vector<TSubtitleCue> ReadCues(const std::string& path, std::ostream& out, TReport& report) {
-    TSubtitleFile file = ReadSubtitles(ReadAll(path), path);
+// Subtitles read from a file or a track of the film, their problems listed
+// as NAME:LINE. Throws when nothing can be read or the text is in a
+// right-to-left script; name is what the report calls the source.
+std::vector<TSubtitleCue> ReadCues(const TCueSource& source, std::ostream& out, TReport& report, std::string& name,
+                                   const TProgressFn& progress) {
+    std::vector<std::string> notes;
+    TSubtitleFile file = ReadCueSource(source, name, notes, progress);
+    const std::string& path = name;
     out << path << ": " << file.Format << ", " << file.Encoding << ", " << file.Cues.size() << " cues\n";
     for (const TSubtitleProblem& p : file.Problems)
         out << path << ":" << p.Line << ": " << p.Text << '\n';
+    for (const std::string& n : notes) out << n << '\n';
     if (file.Cues.empty()) throw std::runtime_error("no cue could be read from " + path);
     int letters = 0, rightToLeft = 0;
     for (const TSubtitleCue& c : file.Cues)
@@ -94,6 +108,7 @@ std::vector<TSubtitleCue> ReadCues(const std::string& path, std::ostream& out, T
         throw std::runtime_error(path + ": " + kRightToLeftRefusal + " (" + std::to_string(rightToLeft) + " of " +
                                  std::to_string(letters) + " letters are written from right to left)");
     report.Notes.push_back(path + ": " + file.Format + ", " + file.Encoding);
+    if (!notes.empty()) report.Built.push_back(notes.front());
     return file.Cues;
 }
 
@@ -278,6 +293,7 @@ private:
     std::string work_;
     bool utf8_ = false;  // a UTF-8 disc: the language's letters are not in Mac OS Roman
     std::string voice_;  // espeak-ng voice of the film's language; empty when espeak-ng has none
+    TSpeechTrack speech_; // the film's speech, when it was read to fit the subtitles
 };
 
 void TBuild::Run(const std::string& root) {
@@ -288,9 +304,9 @@ void TBuild::Run(const std::string& root) {
                                  " cannot be built");
     if (lang_.Voice.empty()) throw std::runtime_error("no espeak-ng voice is known for " + tav::LanguageName(lang_.Code));
     TLanguage help;
-    if (!o_.HelpSubtitles.empty()) {
+    if (!o_.HelpSubtitles.empty() || o_.HelpTrack >= 0) {
         help = FindLanguage(o_.HelpLanguage);
-        if (help.Code == 0) throw std::runtime_error("--help-subtitles needs --help-lang with a known language");
+        if (help.Code == 0) throw std::runtime_error("help subtitles need --help-lang with a known language");
         if (WritesRightToLeft(help.Code))
             throw std::runtime_error(std::string(kRightToLeftRefusal) + ": " + tav::LanguageName(help.Code) +
                                      " cannot be a help language");
@@ -309,16 +325,57 @@ void TBuild::Run(const std::string& root) {
         Report.Built.push_back("text: UTF-8 (Mac OS Roman cannot carry " + tav::LanguageName(lang_.Code) +
                                "; Target.txt says TextEncoding|UTF-8)");
 
-    // Subtitles first: a wrong file should fail before the long work.
-    std::vector<TSubtitleCue> cues = ReadCues(o_.Subtitles, out_, Report);
+    info_ = ProbeFilm(o_.Film);
+    if (o_.AudioTrack > 0) {
+        int sounds = 0;
+        for (const TFilmTrack& t : ListFilmTracks(o_.Film).Tracks) sounds += t.kind == TFilmTrack::Audio;
+        if (o_.AudioTrack >= sounds)
+            throw std::runtime_error(o_.Film + " has " + std::to_string(sounds) + " sound track(s); there is no sound track " +
+                                     std::to_string(o_.AudioTrack) + " (tracks count from 0)");
+    }
+    info_.AudioTrack = std::max(0, o_.AudioTrack);
+    const double minutes = info_.DurationMs / 60000.0;
+    const bool subtitleTrack = o_.Subtitles.empty();
+    progress_ = std::make_unique<TProgress>(stderr, std::vector<std::pair<std::string, double>>{
+        {"reading the subtitles", subtitleTrack ? 1 + minutes * 0.3 : 0.1},
+        {"finding the speech", o_.Align ? 0.5 + minutes * 0.05 : 0},
+        {"reading the film", 1 + minutes * 0.3}, {"film parts", minutes * 9}, {"pictures", 4}, {"words", 4}, {"quiz", 6},
+        {"checking", 1}});
+
+    // Subtitles first: a wrong file or track should fail before the long work.
+    Stage("reading the subtitles");
+    const std::string filmIso = tav::IsoCodeOfLanguage(lang_.Code).empty() ? lang_.Iso : tav::IsoCodeOfLanguage(lang_.Code);
+    std::string cueName;
+    std::vector<TSubtitleCue> cues =
+        ReadCues({o_.Subtitles, o_.Film, o_.SubtitleTrack, filmIso.substr(0, 2)}, out_, Report, cueName, Tick());
     if (utf8_) {
         CleanCues(cues);
     } else {
         TMacFitter fit;
-        if (!FitCues(cues, fit)) throw std::runtime_error(CarryError(o_.Subtitles, fit));
-        ReportFit(fit, o_.Subtitles, out_);
+        if (!FitCues(cues, fit)) throw std::runtime_error(CarryError(cueName, fit));
+        ReportFit(fit, cueName, out_);
     }
-    info_ = ProbeFilm(o_.Film);
+    // Subtitles timed for another cut or frame rate are fitted to the film's speech.
+    Stage("finding the speech");
+    if (o_.Align) {
+        if (!info_.HasAudio) {
+            Report.Built.push_back("times: kept (the film has no sound to fit them to)");
+        } else {
+            try {
+                speech_ = ReadSpeech(o_.Film, o_.AudioTrack, Tick());
+                const TAlignment fitted = AlignCues(cues, speech_);
+                cues = fitted.Cues;
+                out_ << cueName << ": " << fitted.Report << '\n';
+                Report.Built.push_back("times: " + fitted.Report);
+            } catch (const std::exception& e) {
+                CheckInterrupt();
+                speech_ = {};
+                Report.NotBuilt.push_back(std::string("times: kept, the speech could not be read: ") + e.what());
+            }
+        }
+    } else {
+        Report.Built.push_back("times: kept as the subtitles give them (--no-align)");
+    }
     const int filmUnits = info_.DurationMs / kUnitMs;
     std::vector<TSubtitleCue> inside;
     for (const TSubtitleCue& c : cues)
@@ -327,16 +384,12 @@ void TBuild::Run(const std::string& root) {
             inside.back().EndMs = std::min(c.EndMs, (filmUnits - 1) * kUnitMs);
         }
     if (inside.size() < cues.size())
-        out_ << o_.Subtitles << ": " << cues.size() - inside.size() << " cue(s) after the film's end left out\n";
+        out_ << cueName << ": " << cues.size() - inside.size() << " cue(s) after the film's end left out\n";
     lines_ = MakeLines(inside);
     if (lines_.empty()) throw std::runtime_error("no subtitle line lies inside the film");
     out_ << o_.Film << ": " << info_.Width << "x" << info_.Height << ", " << info_.DurationMs / 1000.0 << " s"
          << (info_.HasAudio ? "" : ", no sound") << '\n';
 
-    const double minutes = info_.DurationMs / 60000.0;
-    progress_ = std::make_unique<TProgress>(stderr, std::vector<std::pair<std::string, double>>{
-        {"reading the film", 1 + minutes * 0.3}, {"film parts", minutes * 9}, {"pictures", 4}, {"words", 4}, {"quiz", 6},
-        {"checking", 1}});
     const std::string targetName = FolderNameFor(lang_);
     const std::string targetDir = root + "/" + targetName;
     QDir().mkpath(Q(targetDir));
@@ -494,7 +547,17 @@ void TBuild::Run(const std::string& root) {
     // UTF-8 disc; on a Mac OS Roman disc Mac OS Roman when it carries them,
     // else UTF-8 behind a byte-order mark.
     if (help.Code) {
-        std::vector<TSubtitleCue> helpCues = ReadCues(o_.HelpSubtitles, out_, Report);
+        const std::string helpIso =
+            tav::IsoCodeOfLanguage(help.Code).empty() ? help.Iso : tav::IsoCodeOfLanguage(help.Code);
+        std::string helpName;
+        std::vector<TSubtitleCue> helpCues =
+            ReadCues({o_.HelpSubtitles, o_.Film, o_.HelpTrack, helpIso.substr(0, 2)}, out_, Report, helpName, {});
+        // Timed for the same other cut, as a rule: fitted to the speech on their own.
+        if (!speech_.Speech.empty()) {
+            const TAlignment fitted = AlignCues(helpCues, speech_);
+            helpCues = fitted.Cues;
+            out_ << helpName << ": " << fitted.Report << '\n';
+        }
         bool bom = false;
         if (utf8_) {
             CleanCues(helpCues);
@@ -502,7 +565,7 @@ void TBuild::Run(const std::string& root) {
             std::vector<TSubtitleCue> fitted = helpCues;
             TMacFitter helpFit;
             if (FitCues(fitted, helpFit)) {
-                ReportFit(helpFit, o_.HelpSubtitles, out_);
+                ReportFit(helpFit, helpName, out_);
                 helpCues = fitted;
             } else {
                 CleanCues(helpCues);
@@ -591,6 +654,19 @@ bool ParseBuildArgs(const std::vector<std::string>& args, TBuildOptions& o, std:
         else if (a == "--out") ok = value(o.Out);
         else if (a == "--help-subtitles") ok = value(o.HelpSubtitles);
         else if (a == "--help-lang") ok = value(o.HelpLanguage);
+        else if (a == "--no-align") o.Align = false;
+        else if (a == "--subtitle-track" || a == "--audio-track" || a == "--help-track") {
+            std::string v;
+            ok = value(v);
+            int& n = a == "--subtitle-track" ? o.SubtitleTrack : a == "--audio-track" ? o.AudioTrack : o.HelpTrack;
+            n = ok && !v.empty() && v.find_first_not_of("0123456789") == std::string::npos && v.size() < 4
+                    ? std::atoi(v.c_str())
+                    : -1;
+            if (ok && n < 0) {
+                why = a + " needs a track number (0, 1, 2 ...)";
+                return false;
+            }
+        }
         else if (a == "--pictures") ok = value(o.Pictures);
         else if (a == "--cache") ok = value(o.Cache);
         else if (a == "--part-seconds") {
@@ -608,18 +684,26 @@ bool ParseBuildArgs(const std::vector<std::string>& args, TBuildOptions& o, std:
         } else positional.push_back(a);
         if (!ok) return false;
     }
-    if (positional.size() != 2) {
-        why = "FILM and SUBTITLES are needed";
+    if (positional.empty() || positional.size() > 2) {
+        why = "FILM (and SUBTITLES unless the film's own track is used) are needed";
         return false;
     }
     o.Film = positional[0];
-    o.Subtitles = positional[1];
+    o.Subtitles = positional.size() > 1 ? positional[1] : std::string();
+    if (!o.Subtitles.empty() && o.SubtitleTrack >= 0) {
+        why = "give SUBTITLES or --subtitle-track, not both";
+        return false;
+    }
     if (o.Language.empty() || o.Title.empty() || o.Out.empty()) {
         why = "--lang, --title and --out are needed";
         return false;
     }
-    if (o.HelpSubtitles.empty() != o.HelpLanguage.empty()) {
-        why = "--help-subtitles and --help-lang go together";
+    if (!o.HelpSubtitles.empty() && o.HelpTrack >= 0) {
+        why = "give --help-subtitles or --help-track, not both";
+        return false;
+    }
+    if ((o.HelpSubtitles.empty() && o.HelpTrack < 0) != o.HelpLanguage.empty()) {
+        why = "--help-subtitles (or --help-track) and --help-lang go together";
         return false;
     }
     // Absolute paths: ffmpeg runs inside the work folder.

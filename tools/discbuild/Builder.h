@@ -7,11 +7,16 @@
 namespace discbuild {
 
 struct TBuildOptions {
-    std::string Film, Subtitles;
+    std::string Film;
+    std::string Subtitles;       // a subtitle file; empty: the film's own subtitle track
+    int SubtitleTrack = -1;      // that track, from 0 among the film's subtitle tracks; -1: the one in --lang
+    int AudioTrack = -1;         // the film's sound track, from 0; -1: the first (speech: the best)
+    bool Align = true;           // fit the subtitles' times to the film's speech
     std::string Language;        // code, short code or name of the film's language
     std::string Title;           // the film's title, UTF-8
     std::string Out;             // the content root to make
-    std::string HelpSubtitles;   // optional: subtitles in a help language
+    std::string HelpSubtitles;   // optional: subtitles in a help language...
+    int HelpTrack = -1;          // ... or a subtitle track of the film
     std::string HelpLanguage;    // its language
     std::string Pictures;        // optional: dictionary pictures named after their words
     std::string Cache;           // espeak-ng speech cache (default: beside Out)

@@ -179,7 +179,7 @@ std::vector<int> EncodeFilm(const std::string& film, const TFilmInfo& info, cons
                 {"-filter_complex",
                  "[0:v:0]fps=25,scale=" + Size(PartSize(info)) + ":flags=bicubic,setsar=1,split=3[p][w][s];[w]scale=" +
                      Size(WorkSize(info)) + ":flags=area,setsar=1[c];[s]" + SceneFilter("scenes.txt") + ",nullsink",
-                 "-map", "[p]", "-map", info.HasAudio ? "0:a:0" : "1:a:0", "-t", duration,
+                 "-map", "[p]", "-map", info.HasAudio ? "0:a:" + std::to_string(info.AudioTrack) : std::string("1:a:0"), "-t", duration,
                  // veryfast at quality 23 with the quickest motion search: a
                  // 1080p film is built over four times faster than it plays on
                  // two cores, for a fifth more bytes than veryfast's own search.

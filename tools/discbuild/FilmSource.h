@@ -24,6 +24,7 @@ struct TFilmInfo {
     int Width = 0, Height = 0;     // stored picture size
     int SarNum = 1, SarDen = 1;    // shape of one stored pixel (width : height)
     bool HasAudio = false;
+    int AudioTrack = 0;            // the sound track the parts take, from 0 (chosen by the caller)
 };
 
 // Progress of a long step: done fraction 0..1; returns false to stop it.
