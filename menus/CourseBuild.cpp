@@ -96,7 +96,7 @@ QString TForm_CourseBuild::TimeLeftText(int seconds) {
 TForm_CourseBuild::TForm_CourseBuild(TForm_Main& main, QWidget* parent) : TScreen(parent), main_(main) {
     Image_Background = new TImage(this);
     Image_Background->setGeometry(0, 0, 800, 600);
-    Image_Background->SetPicture(skin::Background(skin::TBackground::Activity));
+    Image_Background->SetPicture(skin::Background(skin::TBackground::Stage));
     Label_Title = MakeLabel(this, 28, skin::Cream(), QRect(60, 150, 680, 80));
     Label_Title->setText(QStringLiteral("Building \u00AB%1\u00BB").arg(Q(main_.PendingCourse.Title)));
     Label_Stage = MakeLabel(this, 18, skin::GoldLight(), QRect(60, 250, 680, 30));

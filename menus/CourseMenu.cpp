@@ -127,18 +127,10 @@ private:
 TForm_CourseMenu::TForm_CourseMenu(TForm_Main& main, QWidget* parent) : TScreen(parent), main_(main) {
     Image_Background = new TImage(this);
     Image_Background->setGeometry(0, 0, 800, 600);
-    QImage background(800, 600, QImage::Format_RGB32);
+    QImage background = skin::Background(skin::TBackground::Stage);
     {
         QPainter p(&background);
         p.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient sky(0, 0, 0, 600);
-        sky.setColorAt(0, skin::Night());
-        sky.setColorAt(1, skin::NightDeep());
-        p.fillRect(background.rect(), sky);
-        QRadialGradient glow(QPointF(400, 40), 420);
-        glow.setColorAt(0, QColor(246, 212, 130, 46));
-        glow.setColorAt(1, QColor(246, 212, 130, 0));
-        p.fillRect(background.rect(), glow);
         QFont f(QStringLiteral("DejaVu Serif"));
         f.setPixelSize(34);
         p.setFont(f);

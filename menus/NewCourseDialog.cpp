@@ -7,6 +7,8 @@
 #include "tools/discbuild/FilmTracks.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QStandardPaths>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -87,7 +89,15 @@ std::function<TFilmDescription(const std::string&)> TNewCourseDialog::DescribeFi
 
 std::function<std::string(QWidget*, const QString&, const QString&)> TNewCourseDialog::ChooseFile =
     [](QWidget* parent, const QString& caption, const QString& filter) {
-        return QFileDialog::getOpenFileName(parent, caption, QString(), filter).toStdString();
+        // Films are looked for where films are kept, then where the last one was found.
+        static QString folder;
+        if (folder.isEmpty()) {
+            folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+            if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
+        }
+        const QString file = QFileDialog::getOpenFileName(parent, caption, folder, filter);
+        if (!file.isEmpty()) folder = QFileInfo(file).absolutePath();
+        return file.toStdString();
     };
 
 std::string LanguageOfTag(const std::string& tag) {
@@ -138,7 +148,9 @@ TNewCourseDialog::TNewCourseDialog(QWidget* parent, int helpLanguage)
                                  " font-size: 14px; }"
                                  "QComboBox QAbstractItemView { color: rgb(246, 236, 212); background: rgb(30, 44, 84);"
                                  " selection-background-color: rgb(58, 80, 138); }"
-                                 "QLabel#problem { color: rgb(246, 212, 130); font-size: 14px; }"));
+                                 "QLabel#problem { color: rgb(246, 212, 130); font-size: 14px; }"
+                                 "QComboBox:disabled { color: rgb(130, 130, 140); border-color: rgb(96, 84, 60); }"
+                                 "QPushButton:disabled { color: rgb(130, 130, 140); border-color: rgb(96, 84, 60); }"));
     auto* intro = new QLabel(QStringLiteral("Choose a film you have, with its subtitles: Tavolin turns it into a "
                                             "course with the screenplay, the activities and the games."),
                              this);
@@ -155,6 +167,8 @@ TNewCourseDialog::TNewCourseDialog(QWidget* parent, int helpLanguage)
     Combo_Subtitles = new QComboBox(this);
     Combo_Language = new QComboBox(this);
     FillLanguages(Combo_Language);
+    Combo_Language->setPlaceholderText(QStringLiteral("Choose the film's language"));
+    Combo_Language->setCurrentIndex(-1);
     Combo_Help = new QComboBox(this);
     Combo_HelpLanguage = new QComboBox(this);
     FillLanguages(Combo_HelpLanguage);
@@ -283,7 +297,16 @@ void TNewCourseDialog::FillTracks() {
     if (pick < 0 && !film_.Subtitles.empty()) pick = 0;
     if (pick >= 0) Combo_Subtitles->setCurrentIndex(pick);
     else Combo_Subtitles->setCurrentIndex(-1);
-    const int helpPick = Combo_Help->findData(kChosenFile);
+    // Help subtitles: a chosen file, else the film's text track in the learner's own language.
+    int helpPick = Combo_Help->findData(kChosenFile);
+    const int filmTrack = pick >= 0 ? Combo_Subtitles->itemData(pick).toInt() : kNone;
+    if (helpPick < 0)
+        for (const TFilmTrackInfo& t : film_.Subtitles)
+            if (!t.Pictures && t.Number != filmTrack && LanguageOfTag(t.Language) == IsoCodeOfLanguage(helpLanguage_)) {
+                helpPick = Combo_Help->findData(t.Number);
+                SelectLanguage(Combo_HelpLanguage, LanguageOfTag(t.Language));
+                break;
+            }
     Combo_Help->setCurrentIndex(helpPick >= 0 ? helpPick : 0);
     if (pick >= 0 && Combo_Subtitles->itemData(pick).toInt() >= 0) {
         const int number = Combo_Subtitles->itemData(pick).toInt();

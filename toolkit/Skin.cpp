@@ -1045,6 +1045,11 @@ QImage Background(TBackground which, int w, int h) {
         break;
     case TBackground::TilesTray:
         break; // drawn below on a transparent picture
+    case TBackground::Stage:
+        Spotlight(p, QPointF(400, 40), 420, 40);
+        FilmEdge(p, 0, w, 16);
+        FilmEdge(p, h - 16, w, 16);
+        break;
     case TBackground::TextPanel:
         p.fillRect(QRect(0, 0, w, h), NightDeep());
         Band(p, QRectF(6, 6, w - 12.0, h - 12.0));
@@ -1131,6 +1136,7 @@ std::vector<TSkinPicture> Catalogue() {
     add("scale-arrow", ScaleArrow());
     add("tile-slot", TileSlot());
     add("background-activity", Background(TBackground::Activity));
+    add("background-stage", Background(TBackground::Stage));
     add("background-nextline", Background(TBackground::NextLine));
     add("background-screenplay", Background(TBackground::Screenplay));
     add("background-recording", Background(TBackground::Recording));

@@ -108,6 +108,7 @@ enum class TBackground {
     TileArea,  // the spelling tile area, 800 x 260
     TilesTray, // the spelling slot tray, 568 x 83
     TextPanel, // the start menu's text panel
+    Stage,     // the course menu and the build screen: the lit stage between film edges
 };
 QImage Background(TBackground which, int w = 800, int h = 600);
 QImage TileSlot(int w = 52, int h = 51);
