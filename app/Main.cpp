@@ -13,6 +13,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/UserInfo.h"
+#include "components/ZrButton.h"
 #include "toolkit/AppEvents.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/MessageBox.h"
@@ -627,6 +628,17 @@ void TForm_Main::dropEvent(QDropEvent* e) {
 }
 
 void TForm_Main::keyPressEvent(QKeyEvent* e) {
+    // Escape is Back on every screen that shows one (a panel or card over the
+    // screen that closes with Escape takes the key first).
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        TScreen* screen = CurrentScreen();
+        auto* back = screen ? screen->findChild<TCustomZrImageStrip*>(QStringLiteral("EButton_Back")) : nullptr;
+        if (back && back->isVisibleTo(screen) && back->isEnabled() && back->OnClick && !e->isAutoRepeat()) {
+            e->accept();
+            back->OnClick(back);
+            return;
+        }
+    }
     if (!KeyScreen) {
         QWidget::keyPressEvent(e);
         return;

@@ -16,6 +16,7 @@ TForm_MultiMenu::TForm_MultiMenu(TForm_Main& main, QWidget* parent) : TScreen(pa
     Image_Background->LoadFromFile(folder + main_.MultiMenuPicture);
 
     EButton_Back = new TZrButton(this);
+    EButton_Back->setObjectName(QStringLiteral("EButton_Back"));
     EButton_Back->SetPicture(skin::NamedButtonStrip("Back", 38, 44));
     EButton_Back->move(0, 555);
     EButton_Back->Tag = 7;

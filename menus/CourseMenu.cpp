@@ -142,6 +142,7 @@ TForm_CourseMenu::TForm_CourseMenu(TForm_Main& main, QWidget* parent) : TScreen(
     Image_Background->SetPicture(background);
 
     EButton_Back = new TZrButton(this);
+    EButton_Back->setObjectName(QStringLiteral("EButton_Back"));
     EButton_Back->SetPicture(skin::NamedButtonStrip("Back", 38, 44));
     EButton_Back->move(0, 555);
     EButton_Back->OnClick = [this](TCustomZrImageStrip*) { RunGuarded([this] { EButton_BackClick(); }); };

@@ -19,6 +19,7 @@
 #include "menus/CourseBuild.h"
 #include "menus/CourseMenu.h"
 #include "menus/NewCourseDialog.h"
+#include "menus/StartMenu.h"
 
 using namespace tav;
 using namespace tavtest;
@@ -184,6 +185,19 @@ TEST_F(Courses, TheMenuOpensACourseAndRemovesTheLearnersOwn) {
     EXPECT_TRUE(LibraryEntries(library).isEmpty());
     EXPECT_EQ(main->ContentRoot, disc);
     EXPECT_TRUE(main->Courses.empty());
+}
+
+TEST_F(Courses, EscapeIsBackFromTheStartMenuToTheChoiceOfCourses) {
+    RegisterScreen(stStartMenu, [](TForm_Main& m, QWidget* p) { return new TForm_StartMenu(m, p); });
+    AddCourse("ballon", "Le Ballon rouge");
+    Start();
+    ASSERT_NE(Menu(), nullptr);
+    Click(Menu()->Cards[0]);
+    ASSERT_TRUE(WaitUntil([&] { return dynamic_cast<TForm_StartMenu*>(main->CurrentScreen()) != nullptr; }));
+    // The key reaches the window through whatever has the focus.
+    QTest::keyClick(main->CurrentScreen(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitUntil([&] { return Menu() != nullptr; }));
+    EXPECT_EQ(main->Courses.size(), 2u);
 }
 
 TEST_F(Courses, RemovingLeavesWhatIsNotTheLibrarys) {
