@@ -1,5 +1,7 @@
 #include "SpeechActivity.h"
 
+#include "AvHandles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -284,27 +286,12 @@ TSpeechTrack TSpeechDetector::Finish() {
 }
 
 TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechProgressFn& progress) {
-    struct TFormatCloser {
-        void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-    };
-    struct TCodecCloser {
-        void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-    };
-    struct TSwrCloser {
-        void operator()(SwrContext* s) const { swr_free(&s); }
-    };
-    struct TPacketCloser {
-        void operator()(AVPacket* p) const { av_packet_free(&p); }
-    };
-    struct TFrameCloser {
-        void operator()(AVFrame* f) const { av_frame_free(&f); }
-    };
 
     av_log_set_level(AV_LOG_QUIET);
     AVFormatContext* rawFmt = nullptr;
     if (int e = avformat_open_input(&rawFmt, film.c_str(), nullptr, nullptr); e < 0)
         throw std::runtime_error("cannot open the film " + film + ": " + AvError(e));
-    std::unique_ptr<AVFormatContext, TFormatCloser> fmt(rawFmt);
+    TFormatHandle fmt(rawFmt);
     if (int e = avformat_find_stream_info(fmt.get(), nullptr); e < 0)
         throw std::runtime_error("cannot read the streams of " + film + ": " + AvError(e));
 
@@ -332,7 +319,7 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
     if (!codec)
         throw std::runtime_error("sound track " + std::to_string(trackNumber) + " of " + film + " is in a format (" +
                                  avcodec_get_name(st->codecpar->codec_id) + ") that cannot be decoded here");
-    std::unique_ptr<AVCodecContext, TCodecCloser> dec(avcodec_alloc_context3(codec));
+    TCodecHandle dec(avcodec_alloc_context3(codec));
     if (!dec || avcodec_parameters_to_context(dec.get(), st->codecpar) < 0)
         throw std::runtime_error("cannot set up the sound decoder for " + film);
     dec->pkt_timebase = st->time_base;
@@ -350,7 +337,7 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
     const double duration = fmt->duration > 0 ? fmt->duration / double(AV_TIME_BASE) : 0.0;
 
     TSpeechDetector detector;
-    std::unique_ptr<SwrContext, TSwrCloser> swr;
+    TSwrHandle swr;
     int swrRate = 0, swrFormat = -1;
     AVChannelLayout swrLayout{};
     std::vector<float> out;
@@ -444,8 +431,8 @@ TSpeechTrack ReadSpeech(const std::string& film, int audioTrack, const TSpeechPr
         ++decodedFrames;
     };
 
-    std::unique_ptr<AVPacket, TPacketCloser> pkt(av_packet_alloc());
-    std::unique_ptr<AVFrame, TFrameCloser> frame(av_frame_alloc());
+    TPacketHandle pkt(av_packet_alloc());
+    TFrameHandle frame(av_frame_alloc());
     if (!pkt || !frame) throw std::runtime_error("out of memory while reading the sound of " + film);
     auto receiveAll = [&]() {
         for (;;) {

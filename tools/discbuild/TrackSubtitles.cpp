@@ -1,5 +1,7 @@
 #include "TrackSubtitles.h"
 
+#include "AvHandles.h"
+
 #include "FilmTracks.h"
 
 #include <QFileInfo>
@@ -313,15 +315,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return s;
 }
 
-struct TFormatCloser {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct TCodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct TPacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 
 class TTrackReader {
 public:
@@ -351,8 +344,8 @@ private:
     TOcrOptions options_;
     TOcrReport& report_;
     const TTrackProgressFn& progress_;
-    std::unique_ptr<AVFormatContext, TFormatCloser> fmt_;
-    std::unique_ptr<AVCodecContext, TCodecCloser> codec_;
+    TFormatHandle fmt_;
+    TCodecHandle codec_;
     AVStream* stream_ = nullptr;
     bool pictures_ = false;
     std::string codecName_;
@@ -513,7 +506,7 @@ TSubtitleFile TTrackReader::Read() {
     AVFormatContext* fmt = fmt_.get();
     const int64_t origin = fmt->start_time != AV_NOPTS_VALUE ? av_rescale_q(fmt->start_time, AV_TIME_BASE_Q, {1, 1000}) : 0;
     const int64_t durationMs = fmt->duration > 0 ? fmt->duration / 1000 : 0;
-    std::unique_ptr<AVPacket, TPacketCloser> pkt(av_packet_alloc());
+    TPacketHandle pkt(av_packet_alloc());
     if (!pkt) {
         Fail("not enough memory to read the film");
         return failed();
