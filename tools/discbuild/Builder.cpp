@@ -588,7 +588,9 @@ void TBuild::Run(const std::string& root) {
 void TBuild::WritePictures(const std::string& root, const std::string& targetDir) {
     demodisc::TStory story;
     story.Title = o_.Title;
-    const demodisc::TPictureWords words = PictureWords(lang_);
+    // The words in the film's language; the footer names the program, not a free demo: it is the learner's film.
+    demodisc::TPictureWords words = PictureWords(lang_);
+    words.Footer = "Tavolin";
     demodisc::WriteMenuPictures(story, targetDir, words);
     demodisc::THelpFilm helpFilm;
     helpFilm.Title = o_.Title;
