@@ -365,6 +365,7 @@ void WriteFilmStrip(const std::vector<QImage>& frames, const std::string& path) 
     }
     for (int k = 0; k < 24 && k < int(frames.size()); ++k) {
         const QRectF cell(lefts[k % 12] - 16, (k < 12 ? 73 : 124) - 68, 61, 48);
+        if (frames[size_t(k)].isNull()) continue; // no picture: the cell stays dark
         p.drawImage(cell, frames[size_t(k)].scaled(61, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     p.end();

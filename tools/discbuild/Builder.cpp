@@ -614,6 +614,10 @@ void TBuild::WritePictures(const std::string& root, const std::string& targetDir
     demodisc::WriteStripIndex(targetDir + "/strip.txt", strip);
     std::vector<QImage> thumbs;
     for (const QImage& f : GrabFrames(work_ + "/film.mkv", places, work_)) thumbs.push_back(f);
+    // A place the picture does not reach (a film whose sound outlasts its
+    // picture) shows the nearest frame before it.
+    for (size_t i = 1; i < thumbs.size(); ++i)
+        if (thumbs[i].isNull()) thumbs[i] = thumbs[i - 1];
     demodisc::WriteFilmStrip(thumbs, targetDir + "/minis.jpg");
     progress_->Update(0.8);
 
