@@ -6,7 +6,10 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -198,6 +201,32 @@ TEST_F(Courses, EscapeIsBackFromTheStartMenuToTheChoiceOfCourses) {
     QTest::keyClick(main->CurrentScreen(), Qt::Key_Escape);
     ASSERT_TRUE(WaitUntil([&] { return Menu() != nullptr; }));
     EXPECT_EQ(main->Courses.size(), 2u);
+}
+
+TEST_F(Courses, AFilmDroppedOnAMenuOpensTheDialogButNotOnAFilmScreen) {
+    std::vector<std::string> dropped;
+    auto saved = TForm_Main::FilesDropped;
+    TForm_Main::FilesDropped = [&](TForm_Main&, const std::vector<std::string>& files) { dropped = files; };
+    Start();
+    auto drop = [&] {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile("/films/Le Ballon rouge.mkv"), QUrl::fromLocalFile("/films/ballon.fr.srt")});
+        QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(main.get(), &enter);
+        QDropEvent event(QPointF(400, 300), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(main.get(), &event);
+        QCoreApplication::processEvents();
+        return enter.isAccepted();
+    };
+    EXPECT_TRUE(drop()); // on the start menu
+    ASSERT_TRUE(WaitUntil([&] { return !dropped.empty(); }));
+    EXPECT_EQ(dropped, (std::vector<std::string>{"/films/Le Ballon rouge.mkv", "/films/ballon.fr.srt"}));
+    dropped.clear();
+    main->PostStateChange(stScreenPlay, trNone);
+    ASSERT_TRUE(WaitUntil([&] { return AtState(*main, stScreenPlay); }));
+    EXPECT_FALSE(drop()); // the film's screens are not broken into
+    EXPECT_TRUE(dropped.empty());
+    TForm_Main::FilesDropped = saved;
 }
 
 TEST_F(Courses, RemovingLeavesWhatIsNotTheLibrarys) {
