@@ -10,8 +10,11 @@
 //  2. whole process: `tavolin-media frame` against
 //     `ffmpeg -ss T -i F -frames:v 1 -f image2 out.png`, ratio of medians,
 //     and whether both wrote the same picture;
-//  3. real-time playback of the MPEG-2 clip: CPU use of decode + conversion,
-//     against ffmpeg decoding and converting the same range as fast as it can;
+//  3. real-time playback of each clip (the two above and a 1280x720 H.264 + AAC
+//     MP4 like the disc builder's film parts) into a panel of the picture's
+//     size: CPU use of decode + conversion, against ffmpeg decoding and
+//     converting the same range as fast as it can (BENCH_SHOW=1 in the
+//     environment also paints the panel, into the offscreen backing store);
 //  4. Play on a stopped device to first frame, and range end to completion.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,6 +92,7 @@ int FrameNumberOf(const QImage& image) {
 struct Clip {
     std::string Name, Path;
     int Frames;
+    int Width = 720, Height = 576;
 };
 
 void InProcessSeeks(const Clip& clip) {
@@ -159,7 +163,8 @@ public:
 void Playback(const Clip& clip, int seconds) {
     TMCIPlayer player;
     TVideoPanel panel;
-    panel.resize(720, 576);
+    panel.resize(clip.Width, clip.Height);
+    if (qEnvironmentVariableIsSet("BENCH_SHOW")) panel.show();
     player.Open(clip.Path, &panel, ooFitPanel); // milliseconds
     player.Seek(0);
     Sink sink;
@@ -256,17 +261,22 @@ int main(int argc, char** argv) {
     const std::string d = dir.path().toStdString();
     const std::string len = std::to_string(seconds);
     std::printf("Generating %d s clips ...\n", seconds);
-    Clip small{"352x288 MPEG-1 GOP 12", d + "/small.mpg", seconds * 25};
-    Clip pal{"720x576 MPEG-2 GOP 15", d + "/pal.mpg", seconds * 25};
+    Clip small{"352x288 MPEG-1 GOP 12", d + "/small.mpg", seconds * 25, 352, 288};
+    Clip pal{"720x576 MPEG-2 GOP 15", d + "/pal.mpg", seconds * 25, 720, 576};
+    Clip hd{"1280x720 H.264 MP4", d + "/hd.mp4", seconds * 25, 1280, 720};
     Run("ffmpeg -v error -y -f lavfi -i color=c=black:s=352x288:r=25:d=" + len + " -f lavfi -i sine=f=440:d=" + len +
         " -vf \"" + BarFilter() + "\" -c:v mpeg1video -g 12 -bf 2 -b:v 1150k -c:a mp2 " + small.Path);
     Run("ffmpeg -v error -y -f lavfi -i testsrc2=s=720x576:r=25:d=" + len + " -f lavfi -i sine=f=440:d=" + len +
         " -vf \"" + BarFilter() + "\" -c:v mpeg2video -g 15 -bf 2 -b:v 5000k -c:a mp2 -f vob " + pal.Path);
+    // Encoded as the disc builder encodes its film parts.
+    Run("ffmpeg -v error -y -f lavfi -i testsrc2=s=1280x720:r=25:d=" + len + " -f lavfi -i sine=f=440:d=" + len +
+        " -c:v libx264 -preset veryfast -crf 23 -x264-params me=dia:subme=1:partitions=i8x8,i4x4 -pix_fmt yuv420p"
+        " -g 250 -c:a aac -b:a 128k -ar 44100 -ac 2 " + hd.Path);
     std::printf("Sound output: %s\n", TAudioOutput::Instance().IsNull() ? "null (timer-driven)"
                                                                        : TAudioOutput::Instance().DriverName().c_str());
     if (argc > 2 && std::string(argv[2]) == "--playback") {
         std::printf("3. Playback CPU\n");
-        Playback(pal, std::min(seconds, 60));
+        for (const Clip* c : {&small, &pal, &hd}) Playback(*c, std::min(seconds, 60));
         return 0;
     }
     std::printf("1. In-process exact seeks (200 random positions)\n");
@@ -276,7 +286,7 @@ int main(int argc, char** argv) {
     WholeProcess(small, d);
     WholeProcess(pal, d);
     std::printf("3. Playback CPU\n");
-    Playback(pal, std::min(seconds, 60));
+    for (const Clip* c : {&small, &pal, &hd}) Playback(*c, std::min(seconds, 60));
     std::printf("4. Latency\n");
     Latency(small);
     Latency(pal);
