@@ -12,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <mutex>
 
 namespace tav {
 
@@ -29,7 +30,49 @@ std::string AvErrorText(int code) {
 
 void TMediaDecoder::FrameFree::operator()(AVFrame* f) const { av_frame_free(&f); }
 
-TMediaDecoder::TMediaDecoder(const std::string& path, int audioRate) : path_(path), audioRate_(audioRate) {
+struct TMediaDecoder::TBufferPool {
+    // A play keeps about kQueue frames in flight; more spare buffers than
+    // that would only hold memory.
+    static constexpr size_t kSpare = 12;
+    std::mutex Mutex;
+    size_t Bytes = 0; // the size of the buffers kept; another size drops them
+    std::vector<uint8_t*> Free;
+
+    ~TBufferPool() { Drop(); }
+    void Drop() {
+        for (uint8_t* b : Free) av_free(b);
+        Free.clear();
+    }
+    uint8_t* Take(size_t bytes) {
+        {
+            std::lock_guard lock(Mutex);
+            if (bytes != Bytes) {
+                Drop();
+                Bytes = bytes;
+            }
+            if (!Free.empty()) {
+                uint8_t* b = Free.back();
+                Free.pop_back();
+                return b;
+            }
+        }
+        return static_cast<uint8_t*>(av_malloc(bytes));
+    }
+    void Give(uint8_t* b, size_t bytes) {
+        {
+            std::lock_guard lock(Mutex);
+            if (bytes == Bytes && Free.size() < kSpare) {
+                Free.push_back(b);
+                return;
+            }
+        }
+        av_free(b);
+    }
+};
+
+
+TMediaDecoder::TMediaDecoder(const std::string& path, int audioRate)
+    : pool_(std::make_shared<TBufferPool>()), path_(path), audioRate_(audioRate) {
     av_log_set_level(AV_LOG_QUIET);
     const std::string name = "cannot open '" + path + "': ";
     int rc = avformat_open_input(&fmt_, path.c_str(), nullptr, nullptr);
@@ -340,9 +383,29 @@ QImage TMediaDecoder::Convert(AVFrame* f) {
     // corrupted the heap). Rows padded to 64 bytes and two spare rows keep
     // those writes inside the picture's own buffer.
     const int stride = FFALIGN(f->width * 4, 64);
-    uint8_t* buffer = static_cast<uint8_t*>(av_malloc(size_t(stride) * (size_t(f->height) + 2)));
+    const size_t bytes = size_t(stride) * (size_t(f->height) + 2);
+    uint8_t* buffer = pool_->Take(bytes);
     if (!buffer) return QImage();
-    QImage img(buffer, f->width, f->height, stride, QImage::Format_RGB32, [](void* p) { av_free(p); }, buffer);
+    // What the picture's cleanup needs: its buffer and where it goes back.
+    struct TPooledBuffer {
+        std::shared_ptr<TBufferPool> Pool;
+        uint8_t* Data;
+        size_t Bytes;
+    };
+    auto* owner = new TPooledBuffer{pool_, buffer, bytes};
+    QImage img(
+        buffer, f->width, f->height, stride, QImage::Format_RGB32,
+        [](void* p) {
+            auto* o = static_cast<TPooledBuffer*>(p);
+            o->Pool->Give(o->Data, o->Bytes);
+            delete o;
+        },
+        owner);
+    if (img.isNull()) { // no cleanup was registered
+        pool_->Give(buffer, bytes);
+        delete owner;
+        return QImage();
+    }
     sws_ = sws_getCachedContext(sws_, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
                                 f->height, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sws_ || img.isNull()) return QImage();
@@ -420,6 +483,11 @@ bool TMediaDecoder::SeekExact(int64_t targetUs, TVideoFrame* out) {
         return true;
     }
     return false;
+}
+
+void TMediaDecoder::ReleaseSpareBuffers() {
+    std::lock_guard lock(pool_->Mutex);
+    pool_->Drop();
 }
 
 bool TMediaDecoder::IsPositionedAt(int64_t targetUs) const {

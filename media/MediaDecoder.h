@@ -78,6 +78,10 @@ public:
     // Frames decoded and frames skipped unseen, for diagnostics and benchmarks.
     int64_t DecodedFrames() const { return decodedFrames_; }
 
+    // Frees the picture buffers kept for reuse (a play has ended; pictures
+    // still shown keep theirs).
+    void ReleaseSpareBuffers();
+
 private:
     void Release();
     void AlignToFirstPicture();
@@ -91,6 +95,12 @@ private:
     int64_t StreamUs(int index, int64_t ts) const;
     QImage Convert(AVFrame* frame);
 
+    // Converted pictures' buffers, given back when the last QImage sharing
+    // one is gone (on whichever thread that is) and reused for later frames:
+    // a fresh multi-megabyte buffer per frame costs page faults and zeroing
+    // in the kernel and cold stores in the conversion.
+    struct TBufferPool;
+    std::shared_ptr<TBufferPool> pool_;
     std::string path_;
     int audioRate_;
     AVFormatContext* fmt_ = nullptr;

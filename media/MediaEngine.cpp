@@ -13,7 +13,16 @@ namespace {
 constexpr size_t kQueueFrames = 8;     // pictures decoded ahead
 constexpr size_t kQueueHardCap = 40;   // never more, whatever the sound needs
 constexpr int kTickMs = 4;      // the first look after a play starts
-constexpr int kIdleTickMs = 10; // at most this long between looks while a play runs
+constexpr int kIdleTickMs = 10;    // between looks while no picture is queued
+constexpr int kLongestTickMs = 100; // the longest wait for a queued picture
+// Sound decoded ahead before the worker rests (with a full picture queue).
+// The stream interleaves sound with the pictures, so this much sound comes
+// with about as many pictures; far less than the source's two seconds keeps
+// the pictures in flight (and their memory) few.
+constexpr int kSoundAheadMs = 500;
+// The longest rest of the worker while nothing wakes it: well inside the
+// sound it has ahead. A picture taken from the queue or a stop wakes it.
+constexpr int kRestMs = 25;
 } // namespace
 
 TMediaEngine::TMediaEngine(const std::string& path) {
@@ -107,13 +116,20 @@ void TMediaEngine::StartWorker() {
 
 void TMediaEngine::StopWorker() {
     tick_.stop();
-    stop_ = true;
+    {
+        // Under the lock, so a worker about to rest sees it or is woken.
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
     wake_.notify_all();
     if (worker_.joinable()) worker_.join();
     if (source_) TAudioOutput::Instance().Remove(source_);
     source_.reset();
-    std::lock_guard lock(mutex_);
-    frames_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        frames_.clear();
+    }
+    decoder_->ReleaseSpareBuffers();
 }
 
 bool TMediaEngine::PushAudio(const float* samples, size_t frames) {
@@ -128,8 +144,9 @@ bool TMediaEngine::PushAudio(const float* samples, size_t frames) {
                 ready_ = true;
                 source_->SetRunning(true);
             }
+            // The source holds two seconds: a rest takes little of it.
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(5));
+            wake_.wait_for(lock, std::chrono::milliseconds(kRestMs), [this] { return stop_.load(); });
         }
     }
     return !stop_;
@@ -210,12 +227,16 @@ void TMediaEngine::Work() {
             queued = frames_.size();
         }
         const bool videoFull = videoDone_ || queued >= kQueueFrames;
-        const bool audioFull = audioDone_ || source_->FreeFrames() < static_cast<size_t>(rate / 5);
+        const bool audioFull = audioDone_ || source_->FreeFrames() < static_cast<size_t>(rate / 5) ||
+                               source_->BufferedFrames() >= static_cast<size_t>(rate) * kSoundAheadMs / 1000;
         if (ready_ && ((videoFull && audioFull) || queued >= kQueueHardCap)) {
             if (queued >= kQueueHardCap && !audioDone_ && source_->BufferedFrames() == 0)
                 markAudioDone(); // the sound has stopped coming; let the pictures run on
+            // Until a picture is taken or the play stops; the sound still has
+            // most of its lead when the rest times out.
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(5));
+            wake_.wait_for(lock, std::chrono::milliseconds(kRestMs),
+                           [&] { return stop_.load() || frames_.size() < queued; });
             continue;
         }
         TVideoFrame video;
@@ -333,18 +354,24 @@ void TMediaEngine::Tick() {
 
 void TMediaEngine::ScheduleTick(int64_t clockUs) {
     // The next look is when the next picture falls due or the range ends,
-    // whichever comes first, and never more than kIdleTickMs away (the
-    // decoder may still bring pictures, the sound may still drain). A fixed
-    // fine-grained tick would wake the program a few hundred times a second.
+    // whichever comes first. With no picture queued it is kIdleTickMs away
+    // (the decoder may still bring pictures, the sound may still drain); a
+    // queued picture is the next thing to do, so nothing earlier is looked
+    // at. A fixed fine-grained tick would wake the program a few hundred
+    // times a second.
     int64_t nextUs = clockUs + kIdleTickMs * 1000;
+    int maxMs = kIdleTickMs;
     {
         std::lock_guard lock(mutex_);
-        if (!frames_.empty()) nextUs = std::min(nextUs, frames_.front().PtsUs);
+        if (!frames_.empty()) {
+            nextUs = frames_.front().PtsUs;
+            maxMs = kLongestTickMs;
+        }
     }
     if (toUs_ > clockUs) nextUs = std::min(nextUs, toUs_);
     // Media time runs at the play's speed.
     const double waitMs = static_cast<double>(nextUs - clockUs) / 1000.0 / (playRate_ > 0 ? playRate_ : 1.0);
-    tick_.start(std::clamp(static_cast<int>(std::ceil(waitMs)), 1, kIdleTickMs));
+    tick_.start(std::clamp(static_cast<int>(std::ceil(waitMs)), 1, maxMs));
 }
 
 void TMediaEngine::Finish(int outcome) {
