@@ -361,8 +361,10 @@ bool TForm_Main::LoadContent(const TStudentInfo* remote) {
         AttenuationValues.clear();
         MovieNames.clear();
         StartLinePool.clear();
-        // Another content root has its own help pictures: the help folder is found again.
+        // Another content root has its own help pictures: the help folder is
+        // found again when a target loads (as at start-up, none before).
         HelpLanguage = 0;
+        HelpFolder.clear();
         if (remote) {
             std::string name = remote->TargetFolderName, path;
             if (name.empty()) {
