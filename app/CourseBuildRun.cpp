@@ -176,7 +176,12 @@ void TCourseBuildRun::Finished(int exitCode, QProcess::ExitStatus status) {
                                                  : "The course builder stopped unexpectedly.";
         }
     }
-    if (auto done = OnFinished) done(ok, cancelled_ && !ok, why);
+    // Reported from a later turn of the event loop, not inside the process's
+    // own signal: the receiver may show a box and be deleted with this run.
+    const bool cancelled = cancelled_ && !ok;
+    QTimer::singleShot(0, this, [this, ok, cancelled, why] {
+        if (auto done = OnFinished) done(ok, cancelled, why);
+    });
 }
 
 } // namespace tav

@@ -21,8 +21,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // A key file's lines decoded as the disc declares (or its own byte-order
 // mark says), without touching the loaded disc's encoding.
-TStringList DecodedLines(const std::string& file, TContentEncoding encoding) {
-    TStringList lines = ReadTextLines(file);
+TStringList DecodedLines(TStringList lines, TContentEncoding encoding) {
     const bool bom = !lines.empty() && lines.front().compare(0, 3, "\xEF\xBB\xBF") == 0;
     if (bom) lines.front().erase(0, 3);
     for (std::string& l : lines) l = bom || encoding == TContentEncoding::Utf8 ? ValidUtf8(l) : DecodeMacText(l);
@@ -72,12 +71,12 @@ TCourse DescribeCourse(const std::string& root) {
     try {
         const TStringList raw = ReadTextLines(root + "\\Target.txt");
         const TContentEncoding encoding = EncodingDeclaredBy(raw);
-        const TStringList target = DecodedLines(root + "\\Target.txt", encoding);
+        const TStringList target = DecodedLines(raw, encoding);
         const std::string name = LookupKey(target, "TargetFolderName", "");
         if (name.empty()) return c;
         const std::string folder = root + "\\" + name;
         c.Picture = folder + "\\menus\\bootmenu.jpg";
-        const TStringList settings = DecodedLines(folder + "\\settings.txt", encoding);
+        const TStringList settings = DecodedLines(ReadTextLines(folder + "\\settings.txt"), encoding);
         const std::string title = TitleOfCaption(LookupKey(settings, "PCCaption", ""));
         if (!title.empty()) c.Title = title;
         c.Language = StrToIntDef(LookupKey(settings, "TargetLang", "0"), 0);

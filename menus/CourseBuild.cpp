@@ -133,15 +133,12 @@ void TForm_CourseBuild::ScreenReady() {
     };
     std::string why;
     const std::string folder = CoursesFolder();
-    if (folder.empty()) {
-        MessageDlg("The course cannot be kept: there is no home folder to keep it in.", TMsgIcon::Error);
-        Leave();
-        return;
-    }
-    if (!run_->Start(request, NewCourseRoot(folder, request.Title), why)) {
-        MessageDlg(why, TMsgIcon::Error);
-        Leave();
-    }
+    if (folder.empty()) why = "The course cannot be kept: there is no home folder to keep it in.";
+    else if (run_->Start(request, NewCourseRoot(folder, request.Title), why)) return;
+    // The box lets queued messages run: the screen may be gone after it.
+    QPointer<TForm_CourseBuild> self(this);
+    MessageDlg(why, TMsgIcon::Error);
+    if (self) Leave();
 }
 
 void TForm_CourseBuild::Progress(const TBuildProgress& p) {
@@ -172,7 +169,8 @@ void TForm_CourseBuild::Done(bool ok, bool cancelled, const std::string& why) {
     Bar->update();
     main_.RefreshCourses();
     if (!main_.OpenCourse(root)) {
-        Leave();
+        // A damaged course showed its box: the screen may be gone after it.
+        if (self) Leave();
         return;
     }
     main_.PostStateChange(main_.ContentFirstState(), trBlend);
