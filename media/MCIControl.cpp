@@ -13,6 +13,7 @@
 #include "media/MediaEngine.h"
 #include "media/VideoPanel.h"
 #include "media/WaveFile.h"
+#include "platform/HeldInput.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 
@@ -43,18 +44,30 @@ std::string ExtensionOf(const std::string& name) {
     return name.substr(dot);
 }
 
-// Waits in a local loop that keeps painting but holds user input. Posted
-// messages still run, and one of them may destroy the waiting device: alive
-// tells whether it still exists before anything of it is touched again.
-// One of them may also start another waiting play of the same device: its
-// wait nests inside this one, and the device's end quits only the inner
-// loop, so the inner wait ends the outer one when the device is done.
-void WaitIn(QEventLoop*& slot, const std::weak_ptr<int>& alive, const std::function<bool()>& running) {
+// Waits in a local loop that keeps painting. Posted messages still run, and
+// one of them may destroy the waiting device: alive tells whether it still
+// exists before anything of it is touched again. One of them may also start
+// another waiting play of the same device: its wait nests inside this one,
+// and the device's end quits only the inner loop, so the inner wait ends the
+// outer one when the device is done.
+// Clicks and keys are held back meanwhile (THeldInput); the first press ends
+// the wait through stop, and is delivered once the step that waited is over.
+void WaitIn(QEventLoop*& slot, const std::weak_ptr<int>& alive, const std::function<bool()>& running,
+            const std::function<void()>& stop) {
     if (!running()) return;
+    if (THeldInput::Instance().Interrupted()) {
+        stop(); // the learner has already moved on
+        return;
+    }
     QEventLoop loop;
     QEventLoop* outer = slot;
     slot = &loop;
-    while (!alive.expired() && running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    {
+        THeldInput::TWait held([&alive, &stop] {
+            if (!alive.expired()) stop();
+        });
+        while (!alive.expired() && running()) loop.exec();
+    }
     const bool gone = alive.expired();
     if (!gone) slot = outer;
     if (outer && (gone || !running())) outer->quit();
@@ -224,7 +237,10 @@ void TMCIPlayer::StartPlay(int from, int to, bool wait, QObject* notifyWindow, b
     notifyPending_ = notifyWindow != nullptr;
     playSerial_ = NextPlaySerial();
     engine_->Play(1LL * from * UnitDivisor, 1LL * to * UnitDivisor, endExcluded);
-    if (wait) WaitIn(waitLoop_, lifetime_, [this] { return engine_ && engine_->IsPlaying(); });
+    if (wait)
+        WaitIn(waitLoop_, lifetime_, [this] { return engine_ && engine_->IsPlaying(); }, [this] {
+            if (IsOpen) Stop(false);
+        });
 }
 
 void TMCIPlayer::Stop(bool rewind) {
@@ -398,7 +414,9 @@ void TMCIRecorder::Record(int toMs, bool wait, QObject* notifyWindow) {
         QObject::connect(poll_.get(), &QTimer::timeout, [this] { Poll(); });
     }
     poll_->start();
-    if (wait) WaitIn(waitLoop_, lifetime_, [this] { return poll_ && poll_->isActive(); });
+    if (wait) WaitIn(waitLoop_, lifetime_, [this] { return poll_ && poll_->isActive(); }, [this] {
+        if (IsOpen) Stop();
+    });
 }
 
 void TMCIRecorder::Poll() {
