@@ -9,6 +9,7 @@
 #include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tav {
 
@@ -18,6 +19,9 @@ namespace {
 // waits short (the window it was for may have gone, and the window system
 // then drops it).
 constexpr qint64 kInterruptLifetimeMs = 2000;
+// Input this soon after the press that ended a wait belongs to it (its
+// release, a double click) and is not flushed as input made during the wait.
+constexpr qint64 kFollowUpMs = 1000;
 // Far more than a learner makes during one sound; the rest is dropped.
 constexpr size_t kMaxHeld = 64;
 
@@ -68,12 +72,14 @@ bool THeldInput::Interrupted() const {
     return interrupted_ && sinceInterrupt_.isValid() && sinceInterrupt_.elapsed() < kInterruptLifetimeMs;
 }
 
-bool THeldInput::IsRedelivery(const QEvent* event) const {
-    if (redeliveredStamps_.empty() || !event->spontaneous() || !IsHeldType(event->type()) ||
-        event->type() == QEvent::Close)
+bool THeldInput::SurvivesFlush(const QEvent* event) const {
+    if (!sinceInterrupt_.isValid() || sinceInterrupt_.elapsed() > kFollowUpMs || !event->spontaneous() ||
+        !IsHeldType(event->type()) || event->type() == QEvent::Close)
         return false;
+    // Handed-back input carries later stamps than the press, so this holds
+    // for it as well. Stamps wrap after 49 days: compared as a difference.
     const ulong stamp = static_cast<const QInputEvent*>(event)->timestamp();
-    return std::find(redeliveredStamps_.begin(), redeliveredStamps_.end(), stamp) != redeliveredStamps_.end();
+    return static_cast<int32_t>(uint32_t(stamp) - uint32_t(interruptStamp_)) >= 0;
 }
 
 void THeldInput::Begin(std::function<void()> stop) {
@@ -154,6 +160,7 @@ bool THeldInput::Hold(QWindow* window, QEvent* event) {
     if (held_.size() < kMaxHeld) held_.push_back(h);
     if (press && !Interrupted()) {
         interrupted_ = true;
+        interruptStamp_ = h.Timestamp;
         sinceInterrupt_.start();
         // Every wait running ends: the innermost returns first and the outer
         // ones find their play stopped.
@@ -168,7 +175,6 @@ void THeldInput::Release() {
     std::vector<THeld> held;
     held.swap(held_);
     toDeliver_.clear();
-    redeliveredStamps_.clear();
     if (held.empty()) {
         interrupted_ = false;
         return;
@@ -208,7 +214,6 @@ void THeldInput::Release() {
         }
         if (!queued || h.Type == QEvent::Close) continue;
         toDeliver_.emplace_back(h.Type, stamp);
-        redeliveredStamps_.push_back(stamp);
     }
     if (toDeliver_.empty()) interrupted_ = false;
 }

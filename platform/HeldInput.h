@@ -41,9 +41,10 @@ public:
     // A press was made during a wait and has not been delivered yet: a wait
     // begun now ends before it starts.
     bool Interrupted() const;
-    // The event is held input being delivered after its wait (input flushes
-    // made by the step that waited leave it alone).
-    bool IsRedelivery(const QEvent* event) const;
+    // The event is the learner moving on, which input flushes made by the
+    // step that waited leave alone: held input handed back, and input made
+    // just after the press that ended a wait (that press's release).
+    bool SurvivesFlush(const QEvent* event) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,8 +77,8 @@ private:
     std::vector<THeld> held_;
     bool interrupted_ = false;
     QElapsedTimer sinceInterrupt_;
+    ulong interruptStamp_ = 0; // the window system's time of the press that ended a wait
     std::deque<std::pair<int, ulong>> toDeliver_; // type and stamp of each event handed back
-    std::vector<ulong> redeliveredStamps_;
 };
 
 } // namespace tav

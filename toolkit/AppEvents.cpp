@@ -64,8 +64,8 @@ bool TAppEvents::eventFilter(QObject* watched, QEvent* event) {
     // Posted input was removed by FlushInput itself; what remains to drop is
     // window-system input that was already waiting, told by its time stamp.
     // A press that cut a waiting sound short is the learner moving on: it
-    // is handed back after the step that waited and is not flushed by it.
-    if (input && flushed_ && stampedInput_ && event->spontaneous() && !THeldInput::Instance().IsRedelivery(event)) {
+    // and its release are not flushed by the step that waited.
+    if (input && flushed_ && stampedInput_ && event->spontaneous() && !THeldInput::Instance().SurvivesFlush(event)) {
         const auto age = static_cast<int32_t>(flushTime_ - static_cast<uint32_t>(static_cast<QInputEvent*>(event)->timestamp()));
         if (age >= 0 && age < 60000) return true;
     }
