@@ -209,9 +209,10 @@ void Playback(const Clip& clip, int seconds) {
     // The play also decodes the sound and converts it to the output's format
     // (48 kHz stereo float): the same work asked of ffmpeg.
     const double c1 = CpuSeconds(RUSAGE_CHILDREN);
-    Run("ffmpeg -v error -threads 1 -i " + clip.Path + " -t " + std::to_string(seconds) +
-        " -pix_fmt bgra -af aresample=48000 -ac 2 -sample_fmt flt -f null -");
+    const int soundPeer = Run("ffmpeg -v error -threads 1 -i " + clip.Path + " -t " + std::to_string(seconds) +
+        " -pix_fmt bgra -af aresample=48000,aformat=sample_fmts=flt:channel_layouts=stereo -c:a pcm_f32le -f null -");
     const double peerSoundCpu = CpuSeconds(RUSAGE_CHILDREN) - c1;
+    if (soundPeer != 0) std::printf("  %-28s ffmpeg with sound failed (exit %d): its figure is void\n", clip.Name.c_str(), soundPeer);
     std::printf("  %-28s real-time play of %d s: wall %.2f s, CPU %.2f s = %.1f %% of one core, %d frames shown; "
                 "ffmpeg decode+convert of the same range %.2f s CPU, ratio %.2f; "
                 "with its sound decoded and converted too %.2f s CPU, ratio %.2f\n",
