@@ -18,6 +18,9 @@ namespace {
 
 const QColor kOutline(255, 204, 255), kNameInk(255, 153, 204);
 constexpr int kOutlineWidth = 4;
+const QColor kNoticeInk(240, 230, 210);
+const char* const kNoRoles =
+    "This film has no roles to record: its subtitles do not say who speaks each line.";
 const QPoint kCircles[9] = {{155, 86}, {325, 86}, {495, 86}, {155, 256}, {325, 256},
                             {495, 256}, {155, 426}, {325, 426}, {495, 426}};
 
@@ -100,6 +103,23 @@ TForm_RecSelect::TForm_RecSelect(TForm_Main& main, QWidget* parent) : TScreen(pa
     Help->RaiseAll();
 
     HoveredActor = 0;
+
+    // A course built from subtitles that name no speakers has no roles: the
+    // empty circles alone would look broken.
+    bool anyActor = false;
+    for (int tag = 1; tag <= kActors; ++tag) anyActor = anyActor || ActiveActor(tag);
+    if (!anyActor) {
+        fcLabel_NoRoles = new TfcLabel(this);
+        fcLabel_NoRoles->setGeometry(80, 290, 640, 70);
+        fcLabel_NoRoles->SetLabelFont(PixelFont("Arial", 19));
+        fcLabel_NoRoles->SetFontColor(kNoticeInk);
+        fcLabel_NoRoles->SetAlignment(Qt::AlignCenter);
+        fcLabel_NoRoles->SetWordWrap(true);
+        fcLabel_NoRoles->SetTransparent(false); // a plate over the empty circles
+        fcLabel_NoRoles->SetBackgroundColor(QColor(14, 18, 36));
+        fcLabel_NoRoles->SetCaption(kNoRoles);
+        Help->RaiseAll();
+    }
 }
 
 const TRecordEntry* TForm_RecSelect::ActiveActor(int k) const {

@@ -51,6 +51,7 @@ public:
     // ---- controls
     TImage* Image_Background;
     TfcLabel* fcLabel_Name;
+    TfcLabel* fcLabel_NoRoles = nullptr; // shown when the film has no actor to dub
     std::array<TActorShape*, kActors + 1> Shapes{}; // [1..9]
     TZrButton* EButton_Back;
     THelpOverlay* Help;

@@ -155,6 +155,17 @@ TEST_F(Studio, ActorChoiceHighlightsOnlyActorsWithScenesAndOpensTheChosenOne) {
     EXPECT_EQ(main->CurrentRecord.Title, main->RecordEntries[0].Title);
 }
 
+TEST_F(Studio, AFilmWithoutActorsSaysItHasNoRolesInsteadOfEmptyCircles) {
+    StartStudioMain();
+    main->RecordEntries.clear(); // subtitles that name no speakers
+    main->PostStateChange(stRecSelect, 1);
+    TForm_RecSelect* r = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (r = dynamic_cast<TForm_RecSelect*>(main->CurrentScreen())) != nullptr; }));
+    ASSERT_NE(r->fcLabel_NoRoles, nullptr);
+    EXPECT_TRUE(r->fcLabel_NoRoles->isVisible());
+    EXPECT_NE(r->fcLabel_NoRoles->Caption().find("no roles"), std::string::npos);
+}
+
 // ---- scenes -------------------------------------------------------------------------------
 
 TEST_F(Studio, CoversFollowTheScenesLineCountAndTheFilmPanelShows) {
