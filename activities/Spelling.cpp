@@ -21,6 +21,7 @@
 #include "toolkit/Panel.h"
 #include "toolkit/PictureLoader.h"
 #include "toolkit/Skin.h"
+#include "toolkit/ScaledScene.h"
 
 namespace tav {
 
@@ -99,7 +100,7 @@ protected:
 
 private:
     QPoint Pointer(const QMouseEvent* e) const {
-        return screen_.Panel_Bottom->mapFromGlobal(e->globalPosition().toPoint());
+        return MapFromGlobal(screen_.Panel_Bottom, e->globalPosition());
     }
     TForm_Spelling& screen_;
     bool active_ = false;

@@ -28,7 +28,6 @@
 #include <QDropEvent>
 #include <QDragEnterEvent>
 #include <QProxyStyle>
-#include <QScreen>
 #include <QStyleFactory>
 
 namespace tav {
@@ -117,32 +116,8 @@ void TForm_Main::FormCreate(const std::vector<std::string>& args) {
     TimeoutMinutes = options.TimeoutMinutes;
     NtMode = false; // no old NT kernel here
 
+    // The scene is 800 x 600; the scene window shows it scaled to the screen.
     resize(800, 600);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen ? screen->size() : QSize(800, 600);
-    if (Force800) {
-        // The display itself is not switched: the window covers the screen and
-        // the program is scaled to fit it (set up by the program entry).
-        SavedScreenWidth = screenSize.width();
-        SavedScreenHeight = screenSize.height();
-        setWindowFlag(Qt::FramelessWindowHint, true);
-    } else if (screenSize.width() <= 800) {
-        setWindowFlag(Qt::FramelessWindowHint, true);
-        setGeometry(0, 0, 800, 600);
-    }
-}
-
-void TForm_Main::ShowInitialWindow() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screenWidth = screen ? screen->size().width() : 800;
-    if (Force800) {
-        // Cover the screen even where no window manager honours full-screen
-        // requests (a bare X server, a kiosk session).
-        if (screen) setGeometry(screen->geometry());
-        showFullScreen();
-    }
-    else if (screenWidth <= 800) show();
-    else showMaximized();
 }
 
 TForm_Main::~TForm_Main() {
@@ -228,7 +203,6 @@ void TForm_Main::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (shownOnce_) return;
     shownOnce_ = true;
-    CenterContainer();
     // Start-up shows message boxes; run it once the window is on screen.
     QTimer::singleShot(0, this, Guarded([this] { FormShow(); }));
 }
@@ -738,32 +712,6 @@ void TForm_Main::RestoreSystemSettings() {
     systemSettingsSaved_ = false;
     if (QStyle* s = QStyleFactory::create(savedStyleName_)) QApplication::setStyle(s);
     QApplication::setFont(savedFont_);
-}
-
-void TForm_Main::CenterContainer() {
-    if (!FormContainer_Main) return;
-    const int w = width(), h = height();
-    if (w <= 800 && h <= 600) { FormContainer_Main->move(0, 0); return; }
-    FormContainer_Main->move(std::max(0, (w - 800) / 2), std::max(0, (h - 600) / 2));
-}
-
-void TForm_Main::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    if (!FormContainer_Main) return;
-    if (Force800) { CenterContainer(); return; }
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen || screen->size().width() <= 800) return;
-    if (windowState() & Qt::WindowMaximized) {
-        CenterContainer();
-    } else {
-        FormContainer_Main->move(0, 0);
-        if (firstRestore_ && isVisible()) {
-            firstRestore_ = false;
-            resize(800, 600);
-            const QSize s = screen->size();
-            move((s.width() - frameGeometry().width()) / 2, (s.height() - frameGeometry().height()) / 2);
-        }
-    }
 }
 
 } // namespace tav

@@ -1,6 +1,6 @@
 #pragma once
-// The main window: the spine of the program. It refuses to run twice, fixes
-// the 800 x 600 presentation, reads the configuration, finds and loads the
+// The main window: the spine of the program, an 800 x 600 scene that the
+// scene window shows scaled. It reads the configuration, finds and loads the
 // content, and holds the state every screen reads: folders, configuration
 // flags, the learner's results and the content indexes. It owns the screen
 // navigation, the inactivity timer and the orderly shut-down.
@@ -74,8 +74,7 @@ public:
     TRecordEntry CurrentRecord; // that actor's scenes
 
     // ---- modes and flags
-    bool Force800 = false;
-    int SavedScreenWidth = 0, SavedScreenHeight = 0;
+    bool Force800 = false; // "force": the scene window covers the whole screen
     bool Remote = false;
     bool NtMode = false;
     int TimeoutMinutes = 0;
@@ -154,8 +153,6 @@ public:
 
     // Closes the window (state 0, timeout, manager shut-down).
     void CloseProgram();
-    // Shows the window in its mode: full screen, borderless 800 x 600 or maximised.
-    void ShowInitialWindow();
     // What Abort in the error box does (tests replace it).
     static std::function<void()> Terminate;
     // The program's event loop; returns at once with exit code 1 when Abort
@@ -179,7 +176,6 @@ protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 
@@ -193,13 +189,11 @@ private:
     void ComputeDataFolder(const std::string& appData);
     void ApplySystemSettings();
     void RestoreSystemSettings();
-    void CenterContainer();
 
     bool DropsWelcome() const;
     int shownState_ = -100;      // the state of the screen shown
     std::string savedAppData_; // the learner's application data folder, for a content switch
     bool shownOnce_ = false;
-    bool firstRestore_ = true;
     bool closing_ = false;
     bool transitionBusy_ = false; // the hourglass is up until the transition has ended
     QString savedStyleName_;

@@ -13,6 +13,7 @@
 #include "toolkit/Label.h"
 #include "toolkit/Skin.h"
 #include "toolkit/SkinPaint.h"
+#include "toolkit/ScaledScene.h"
 
 namespace tav {
 
@@ -294,8 +295,7 @@ bool TWordCard::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
         // A click elsewhere closes the card and still does what it does.
         auto* m = static_cast<QMouseEvent*>(event);
-        const QPoint global = m->globalPosition().toPoint();
-        if (!rect().contains(mapFromGlobal(global))) Close();
+        if (!rect().contains(MapFromGlobal(this, m->globalPosition()))) Close();
         return false;
     }
     case QEvent::ShortcutOverride:

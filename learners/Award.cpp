@@ -14,6 +14,7 @@
 #include "learners/ShortDate.h"
 #include "toolkit/Label.h"
 #include "toolkit/PictureLoader.h"
+#include "toolkit/ScaledScene.h"
 
 namespace tav {
 
@@ -40,7 +41,7 @@ TPrintSetup DefaultPrintSetup() {
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (folder.isEmpty()) folder = QDir::homePath();
         OfferPdfWhenNoPrinter(printer, !QPrinterInfo::availablePrinters().isEmpty(), folder);
-        QPrintDialog dialog(&printer, Form_Main);
+        QPrintDialog dialog(&printer, DialogOwner(Form_Main));
         return dialog.exec() == QDialog::Accepted;
     };
     return setup;

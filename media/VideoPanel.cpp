@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tav {
 
@@ -57,7 +58,10 @@ void TVideoPanel::paintEvent(QPaintEvent*) {
     }
     const QRect target = FrameRect(area, frame_.size());
     if (target != area) p.fillRect(area, Qt::black);
-    const qreal dpr = devicePixelRatioF();
+    // Device pixels per panel pixel where this paint lands: the display's
+    // ratio and the scene window's scale are both in the painter's transform.
+    const QTransform& device = p.deviceTransform();
+    const qreal dpr = std::max<qreal>(std::hypot(device.m11(), device.m12()), 0.01);
     const QSize pixels = (QSizeF(target.size()) * dpr).toSize();
     if (pixels == frame_.size()) {
         p.drawImage(target, frame_);

@@ -5,6 +5,7 @@
 #include "content/LanguageCodes.h"
 #include "toolkit/Skin.h"
 #include "tools/discbuild/FilmTracks.h"
+#include "toolkit/ScaledScene.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -397,7 +398,7 @@ void TNewCourseDialog::UpdateProblem() {
 void AskForNewCourse(TForm_Main& main, const std::vector<std::string>& dropped) {
     if (main.Remote) return;
     QPointer<TForm_Main> window(&main);
-    TNewCourseDialog dialog(&main, main.HelpLanguage);
+    TNewCourseDialog dialog(DialogOwner(&main), main.HelpLanguage);
     if (!dropped.empty()) dialog.TakeDroppedFiles(dropped);
     const int answer = dialog.exec();
     if (!window || answer != QDialog::Accepted || !dialog.Problem().empty()) return;

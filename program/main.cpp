@@ -1,9 +1,10 @@
-// Program entry: the title, the single-instance check, the display mode, the
-// main window, the hidden debug log window, then the message loop.
+// Program entry: the title, the single-instance check, the main window shown
+// scaled in the window on the screen, the hidden debug log window, then the
+// message loop.
 #include "app/CommandLine.h"
 #include "app/Debug.h"
-#include "app/FullScreenScale.h"
 #include "app/Main.h"
+#include "app/SceneWindow.h"
 #include "program/Screens.h"
 #include "media/MCIControl.h"
 #include "components/ZrPict.h"
@@ -13,8 +14,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/MessageBox.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,28 +22,6 @@
 #include <vector>
 
 using namespace tav;
-
-namespace {
-
-// "800"/"force": the window fills the screen and the 800 x 600 program is
-// scaled to fit with its aspect kept. Qt scales everything it draws when told
-// the factor before the application object exists, so the screen is measured
-// with a short-lived probe first. A factor the user set already shrinks the
-// measured screen, so the fit is multiplied by it rather than replacing it.
-void PrepareScaledFullScreen(int argc, char** argv) {
-    const double userFactor = UserScaleFactor(qgetenv("QT_SCALE_FACTOR"));
-    double factor = 0.0;
-    {
-        QGuiApplication probe(argc, argv);
-        if (const QScreen* s = QGuiApplication::primaryScreen()) factor = FullScreenScaleFactor(s->size(), userFactor);
-    }
-    if (factor > 0.0 && factor != userFactor) {
-        qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'f', 4));
-        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     // Answered before Qt starts, so they work without a display.
@@ -53,13 +31,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> args(argv + 1, argv + argc);
-    TCommandLine preview;
-    try {
-        ParseCommandLine(args, preview);
-    } catch (...) {
-        // The main window reports the bad value; what came before it counts.
-    }
-    if (preview.Force800) PrepareScaledFullScreen(argc, argv);
 
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavolin"));
@@ -83,7 +54,12 @@ int main(int argc, char** argv) {
     // Hidden until a diagnostic line arrives with Debug set; it exists before
     // the main window is shown, so start-up can already log.
     TForm_Debug debugWindow;
-    mainWindow.ShowInitialWindow();
+    // The 800 x 600 main window is shown scaled to the window on the screen,
+    // which keeps its size and place between runs.
+    TSceneWindow sceneWindow(&mainWindow, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                              QStringLiteral("/Zandrel/Tavolin/window.ini"));
+    sceneWindow.ShowInitial(mainWindow.Force800);
+    mainWindow.show();
     const int result = TForm_Main::RunEventLoop();
     UnregisterPictFormat();
     return result;

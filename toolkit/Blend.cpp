@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "toolkit/AppEvents.h"
+#include "toolkit/ScaledScene.h"
 #include "toolkit/Transition.h"
 
 namespace tav {
@@ -87,9 +88,9 @@ void BlendChange(QWidget* screen, int ms, const std::function<void()>& change) {
     // It may be the widget under the pointer in the event being delivered:
     // it goes out of sight now and is deleted later.
     if (TBlendOverlay* old = FindOverlay(screen)) old->Retire();
-    const QPixmap before = screen->grab();
+    const QPixmap before = Snapshot(screen);
     change();
-    const QPixmap after = screen->grab();
+    const QPixmap after = Snapshot(screen);
     new TBlendOverlay(screen, before, after, ms);
 }
 

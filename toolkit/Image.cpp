@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "toolkit/PictureLoader.h"
+#include "toolkit/ScaledScene.h"
 
 namespace tav {
 
@@ -130,7 +131,7 @@ void TImage::mouseMoveEvent(QMouseEvent* e) {
 }
 
 TImage* CoverWithSnapshot(QWidget* panel, TImage* cover) {
-    const QImage snapshot = panel->grab().toImage();
+    const QImage snapshot = Snapshot(panel).toImage();
     if (!cover) cover = new TImage(panel);
     cover->setGeometry(panel->rect());
     cover->SetPicture(snapshot);

@@ -3,6 +3,7 @@
 #include "toolkit/AppEvents.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Screen.h"
+#include "toolkit/ScaledScene.h"
 
 #include <QPainter>
 
@@ -47,15 +48,6 @@ TScreenContainer::~TScreenContainer() {
     TAppEvents::Instance().SetInputBlocked(false);
 }
 
-static QPixmap Snapshot(QWidget* w, QSize size) {
-    if (!w) {
-        QPixmap black(size);
-        black.fill(Qt::black);
-        return black;
-    }
-    return w->grab(QRect(QPoint(0, 0), size));
-}
-
 void TScreenContainer::ShowScreen(TScreen* screen, TTransition effect, std::function<void()> done) {
     FinishTransition();
     QPointer<TScreen> old = current_;
@@ -70,11 +62,11 @@ void TScreenContainer::ShowScreen(TScreen* screen, TTransition effect, std::func
         return;
     }
 
-    QPixmap oldShot = Snapshot(old, size());
+    QPixmap oldShot = Snapshot(old, rect());
     // Lay the new screen out and take its picture before anyone sees it.
     screen->ensurePolished();
     screen->show();
-    QPixmap newShot = Snapshot(screen, size());
+    QPixmap newShot = Snapshot(screen, rect());
     current_ = screen;
     if (old) { old->hide(); old->deleteLater(); }
 

@@ -64,8 +64,11 @@ QRegion RevealedRegion(TTransition effect, double progress, int w, int h) {
 void PaintTransitionFrame(QPainter& painter, const QPixmap& oldScreen, const QPixmap& newScreen,
                           TTransition effect, double progress) {
     progress = std::clamp(progress, 0.0, 1.0);
-    const int w = std::max(oldScreen.width(), newScreen.width());
-    const int h = std::max(oldScreen.height(), newScreen.height());
+    // Snapshots may be denser than the screen (drawn at the scene's scale):
+    // the bands are laid out in screen pixels.
+    const QSizeF oldSize = oldScreen.deviceIndependentSize(), newSize = newScreen.deviceIndependentSize();
+    const int w = int(std::lround(std::max(oldSize.width(), newSize.width())));
+    const int h = int(std::lround(std::max(oldSize.height(), newSize.height())));
     painter.fillRect(0, 0, w, h, Qt::black);
     painter.drawPixmap(0, 0, oldScreen);
     if (effect == trBlend) {

@@ -36,6 +36,7 @@
 #include "toolkit/Transition.h"
 #include "viewer/LineToolIcons.h"
 #include "viewer/MyWordsPanel.h"
+#include "toolkit/ScaledScene.h"
 
 namespace tav {
 
@@ -646,7 +647,7 @@ void TForm_ScreenPlay::ListBox_DropDownMouseDown() {
     if (index < 0 || size_t(index) >= main_.ScriptLines.size()) return;
     // The caption's own line: a click on one of its words opens the card.
     if (CurrentEntry && index == CurrentEntry->ScriptIndex &&
-        ScriptWordClicked(index, ListBox_DropDown->mapFromGlobal(QCursor::pos())))
+        ScriptWordClicked(index, MapFromGlobal(ListBox_DropDown, QCursor::pos())))
         return;
     const TScriptRow& row = main_.ScriptLines[size_t(index)];
     if (row.Kind != TScriptRowKind::Line || row.Entry < 0 || size_t(row.Entry) >= main_.MovieEntries.size()) {

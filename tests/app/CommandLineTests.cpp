@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
-#include "app/FullScreenScale.h"
 #include "content/OurUtils.h"
 
 using namespace tav;
@@ -48,21 +47,4 @@ TEST(CommandLine, EqualsOnlyCountsForRemoteAndTimeout) {
     ParseCommandLine({"force=1", "=5", "remotex=1"}, o);
     EXPECT_FALSE(o.Force800);
     EXPECT_FALSE(o.Remote);
-}
-
-TEST(FullScreenScale, TheFitIsMultipliedByTheUsersOwnFactor) {
-    // 1920 x 1080 without a factor of the user's: the height limits, 1.8.
-    EXPECT_DOUBLE_EQ(tav::FullScreenScaleFactor(QSize(1920, 1080), 1.0), 1.8);
-    // The same screen under QT_SCALE_FACTOR=2 measures 960 x 540: the program
-    // still fills it at 2 x 0.9, not at the user's 2 nor the measured 0.9.
-    const double user = tav::UserScaleFactor("2");
-    EXPECT_DOUBLE_EQ(user, 2.0);
-    EXPECT_DOUBLE_EQ(tav::FullScreenScaleFactor(QSize(960, 540), user), 1.8);
-    EXPECT_DOUBLE_EQ(tav::FullScreenScaleFactor(QSize(1000, 1000), 1.5), 1.875); // width limits
-    EXPECT_EQ(tav::FullScreenScaleFactor(QSize(), 1.0), 0.0);
-    // Values Qt would not take count as no factor of the user's.
-    EXPECT_DOUBLE_EQ(tav::UserScaleFactor(""), 1.0);
-    EXPECT_DOUBLE_EQ(tav::UserScaleFactor("abc"), 1.0);
-    EXPECT_DOUBLE_EQ(tav::UserScaleFactor("-2"), 1.0);
-    EXPECT_DOUBLE_EQ(tav::UserScaleFactor(" 1.25 "), 1.25);
 }

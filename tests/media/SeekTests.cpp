@@ -3,6 +3,8 @@
 // frames, the first and last frame and positions beyond the end.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 #include <random>
@@ -170,4 +172,27 @@ TEST(VideoDisplay, SoundFilesHaveNoVideoAndIgnorePlacement) {
     player.PutDestination({0, 0, 10, 10});
     EXPECT_EQ(player.Panel(), nullptr);
     EXPECT_TRUE(host.findChildren<TVideoPanel*>().isEmpty());
+}
+
+TEST(VideoDisplay, AFrameIsDrawnAtTheScaleThePanelIsShownAtNotEnlargedFromItsSize) {
+    // A frame of one-pixel stripes twice the panel's size, shown at twice the
+    // panel's size (the scene window's scale): every stripe stays sharp.
+    QImage stripes(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    TVideoPanel panel;
+    panel.resize(400, 300);
+    panel.SetFrame(stripes);
+    QImage shown(800, 600, QImage::Format_RGB32);
+    shown.fill(Qt::red);
+    {
+        QPainter p(&shown);
+        p.scale(2, 2);
+        panel.render(&p);
+    }
+    for (int x = 300; x < 306; ++x) EXPECT_EQ(shown.pixel(x, 200), stripes.pixel(x, 200)) << x;
+    // Unscaled, the same frame is averaged down: grey, not a stripe.
+    QImage small(400, 300, QImage::Format_RGB32);
+    panel.render(&small);
+    EXPECT_NEAR(qGray(small.pixel(150, 100)), 128, 20);
 }
