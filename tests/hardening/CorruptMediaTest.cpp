@@ -3,7 +3,7 @@
 // sizes, and a film part that stops in the middle of a group of pictures.
 // Every film part and sound either fails to open with "MCI Error: ..." (or
 // "Player reports zero length media") or
-// plays to one completion (successful, or failure = 8), each step within 2 s;
+// plays to one completion (successful, or failure = 8), each step within 5 s;
 // every picture loads or is refused with the loader's message.
 #include <gtest/gtest.h>
 
@@ -28,8 +28,12 @@ using namespace tav;
 
 namespace {
 
-// No step with a damaged file may take longer (more under a sanitizer).
-constexpr int kLimitMs = 2000 * tavtest::kSlowdown;
+// No step with a damaged file may take longer (more under a sanitizer). A
+// guard against hangs, not a speed target: a film part whose header states a
+// 4095 x 4095 picture decodes pictures of 16 million pixels, about 1.5 s to
+// open and as long to play here, and a machine running other tests at the
+// same time took over 3 s.
+constexpr int kLimitMs = 5000 * tavtest::kSlowdown;
 
 class TNotes : public QObject {
 public:
