@@ -26,6 +26,7 @@
 #include "app/ClipPoolLink.h"
 #include "app/ContentLocation.h"
 #include "app/Main.h"
+#include "app/SceneWindow.h"
 #include "app/ScreenRegistry.h"
 #include "media/MCIControl.h"
 #include "media/Movie.h"
@@ -127,6 +128,9 @@ int main(int argc, char** argv) {
         auto main = std::make_unique<TForm_Main>(std::vector<std::string>{}, program.Path());
         int shown = 0;
         QObject::connect(main.get(), &TForm_Main::ScreenChanged, [&](int state) { shown = state; });
+        // Shown as the program shows it: scaled in the scene window.
+        auto window = std::make_unique<TSceneWindow>(main.get());
+        window->ShowInitial(false);
         main->show();
         tavtest::WaitUntil([&] { return main->CurrentScreen() && main->CurrentScreen()->isVisible(); }, 10000);
         QApplication::processEvents(); // its first paint
@@ -144,6 +148,7 @@ int main(int argc, char** argv) {
             part = Form_Movie->PartPlayers[size_t(Form_Movie->CurrentPart)]->FileName;
         if (!part.empty()) plainFilm.push_back(PlainFilmMs(part));
 
+        window.reset();
         main.reset();
         tavtest::Pump(50);
         FreeFormMovie();
