@@ -80,6 +80,9 @@ int64_t TAudioSource::PlayedUs(int64_t nowUs) const {
 
 namespace {
 
+// Frames the device asks for at a time.
+constexpr int kDevicePeriodFrames = 1024;
+
 // ALSA prints every failed probe to stderr; the program reports its own errors.
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -132,7 +135,7 @@ TAudioOutput::TAudioOutput() {
             want.freq = rate_;
             want.format = AUDIO_F32SYS;
             want.channels = 2;
-            want.samples = 1024;
+            want.samples = kDevicePeriodFrames;
             want.callback = &AudioCallback;
             want.userdata = this;
             device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
@@ -153,8 +156,10 @@ void TAudioOutput::StartNullOutput() {
         int64_t last = MonotonicUs();
         int64_t owed = 0; // frames due but not yet consumed, in micro-frames
         while (!quit_) {
-            // A device period of 10 ms, as sound servers commonly use.
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // The period of the device we would have opened (1024 frames,
+            // about 21 ms): the clocks see the same steps as with a device,
+            // and the thread wakes no more often than a device's would.
+            std::this_thread::sleep_for(std::chrono::microseconds(int64_t(kDevicePeriodFrames) * 1000000 / rate_));
             int64_t now = MonotonicUs();
             owed += (now - last) * rate_;
             last = now;

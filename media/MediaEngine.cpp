@@ -11,6 +11,11 @@ namespace tav {
 
 namespace {
 constexpr size_t kQueueFrames = 8;     // pictures decoded ahead
+// The worker refills the queue in bursts: it rests until only this many
+// pictures are left, then decodes back up to kQueueFrames. Waking for every
+// picture taken would cost a thread hand-over per picture, and decoding one
+// picture at a time, between other work, runs with cold caches.
+constexpr size_t kQueueLowFrames = 3;
 constexpr size_t kQueueHardCap = 40;   // never more, whatever the sound needs
 constexpr int kTickMs = 4;      // the first look after a play starts
 constexpr int kIdleTickMs = 10;    // between looks while no picture is queued
@@ -20,9 +25,14 @@ constexpr int kLongestTickMs = 100; // the longest wait for a queued picture
 // with about as many pictures; far less than the source's two seconds keeps
 // the pictures in flight (and their memory) few.
 constexpr int kSoundAheadMs = 500;
-// The longest rest of the worker while nothing wakes it: well inside the
-// sound it has ahead. A picture taken from the queue or a stop wakes it.
+// A resting worker wakes by itself when the sound it has handed over has
+// run down to this much, which leaves it ample time to decode more.
+constexpr int kSoundLowMs = 250;
+// The rest of a worker that waits for a full sound buffer to drain.
 constexpr int kRestMs = 25;
+// The longest rest while the pictures alone set the pace: a picture taken
+// from the queue or a stop wakes the worker sooner.
+constexpr int kLongestRestMs = 200;
 } // namespace
 
 TMediaEngine::TMediaEngine(const std::string& path) {
@@ -230,13 +240,22 @@ void TMediaEngine::Work() {
         const bool audioFull = audioDone_ || source_->FreeFrames() < static_cast<size_t>(rate / 5) ||
                                source_->BufferedFrames() >= static_cast<size_t>(rate) * kSoundAheadMs / 1000;
         if (ready_ && ((videoFull && audioFull) || queued >= kQueueHardCap)) {
-            if (queued >= kQueueHardCap && !audioDone_ && source_->BufferedFrames() == 0)
+            const bool soundLags = queued >= kQueueHardCap;
+            if (soundLags && !audioDone_ && source_->BufferedFrames() == 0)
                 markAudioDone(); // the sound has stopped coming; let the pictures run on
-            // Until a picture is taken or the play stops; the sound still has
-            // most of its lead when the rest times out.
+            // Until the queue runs low (or, while the sound lags the pictures,
+            // until any picture is taken), the sound runs low, or the play stops.
+            int restMs = kLongestRestMs;
+            if (!audioDone_) {
+                const int64_t aheadMs = static_cast<int64_t>(source_->BufferedFrames()) * 1000 / rate;
+                restMs = static_cast<int>(std::clamp<int64_t>(aheadMs - kSoundLowMs, kTickMs, kLongestRestMs));
+            }
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(kRestMs),
-                           [&] { return stop_.load() || frames_.size() < queued; });
+            wakeAtQueued_ = videoDone_ ? 0 : soundLags ? queued - 1 : kQueueLowFrames;
+            wake_.wait_for(lock, std::chrono::milliseconds(restMs), [&] {
+                return stop_.load() || (!videoDone_ && frames_.size() <= wakeAtQueued_);
+            });
+            wakeAtQueued_ = 0;
             continue;
         }
         TVideoFrame video;
@@ -312,7 +331,7 @@ void TMediaEngine::Tick() {
     const int64_t clock = ClockUs();
     const int64_t limit = std::min(clock, pictureLimitUs_);
     TVideoFrame due;
-    bool haveDue = false, moreDue = false;
+    bool haveDue = false, moreDue = false, wakeWorker = false;
     {
         std::lock_guard lock(mutex_);
         while (!frames_.empty() && frames_.front().PtsUs <= limit) {
@@ -321,9 +340,10 @@ void TMediaEngine::Tick() {
             haveDue = true;
         }
         moreDue = !frames_.empty() && frames_.front().PtsUs <= pictureLimitUs_;
+        wakeWorker = haveDue && frames_.size() <= wakeAtQueued_;
     }
     if (haveDue) {
-        wake_.notify_all(); // the worker waits for room in the queue: there is some now
+        if (wakeWorker) wake_.notify_all(); // the queue is down to where the worker refills it
         ShowFrame(std::move(due));
     }
     ScheduleTick(clock);

@@ -107,6 +107,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<TVideoFrame> frames_;
+    size_t wakeAtQueued_ = 0; // a resting worker wants waking at this queue length (under mutex_)
     std::atomic<bool> stop_{false};
     std::atomic<bool> ready_{false};
     std::atomic<int64_t> readyUs_{0};
