@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -51,9 +52,14 @@ TSceneWindow::~TSceneWindow() {
 void TSceneWindow::Refit() {
     fit_ = FitScene(QSizeF(viewport()->size()));
     setTransform(QTransform::fromScale(fit_.Scale, fit_.Scale));
-    // The skin draws screens made from now on at the density they are seen
-    // at; never below the scene's own (a window smaller than the scene).
-    skin::SetPictureScale(std::max(1.0, fit_.Scale) * devicePixelRatioF());
+    // The skin draws pictures when a screen is made and keeps them while it
+    // is up. They are drawn for the largest the window can grow to on its
+    // screen (or its present size, if larger), never below the scene's own,
+    // so a window made larger later, or maximised, shows them sharp; a
+    // smaller window shows them smoothly reduced.
+    const QScreen* shownOn = screen();
+    const qreal screenScale = shownOn ? FitScene(QSizeF(shownOn->geometry().size())).Scale : 1.0;
+    skin::SetPictureScale(std::max({1.0, fit_.Scale, screenScale}) * devicePixelRatioF());
 }
 
 void TSceneWindow::resizeEvent(QResizeEvent* e) {
@@ -85,6 +91,8 @@ void TSceneWindow::ShowInitial(bool fullScreen) {
     }
     setFocus();
     proxy_->setFocus();
+    // Another screen may be larger or denser: screens made there follow it.
+    if (windowHandle()) connect(windowHandle(), &QWindow::screenChanged, this, [this] { Refit(); });
 }
 
 bool TSceneWindow::RestoreSavedPlace() {

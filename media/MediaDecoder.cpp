@@ -410,12 +410,8 @@ QImage TMediaDecoder::Convert(AVFrame* f) {
         delete owner;
         return QImage();
     }
-    // Same size in and out: with SWS_BICUBIC (ffmpeg's own default) swscale
-    // takes its direct YUV-to-RGB path, about three times quicker than the
-    // filtered path SWS_BILINEAR selects, and gives the pictures ffmpeg's
-    // tools give.
     sws_ = sws_getCachedContext(sws_, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
-                                f->height, AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr);
+                                f->height, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sws_ || img.isNull()) return QImage();
     uint8_t* dst[4] = {img.bits(), nullptr, nullptr, nullptr};
     int dstStride[4] = {static_cast<int>(img.bytesPerLine()), 0, 0, 0};

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -494,10 +495,18 @@ bool TForm_Recording::StartTake(int k, int step) {
 
 bool TForm_Recording::RecordingHook(QObject* receiver, QEvent* event) {
     if (savedHook_ && savedHook_(receiver, event)) return true;
-    if (event->type() != QEvent::MouseButtonPress) return false;
-    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+    } else if (event->type() == QEvent::KeyPress) {
+        // Escape, Back elsewhere, ends the take as a click does.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Escape || key->isAutoRepeat()) return false;
+    } else {
+        return false;
+    }
     if (GetTickCount() - RecordStartTick <= uint32_t(kEarlyClickMs)) return false;
-    // A click after the first half second ends the take early; it is still kept.
+    // A click (or Escape) after the first half second ends the take early; it
+    // is still kept.
     GiveBackHook();
     RunGuarded([this] {
         if (Recorder && Recorder->IsOpen()) Recorder->Stop();

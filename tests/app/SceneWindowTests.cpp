@@ -112,8 +112,10 @@ TEST_F(SceneWindow, ClicksDragsAndPointerPositionsReachTheSceneAtEveryScale) {
         tavtest::Pump(20);
         const TSceneFit fit = window.Fit();
         EXPECT_DOUBLE_EQ(fit.Scale, FitScene(QSizeF(size)).Scale);
-        // The skin draws new pictures at the density they are seen at.
-        EXPECT_DOUBLE_EQ(skin::PictureScale(), std::max(1.0, fit.Scale) * window.devicePixelRatioF());
+        // The skin draws new pictures for the largest the window is or can
+        // be on its screen.
+        const double screenScale = FitScene(QSizeF(window.screen()->geometry().size())).Scale;
+        EXPECT_DOUBLE_EQ(skin::PictureScale(), std::max({1.0, fit.Scale, screenScale}) * window.devicePixelRatioF());
         top.Target->Presses.clear(), top.Target->Moves.clear(), top.Target->Releases.clear();
         QWidget* viewport = window.viewport();
         const QPoint press = fit.ToWindow({520.2, 410.2}).toPoint();

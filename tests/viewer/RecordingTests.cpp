@@ -419,6 +419,22 @@ TEST_F(StudioDisk, EarlyClickIsIgnoredALaterClickEndsTheTakeAndKeepsIt) {
     s->EButton_PlayClick(1);
 }
 
+TEST_F(StudioDisk, EscapeEndsATakeAsAClickDoesAndStaysInTheStudio) {
+    OpenFirstActor();
+    ASSERT_NE(s, nullptr);
+    UseManualTicks();
+    auto& entry = main->MovieEntries[size_t(s->LineEntry(1)->LineNumber - 1)];
+    entry.EndFrame = entry.StartFrame + 250;
+    s->EButton_RecordClick(1);
+    ASSERT_TRUE(s->Recording);
+    tick += 501;
+    QTest::keyClick(main.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitUntil([&] { return !s->Recording; }, 3000));
+    EXPECT_TRUE(s->PlayButtons[1]->isVisible()) << "the take is kept";
+    Pump(100);
+    EXPECT_EQ(main->CurrentScreen(), s) << "Escape ended the take, it did not leave the screen";
+}
+
 TEST_F(StudioDisk, AfterATakeTheShadowingViewComparesItWithTheActorsLine) {
     OpenFirstActor();
     ASSERT_NE(s, nullptr);
